@@ -1,0 +1,210 @@
+// audrel-cli: the command-line companion of Audrel. Each command is one entry
+// of the command table below; "info" reports what the file readers find.
+
+#include "info/infotext.h"
+#include "info/mpegaudio.h"
+#include "info/wavfile.h"
+#include "info/wmafile.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTextStream>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+using namespace audrel;
+
+struct Console
+{
+    QTextStream out{stdout};
+    QTextStream err{stderr};
+};
+
+struct Command
+{
+    const char* name;
+    const char* summary;
+    const char* usage;
+    int (*run)(const QStringList& arguments, Console& console);
+};
+
+constexpr int ExitOk = 0;
+constexpr int ExitFileFailed = 1;
+constexpr int ExitUsage = 2;
+
+// The reader a file gets, by its extension in capitals, as the program decides.
+enum class FileKind { Unsupported, Mpeg, Wav, Wma };
+
+FileKind kindOf(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName().toUpper();
+    if (name.endsWith(QLatin1String(".MP3")) || name.endsWith(QLatin1String(".MP2")) ||
+        name.endsWith(QLatin1String(".MP1")))
+        return FileKind::Mpeg;
+    if (name.endsWith(QLatin1String(".WAV")))
+        return FileKind::Wav;
+    if (name.endsWith(QLatin1String(".WMA")))
+        return FileKind::Wma;
+    return FileKind::Unsupported;
+}
+
+// Fills lines, or returns the reason why the file cannot be reported.
+QString describeMpeg(const QString& path, QStringList& lines)
+{
+    TMPEGAudio mpeg;
+    mpeg.OnError = nullptr; // no questions on the command line: the raw result is reported
+    mpeg.Data.FileName = path.left(255);
+    const int32_t result = mpeg.Analyze();
+    if (result > 0)
+        return QStringLiteral("cannot open the file: ") + QString::fromLocal8Bit(std::strerror(result));
+    if (result < 0) {
+        if (!QFileInfo::exists(path))
+            return QStringLiteral("file not found");
+        return QStringLiteral("no MPEG audio found (no frame header confirmed by the next one, "
+                              "or the file ends inside a header)");
+    }
+    if (!mpeg.IsValid())
+        return QStringLiteral("file too short to hold MPEG audio");
+    lines = MpegMemoLines(mpeg) + MpegTagLines(mpeg);
+    return {};
+}
+
+QString describeWav(const QString& path, QStringList& lines)
+{
+    TWAVfile wav;
+    if (!wav.LoadFile(path)) {
+        if (!QFileInfo::exists(path))
+            return QStringLiteral("file not found");
+        return QStringLiteral("cannot read the WAV header (unreadable file, or shorter than its header)");
+    }
+    if (!wav.Valid)
+        return QStringLiteral("not a one- or two-channel RIFF WAVE file with a \"fmt \" chunk first");
+    lines = WavMemoLines(wav);
+    return {};
+}
+
+QString describeWma(const QString& path, QStringList& lines)
+{
+    TWMAfile wma;
+    if (!wma.LoadFile(path)) {
+        if (!QFileInfo::exists(path))
+            return QStringLiteral("file not found");
+        return QStringLiteral("cannot read the ASF header (unreadable file, or header objects past its end)");
+    }
+    if (!wma.Valid)
+        return QStringLiteral("not a Windows Media Audio file with one or two channels at a supported rate");
+    lines = WmaMemoLines(wma);
+    return {};
+}
+
+int runInfo(const QStringList& arguments, Console& console)
+{
+    if (arguments.isEmpty()) {
+        console.err << "audrel-cli info: no file given (see audrel-cli info --help)\n";
+        return ExitUsage;
+    }
+    int status = ExitOk;
+    for (const QString& path : arguments) {
+        QStringList lines;
+        QString problem;
+        switch (kindOf(path)) {
+        case FileKind::Mpeg:
+            problem = describeMpeg(path, lines);
+            break;
+        case FileKind::Wav:
+            problem = describeWav(path, lines);
+            break;
+        case FileKind::Wma:
+            problem = describeWma(path, lines);
+            break;
+        case FileKind::Unsupported:
+            problem = QStringLiteral("unsupported file type (expected .mp3, .mp2, .mp1, .wav or .wma)");
+            break;
+        }
+        if (!problem.isEmpty()) {
+            console.out.flush();
+            console.err << "audrel-cli info: " << path << ": " << problem << '\n';
+            console.err.flush();
+            status = ExitFileFailed;
+            continue;
+        }
+        console.out << path << '\n';
+        for (const QString& line : lines)
+            console.out << "  " << line << '\n';
+        console.out.flush();
+    }
+    return status;
+}
+
+const Command Commands[] = {
+    {"info", "show the format, playing time and tags of audio files",
+     "Usage: audrel-cli info FILE...\n"
+     "\n"
+     "For each FILE, prints its path and then the lines of its information, as the\n"
+     "program's property dialogs show them. The reader is chosen by the extension:\n"
+     "  .mp3 .mp2 .mp1  MPEG audio: size, length, version and layer, bit rate and\n"
+     "                  frame length, sample rate and channel mode, header flags,\n"
+     "                  then the ID3v1 tag fields\n"
+     "  .wav            format, channel mode, rates, sample size, duration, size\n"
+     "  .wma            channel mode, sample rate, bit rate, duration, size\n"
+     "A file that cannot be read or is not of its kind gets a message on standard\n"
+     "error and the next file is still reported.\n"
+     "\n"
+     "Exit status: 0 when every file was reported, 1 when at least one was not,\n"
+     "2 for a usage error.\n",
+     runInfo},
+};
+
+void printUsage(QTextStream& stream)
+{
+    stream << "Usage: audrel-cli COMMAND [ARGUMENTS...]\n"
+              "       audrel-cli COMMAND --help\n"
+              "\n"
+              "The command-line companion of Audrel.\n"
+              "\n"
+              "Commands:\n";
+    for (const Command& command : Commands)
+        stream << "  " << QString::fromLatin1(command.name).leftJustified(10) << command.summary << '\n';
+    stream.flush();
+}
+
+bool isHelp(const QString& argument)
+{
+    return argument == QLatin1String("--help") || argument == QLatin1String("-h");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("audrel-cli"));
+    Console console;
+
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (arguments.isEmpty()) {
+        printUsage(console.err);
+        return ExitUsage;
+    }
+    if (isHelp(arguments.first())) {
+        printUsage(console.out);
+        return ExitOk;
+    }
+    for (const Command& command : Commands) {
+        if (arguments.first() != QLatin1String(command.name))
+            continue;
+        const QStringList rest = arguments.mid(1);
+        if (rest.size() == 1 && isHelp(rest.first())) {
+            console.out << command.usage;
+            return ExitOk;
+        }
+        return command.run(rest, console);
+    }
+    console.err << "audrel-cli: unknown command \"" << arguments.first() << "\"\n\n";
+    printUsage(console.err);
+    return ExitUsage;
+}

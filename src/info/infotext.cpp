@@ -1,0 +1,102 @@
+#include "info/infotext.h"
+
+#include "info/genres.h"
+#include "info/mpegaudio.h"
+#include "info/wavfile.h"
+#include "info/wmafile.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace audrel {
+
+namespace {
+
+QString yesNo(const char* label, bool value)
+{
+    return QString::fromLatin1(label) + (value ? QStringLiteral("Yes") : QStringLiteral("No"));
+}
+
+// Zero bytes of a raw tag field would end the line on most outputs.
+QString printable(QString text)
+{
+    text.replace(QChar(0), QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
+
+QString FormatDecimal3(double value)
+{
+    if (!std::isfinite(value))
+        return QString::number(value);
+    const double thousandths = std::round(std::fabs(value) * 1000.0);
+    const auto whole = static_cast<long long>(std::floor(thousandths / 1000.0));
+    const auto fraction = static_cast<int>(thousandths - double(whole) * 1000.0);
+    QString text = value < 0 && thousandths != 0 ? QStringLiteral("-") : QString();
+    if (whole != 0)
+        text += QString::number(whole);
+    return text + QLatin1Char('.') + QStringLiteral("%1").arg(fraction, 3, 10, QLatin1Char('0'));
+}
+
+QStringList MpegMemoLines(const TMPEGAudio& mpeg)
+{
+    const TMPEGInfo& d = mpeg.Data;
+    return {
+        QStringLiteral("Size: %1 bytes").arg(d.FileLength),
+        QStringLiteral("Length: %1 seconds").arg(d.Duration),
+        QStringLiteral("Version: Mpeg ") + mpeg.VersionText() + QStringLiteral(" Layer ") + mpeg.LayerText(),
+        QStringLiteral("%1kbit, %2Frames").arg(d.BitRate).arg(int(d.FrameLength)),
+        QStringLiteral("%1Hz, ").arg(d.SampleRate) + mpeg.ModeText(),
+        yesNo("CRCs: ", !d.ErrorProt),
+        yesNo("Copyrighted: ", d.Copyrighted),
+        yesNo("Original: ", d.Original),
+        yesNo("Padding: ", d.Padding),
+    };
+}
+
+QStringList MpegTagLines(const TMPEGAudio& mpeg)
+{
+    const TMPEGInfo& d = mpeg.Data;
+    return {
+        yesNo("ID3v1 Tag: ", mpeg.HasTag()),
+        QStringLiteral("Title: ") + printable(mpeg.TitleOrDefault()),
+        QStringLiteral("Artist: ") + printable(mpeg.ArtistOrDefault()),
+        QStringLiteral("Album: ") + printable(d.Album),
+        QStringLiteral("Year: ") + printable(d.Year),
+        QStringLiteral("Comment: ") + printable(d.Comment),
+        QStringLiteral("Track: %1").arg(int(d.Track)),
+        QStringLiteral("Genre: ") + GenreName(d.Genre),
+    };
+}
+
+QStringList WavMemoLines(const TWAVfile& wav)
+{
+    if (!wav.Valid)
+        return {};
+    return {
+        QStringLiteral("Format: ") + wav.FormatText(),
+        QStringLiteral("Channel mode: ") + wav.ChannelModeText(),
+        QStringLiteral("Sample rate: %1 hz").arg(wav.SampleRate),
+        QStringLiteral("Bytes per second: %1 bytes").arg(wav.BytesPerSecond),
+        QStringLiteral("Bits per sample: %1 bit").arg(int(wav.BitsPerSample)),
+        QStringLiteral("Duration: ") + FormatDecimal3(wav.Duration()) + QStringLiteral(" sec."),
+        QStringLiteral("File Size: %1 bytes").arg(wav.FileSize),
+    };
+}
+
+QStringList WmaMemoLines(const TWMAfile& wma)
+{
+    if (!wma.Valid)
+        return {};
+    return {
+        QStringLiteral("Format: Windows Media Audio"),
+        QStringLiteral("Channel mode: ") + wma.ChannelModeText(),
+        QStringLiteral("Sample rate: %1 hz").arg(wma.SampleRate),
+        QStringLiteral("Bit Rate: %1 kb/s").arg(wma.BitRate),
+        QStringLiteral("Duration: ") + FormatDecimal3(wma.Duration) + QStringLiteral(" sec."),
+        QStringLiteral("File Size: %1 bytes").arg(wma.FileSize),
+    };
+}
+
+} // namespace audrel
