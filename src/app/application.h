@@ -1,0 +1,22 @@
+#pragma once
+// The application object: its default exception handler shows the message of
+// any exception that escapes an event handler and keeps the program running.
+
+#include <QApplication>
+
+#include <exception>
+
+namespace audrel {
+
+class TApplication : public QApplication
+{
+public:
+    TApplication(int& argc, char** argv);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // Shows the message of an exception in an error box.
+    static void HandleException(std::exception_ptr error);
+};
+
+} // namespace audrel

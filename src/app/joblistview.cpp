@@ -1,0 +1,54 @@
+#include "app/joblistview.h"
+
+#include "app/joblist.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QItemSelectionModel>
+
+namespace audrel {
+
+JobListView::JobListView(JobList* list, bool keepSelectionVisible, QWidget* parent)
+    : QTreeView(parent), m_list(list)
+{
+    setModel(list);
+    QItemSelectionModel* own = selectionModel();
+    setSelectionModel(list->selectionModel());
+    delete own;
+
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true); // keeps long lists fast
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+
+    const auto columns = JobList::columns(list->kind());
+    for (int i = 0; i < columns.size(); ++i)
+        setColumnWidth(i, columns[i].width);
+
+    if (!keepSelectionVisible) {
+        QPalette p = palette();
+        p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Inactive, QPalette::Base));
+        p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Inactive, QPalette::Text));
+        setPalette(p);
+    }
+}
+
+// Space toggles the check box of the focused row, whichever column has the focus.
+void JobListView::keyPressEvent(QKeyEvent* event)
+{
+    const QModelIndex current = currentIndex();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && current.isValid()) {
+        m_list->setItemChecked(current.row(), !m_list->isItemChecked(current.row()));
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+} // namespace audrel

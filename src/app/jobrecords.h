@@ -1,0 +1,41 @@
+#pragma once
+// The records behind the rows of the four job lists. Record i of a list
+// describes row i of that list.
+
+#include <QString>
+
+#include <cstdint>
+
+namespace audrel {
+
+// Common part of every job row.
+struct TJobRec
+{
+    QString Source;       // full path of the source file
+    QString Dest;         // full path of the destination file, fixed when the row is added
+    uint32_t Seconds = 0; // playing time in whole seconds
+    bool Checked = true;  // the last check state the counters have taken into account
+    int32_t State = 1;    // 1 when added, 2 once converted
+
+    virtual ~TJobRec() = default;
+};
+
+// MP3 to WAV rows.
+struct TMp3Rec : TJobRec
+{
+};
+
+// WMA to WAV rows.
+struct TWMARec : TJobRec
+{
+};
+
+// Rows of both WAV lists (to MP3 and to WMA); the encoders read the format.
+struct TWavRec : TJobRec
+{
+    uint32_t SampleRate = 0;
+    uint32_t Mode = 0; // 3 mono (also for an unknown layout), 0 stereo
+    uint32_t BitsPerSample = 0;
+};
+
+} // namespace audrel

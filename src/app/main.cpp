@@ -1,0 +1,17 @@
+#include "app/application.h"
+#include "app/mainform.h"
+#include "platform/prompts/dialogprompts.h"
+#include "platform/shell/desktopshell.h"
+
+int main(int argc, char** argv)
+{
+    audrel::TApplication app(argc, argv);
+    audrel::DialogPrompts prompts;
+    audrel::DesktopShell shell;
+    audrel::Prompts::install(&prompts);
+    audrel::Shell::install(&shell);
+
+    audrel::TMainForm form;
+    form.showMaximized();
+    return app.exec();
+}

@@ -1,0 +1,412 @@
+#include "app/mainform.h"
+
+#include "app/joblistview.h"
+#include "platform/errors.h"
+#include "platform/ini/inifile.h"
+#include "platform/prompts/prompts.h"
+#include "platform/shell/shell.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace audrel {
+
+namespace {
+
+const QString kMakerHomepage = QStringLiteral("https://www.quorvex.example/");
+const QString kMakerSupport = QStringLiteral("support@quorvex.example");
+
+struct TabInfo
+{
+    const char* sheet;
+    const char* caption;
+    const char* view;
+    bool keepSelectionVisible;
+};
+
+// In the order in which commands look for the visible tab.
+const TabInfo kTabs[4] = {
+    {"Tab_Mp32Wav", " MP3 to WAV  ", "Mp3listview", true},
+    {"Tab_Wav2Mp3", " WAV to MP3  ", "WavListView", false},
+    {"Tab_WMA2Wav", "WMA to WAV", "WMAListView", true},
+    {"Tab_Wav2WMA", "WAV to WMA", "Wav2WMAView", false},
+};
+
+struct PanelInfo
+{
+    const char* text;
+    int width;
+    Qt::Alignment alignment;
+};
+
+const PanelInfo kPanels[TMainForm::kPanelCount] = {
+    {"Total", 40, Qt::AlignCenter},
+    {"", 132, Qt::AlignRight | Qt::AlignVCenter},
+    {"Checked", 60, Qt::AlignCenter},
+    {"", 132, Qt::AlignRight | Qt::AlignVCenter},
+    {"Selected", 60, Qt::AlignCenter},
+    {"", 132, Qt::AlignCenter},
+    {"Quorvex Software    ", 50, Qt::AlignCenter},
+};
+
+} // namespace
+
+LinkSettings LinkSettings::load(const QString& programFolder)
+{
+    LinkSettings links{kMakerHomepage, kMakerHomepage, kMakerSupport, {}};
+    const QString path = programFolder + QStringLiteral("Affiliate.ini");
+    if (QFile::exists(path)) {
+        const IniFile ini(path);
+        const QString section = QStringLiteral("affiliate");
+        links.HomepageTitle = ini.readString(section, QStringLiteral("HomepageTitle"), kMakerHomepage);
+        links.Homepage = ini.readString(section, QStringLiteral("Homepage"), kMakerHomepage);
+        links.EmailUs = ini.readString(section, QStringLiteral("EmailUs"), kMakerSupport);
+    }
+    links.MailTo = QStringLiteral("mailto:") + links.EmailUs;
+    return links;
+}
+
+TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
+    : QMainWindow(parent), m_programFolder(programFolder)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    resize(549, 415);
+    setMinimumSize(517, 280);
+
+    for (int i = 0; i < 4; ++i) {
+        m_lists[i] = new JobList(JobKind(i), this);
+        connect(m_lists[i], &JobList::panelChanged, this, [this, i](int panel) {
+            if (int(currentKind()) == i)
+                writePanel(m_lists[i], panel);
+        });
+    }
+    createActions();
+    createTabs();
+    createMenus();
+    createToolBar();
+    createStatusBar();
+
+    m_settings = LoadSettings(m_programFolder);
+    m_links = LinkSettings::load(m_programFolder);
+    writeCounterPanels(Mp3Recs());
+    setWindowTitle(QStringLiteral("Audrel"));
+    view(JobKind::Mp3ToWav)->setFocus();
+}
+
+TMainForm::~TMainForm() = default;
+
+QAction* TMainForm::action(const char* name, const QString& caption, const QString& hint,
+                           const QKeySequence& shortcut)
+{
+    auto* a = new QAction(caption, this);
+    a->setObjectName(QLatin1String(name));
+    a->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
+    a->setStatusTip(hint);
+    if (!shortcut.isEmpty())
+        a->setShortcut(shortcut);
+    addAction(a); // shortcuts work while the menu bar or toolbar is hidden
+    return a;
+}
+
+// A menu entry or toolbar button with its own caption for a shared command: it
+// runs the command and follows its enabled state, hint and icon.
+QAction* TMainForm::alias(QAction* target, const QString& caption, bool showShortcut)
+{
+    auto* a = new QAction(target->icon(), caption, this);
+    a->setObjectName(target->objectName() + QStringLiteral("_alias"));
+    a->setToolTip(target->toolTip());
+    a->setStatusTip(target->statusTip());
+    a->setEnabled(target->isEnabled());
+    if (showShortcut && !target->shortcut().isEmpty())
+        a->setText(caption + QLatin1Char('\t') + target->shortcut().toString(QKeySequence::NativeText));
+    connect(a, &QAction::triggered, target, &QAction::trigger);
+    connect(target, &QAction::enabledChanged, a, &QAction::setEnabled);
+    return a;
+}
+
+void TMainForm::createActions()
+{
+    QStyle* s = style();
+    auto icon = [s](QStyle::StandardPixmap p) { return s->standardIcon(p); };
+
+    action("Add", QStringLiteral("Add File(s)"), QStringLiteral("Add Audio File(s) To Convert"), Qt::Key_Insert)
+        ->setIcon(icon(QStyle::SP_FileDialogNewFolder));
+    action("Delete", QStringLiteral("Delete"), QStringLiteral("Remove selected files"), Qt::Key_Delete)
+        ->setIcon(icon(QStyle::SP_TrashIcon));
+    action("Convert", QStringLiteral("Convert"), QStringLiteral("Convert file(s) which is checked in batches"))
+        ->setIcon(icon(QStyle::SP_BrowserReload));
+    action("Play", QStringLiteral("Play"), QStringLiteral("Play selected file(s)  in batches"))
+        ->setIcon(icon(QStyle::SP_MediaPlay));
+    action("PlaySource", QStringLiteral("Play Source File(s)"));
+    action("PlayDestination", QStringLiteral("Play Destination File(s)"));
+    action("Properties", QStringLiteral("Property"), QStringLiteral("View and modify property"))
+        ->setIcon(icon(QStyle::SP_FileDialogInfoView));
+    action("Options", QStringLiteral("Options"), QStringLiteral("Set options"))
+        ->setIcon(icon(QStyle::SP_FileDialogDetailedView));
+    action("Clear", QStringLiteral("Clear All Files"));
+    action("Check", QStringLiteral("Check"));
+    action("CheckAll", QStringLiteral("Check All"));
+    action("Uncheck", QStringLiteral("Uncheck"));
+    action("UncheckAll", QStringLiteral("Uncheck All"));
+    action("InvertCheck", QStringLiteral("Invert Check"));
+    action("Help", QStringLiteral("Help"), QStringLiteral("Open help document"), Qt::Key_F1)
+        ->setIcon(icon(QStyle::SP_DialogHelpButton));
+    action("Explore", QStringLiteral("Browse Destination Folder"), QStringLiteral("Browse Destination Folder"))
+        ->setIcon(icon(QStyle::SP_DirOpenIcon));
+    action("ChangeFolder", QStringLiteral("ChangeFolder"));
+
+    // Commands that are still to come stay visible but cannot be chosen yet.
+    for (const char* name : {"Add", "Delete", "Convert", "Play", "PlaySource", "PlayDestination", "Properties",
+                             "Options", "Clear", "Check", "CheckAll", "Uncheck", "UncheckAll", "InvertCheck", "Help",
+                             "Explore", "ChangeFolder"})
+        findChild<QAction*>(QLatin1String(name))->setEnabled(false);
+}
+
+void TMainForm::createMenus()
+{
+    auto act = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
+    QMenuBar* bar = menuBar();
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->addAction(act("Add"));
+    file->addAction(alias(act("Delete"), QStringLiteral("&Delete Selected Item(s)")));
+    file->addAction(act("Clear"));
+    file->addSeparator();
+    QAction* exit = file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+    exit->setObjectName(QStringLiteral("Exit1"));
+    exit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+
+    QMenu* edit = bar->addMenu(QStringLiteral("Edit"));
+    QAction* selectAll = edit->addAction(QStringLiteral("Select &All"), this, [this] { view(currentKind())->selectAll(); });
+    selectAll->setObjectName(QStringLiteral("SelectAll1"));
+    selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    edit->addSeparator();
+    QMenu* check = edit->addMenu(QStringLiteral("Check"));
+    check->addAction(alias(act("Check"), QStringLiteral("&File(s)")));
+    check->addAction(alias(act("CheckAll"), QStringLiteral("&All Files")));
+    QMenu* uncheck = edit->addMenu(QStringLiteral("Uncheck"));
+    uncheck->addAction(alias(act("Uncheck"), QStringLiteral("&File(s)")));
+    uncheck->addAction(alias(act("UncheckAll"), QStringLiteral("&All Files")));
+    edit->addAction(act("InvertCheck"));
+    edit->addSeparator();
+    edit->addAction(alias(act("ChangeFolder"), QStringLiteral("Change Destination Folder")));
+    edit->addAction(act("Explore"));
+
+    QMenu* actionMenu = bar->addMenu(QStringLiteral("&Action"));
+    actionMenu->addAction(act("Convert"));
+    QMenu* play = actionMenu->addMenu(QStringLiteral("&Play"));
+    play->setToolTip(QStringLiteral("Play selected file(s)  in batches"));
+    play->setToolTipsVisible(true);
+    play->addAction(act("PlaySource"));
+    play->addAction(act("PlayDestination"));
+    actionMenu->addSeparator();
+    actionMenu->addAction(act("Properties"));
+    actionMenu->addSeparator();
+    actionMenu->addAction(act("Options"));
+
+    QMenu* viewMenu = bar->addMenu(QStringLiteral("&View"));
+    QAction* toolbar = viewMenu->addAction(QStringLiteral("Toolbar"));
+    toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar->setCheckable(true);
+    toolbar->setChecked(true);
+    QAction* status = viewMenu->addAction(QStringLiteral("Status Bar"));
+    status->setObjectName(QStringLiteral("StatusBar2"));
+    status->setCheckable(true);
+    status->setChecked(true);
+    connect(toolbar, &QAction::toggled, this, [this](bool on) { ToolBar1->setVisible(on); });
+    connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+
+    QMenu* help = bar->addMenu(QStringLiteral("Help"));
+    help->addAction(alias(act("Help"), QStringLiteral("Contents")));
+    help->addSeparator();
+    QAction* home = help->addAction(QStringLiteral("Home Page"), this, [this] { Shell::instance().open(m_links.Homepage); });
+    home->setObjectName(QStringLiteral("HomePage1"));
+    QAction* support =
+        help->addAction(QStringLiteral("Tech Support"), this, [this] { Shell::instance().open(m_links.MailTo); });
+    support->setObjectName(QStringLiteral("TechSupport1"));
+    help->addSeparator();
+    QAction* about = help->addAction(QStringLiteral("About..."));
+    about->setObjectName(QStringLiteral("About1"));
+    about->setEnabled(false);
+
+    PopupMenu_mp3 = new QMenu(this);
+    PopupMenu_mp3->setObjectName(QStringLiteral("PopupMenu_mp3"));
+    PopupMenu_mp3->addAction(act("Convert"));
+    QMenu* playAudio = PopupMenu_mp3->addMenu(QStringLiteral("Play Audio File"));
+    playAudio->addAction(act("PlaySource"));
+    playAudio->addAction(act("PlayDestination"));
+    PopupMenu_mp3->addSeparator();
+    PopupMenu_mp3->addAction(act("Add"));
+    PopupMenu_mp3->addAction(act("Delete"));
+    PopupMenu_mp3->addAction(act("Clear"));
+    PopupMenu_mp3->addSeparator();
+    QMenu* popupCheck = PopupMenu_mp3->addMenu(QStringLiteral("Check"));
+    popupCheck->addAction(alias(act("Check"), QStringLiteral("File(s)")));
+    popupCheck->addAction(alias(act("CheckAll"), QStringLiteral("All Files")));
+    QMenu* popupUncheck = PopupMenu_mp3->addMenu(QStringLiteral("Uncheck"));
+    popupUncheck->addAction(alias(act("Uncheck"), QStringLiteral("File(s)")));
+    popupUncheck->addAction(alias(act("UncheckAll"), QStringLiteral("All Files")));
+    PopupMenu_mp3->addAction(act("InvertCheck"));
+    PopupMenu_mp3->addSeparator();
+    PopupMenu_mp3->addAction(alias(act("ChangeFolder"), QStringLiteral("Change Destination Folder")));
+    PopupMenu_mp3->addAction(alias(act("Explore"), QStringLiteral("Browse")));
+    PopupMenu_mp3->addSeparator();
+    PopupMenu_mp3->addAction(act("Properties"));
+    for (JobListView* v : m_views)
+        connect(v, &QWidget::customContextMenuRequested, this,
+                [this, v](const QPoint& at) { PopupMenu_mp3->popup(v->viewport()->mapToGlobal(at)); });
+}
+
+void TMainForm::createToolBar()
+{
+    auto act = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
+    ToolBar1 = addToolBar(QStringLiteral("Toolbar"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setIconSize(QSize(32, 32));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ToolBar1->toggleViewAction()->setEnabled(false);
+
+    auto button = [this](QAction* a) {
+        ToolBar1->addAction(a);
+        if (auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(a))) {
+            // Buttons grow past their 50 x 52 when a caption needs more room.
+            b->setMinimumSize(50, 52);
+            b->setAutoRaise(true);
+        }
+    };
+    button(alias(act("Add"), QStringLiteral("    Add    "), false));
+    button(alias(act("Delete"), QStringLiteral("  Delete  "), false));
+    ToolBar1->addSeparator();
+    button(alias(act("Explore"), QStringLiteral("Browse"), false));
+    ToolBar1->addSeparator();
+    button(act("Convert"));
+    // Play: pressing the button plays, its arrow offers source or destination.
+    QAction* play = act("Play");
+    auto* playMenu = new QMenu(this);
+    playMenu->addAction(act("PlaySource"));
+    playMenu->addAction(act("PlayDestination"));
+    play->setMenu(playMenu);
+    button(play);
+    if (auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(play))) {
+        b->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    button(act("Properties"));
+    ToolBar1->addSeparator();
+    button(act("Options"));
+    ToolBar1->addSeparator();
+    button(act("Help"));
+}
+
+void TMainForm::createTabs()
+{
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { font-weight: bold; }"));
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setDocumentMode(true);
+    for (int i = 0; i < 4; ++i) {
+        auto* sheet = new QWidget(PageControl1);
+        sheet->setObjectName(QLatin1String(kTabs[i].sheet));
+        m_views[i] = new JobListView(m_lists[i], kTabs[i].keepSelectionVisible, sheet);
+        m_views[i]->setObjectName(QLatin1String(kTabs[i].view));
+        auto* layout = new QVBoxLayout(sheet);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(m_views[i]);
+        PageControl1->addTab(sheet, QLatin1String(kTabs[i].caption));
+    }
+    setCentralWidget(PageControl1);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);
+}
+
+void TMainForm::createStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    for (int i = 0; i < kPanelCount; ++i) {
+        auto* panel = new QLabel(QLatin1String(kPanels[i].text), bar);
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panel->setAlignment(kPanels[i].alignment);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        // A panel widens when its text needs more room than its width gives; the
+        // last one takes what room is left.
+        panel->setMinimumWidth(kPanels[i].width);
+        bar->addWidget(panel, i + 1 < kPanelCount ? 0 : 1);
+        m_panels[i] = panel;
+    }
+}
+
+JobKind TMainForm::currentKind() const
+{
+    const int index = PageControl1 ? PageControl1->currentIndex() : 0;
+    return JobKind(index < 0 ? 0 : index);
+}
+
+void TMainForm::showTab(JobKind kind)
+{
+    PageControl1->setCurrentIndex(int(kind));
+}
+
+QString TMainForm::panelText(int panel) const
+{
+    return m_panels[panel]->text();
+}
+
+void TMainForm::writePanel(const JobList* list, int panel, CountSpacing spacing)
+{
+    const JobCounters& c = list->counters();
+    switch (panel) {
+    case PanelTotal:
+        m_panels[panel]->setText(CountText(c.TotalCount, c.TotalSeconds));
+        break;
+    case PanelChecked:
+        m_panels[panel]->setText(CountText(c.CheckedCount, c.CheckedSeconds, spacing));
+        break;
+    case PanelSelected:
+        m_panels[panel]->setText(CountText(c.SelectedCount, c.SelectedSeconds));
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainForm::writeCounterPanels(const JobList* list)
+{
+    writePanel(list, PanelTotal);
+    writePanel(list, PanelChecked);
+    writePanel(list, PanelSelected);
+}
+
+void TMainForm::PageControl1Change()
+{
+    writeCounterPanels(currentList());
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    // Settings first. A folder that cannot be written must not keep the user in
+    // the program: the error is shown and the window closes all the same.
+    try {
+        SaveSettings(m_settings, m_programFolder);
+    } catch (const EAudrelError& error) {
+        showMessage(error.message(), QStringLiteral("Error"), MsgIcon::Error);
+    }
+    for (JobList* l : m_lists)
+        l->clear();
+    event->accept();
+}
+
+} // namespace audrel

@@ -1,0 +1,10 @@
+list(APPEND AUDREL_CORE_SOURCES
+  src/app/jobrecords.h
+  src/app/counttext.cpp
+  src/app/joblist.cpp
+)
+list(APPEND AUDREL_UI_SOURCES
+  src/app/application.cpp
+  src/app/joblistview.cpp
+  src/app/mainform.cpp
+)

@@ -1,0 +1,10 @@
+list(APPEND AUDREL_CORE_SOURCES
+  src/platform/errors.h
+  src/platform/prompts/prompts.cpp
+  src/platform/shell/shell.cpp
+  src/platform/ini/inifile.cpp
+)
+list(APPEND AUDREL_UI_SOURCES
+  src/platform/prompts/dialogprompts.cpp
+  src/platform/shell/desktopshell.cpp
+)

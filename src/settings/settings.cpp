@@ -1,0 +1,98 @@
+#include "settings/settings.h"
+
+#include "platform/ini/inifile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace audrel {
+
+namespace {
+
+const QString kGeneral = QStringLiteral("General");
+const QString kEncode = QStringLiteral("Encode");
+const QString kWMAEncode = QStringLiteral("WMAEncode");
+
+QString defaultDestFolder()
+{
+    return QDir::toNativeSeparators(QDir::homePath() + QStringLiteral("/Faviorate Music"));
+}
+
+QString withSeparator(QString folder)
+{
+    if (!folder.endsWith(QDir::separator()))
+        folder += QDir::separator();
+    return folder;
+}
+
+} // namespace
+
+Settings::Settings() : DestFolder(defaultDestFolder()) {}
+
+QString ProgramFolder()
+{
+    return withSeparator(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+}
+
+Settings LoadSettings(const QString& programFolder)
+{
+    const IniFile ini(programFolder + QLatin1String(kSettingsFileName));
+    const Settings d;
+    Settings s;
+    s.SameFolder = ini.readBool(kGeneral, QStringLiteral("SameFolder"), d.SameFolder);
+    s.DestFolder = ini.readString(kGeneral, QStringLiteral("DestFolder"), d.DestFolder);
+    s.ViewFolder = ini.readBool(kGeneral, QStringLiteral("ViewFolder"), d.ViewFolder);
+    s.OverWrite = ini.readBool(kGeneral, QStringLiteral("OverWrite"), d.OverWrite);
+    s.PlayDone = ini.readBool(kGeneral, QStringLiteral("PlayDone"), d.PlayDone);
+    s.PromptCvt = ini.readBool(kGeneral, QStringLiteral("PromptCvt"), d.PromptCvt);
+    s.RemoveItem = ini.readBool(kGeneral, QStringLiteral("RemoveItem"), d.RemoveItem);
+    s.SampleRate = ini.readInteger(kEncode, QStringLiteral("SampleRate"), d.SampleRate);
+    s.Bitrate = ini.readInteger(kEncode, QStringLiteral("Bitrate"), d.Bitrate);
+    s.MaxBitrate = ini.readInteger(kEncode, QStringLiteral("MaxBitrate"), d.MaxBitrate);
+    s.Mode = ini.readInteger(kEncode, QStringLiteral("Mode"), d.Mode);
+    s.Quality = ini.readInteger(kEncode, QStringLiteral("Quality"), d.Quality);
+    s.VBR = ini.readBool(kEncode, QStringLiteral("VBR"), d.VBR);
+    s.WriteVBR = ini.readBool(kEncode, QStringLiteral("WriteVBR"), d.WriteVBR);
+    s.VBRQuality = ini.readInteger(kEncode, QStringLiteral("VBRQuality"), d.VBRQuality);
+    s.CopyRight = ini.readBool(kEncode, QStringLiteral("CopyRight"), d.CopyRight);
+    s.Original = ini.readBool(kEncode, QStringLiteral("Original"), d.Original);
+    s.CRC = ini.readBool(kEncode, QStringLiteral("CRC"), d.CRC);
+    s.Private = ini.readBool(kEncode, QStringLiteral("Private"), d.Private);
+    s.WMASampleRate = ini.readInteger(kWMAEncode, QStringLiteral("SampleRate"), d.WMASampleRate);
+    s.WMABitRate = ini.readInteger(kWMAEncode, QStringLiteral("BitRate"), d.WMABitRate);
+    s.WMAChannels = ini.readInteger(kWMAEncode, QStringLiteral("Channels"), d.WMAChannels);
+    s.EnableDRM = ini.readBool(kWMAEncode, QStringLiteral("EnableDRM"), d.EnableDRM);
+    return s;
+}
+
+void SaveSettings(const Settings& s, const QString& programFolder)
+{
+    IniFile ini(programFolder + QLatin1String(kSettingsFileName));
+    // Two keys are written with other capitals than they are read with; matching
+    // ignores case, so each stays one key.
+    ini.writeBool(kGeneral, QStringLiteral("SameFolder"), s.SameFolder);
+    ini.writeString(kGeneral, QStringLiteral("DestFolder"), s.DestFolder);
+    ini.writeBool(kGeneral, QStringLiteral("ViewFolder"), s.ViewFolder);
+    ini.writeBool(kGeneral, QStringLiteral("Overwrite"), s.OverWrite);
+    ini.writeBool(kGeneral, QStringLiteral("PLayDone"), s.PlayDone);
+    ini.writeBool(kGeneral, QStringLiteral("PromptCvt"), s.PromptCvt);
+    ini.writeBool(kGeneral, QStringLiteral("RemoveItem"), s.RemoveItem);
+    ini.writeInteger(kEncode, QStringLiteral("SampleRate"), s.SampleRate);
+    ini.writeInteger(kEncode, QStringLiteral("Bitrate"), s.Bitrate);
+    ini.writeInteger(kEncode, QStringLiteral("MaxBitrate"), s.MaxBitrate);
+    ini.writeInteger(kEncode, QStringLiteral("Mode"), s.Mode);
+    ini.writeInteger(kEncode, QStringLiteral("Quality"), s.Quality);
+    ini.writeBool(kEncode, QStringLiteral("VBR"), s.VBR);
+    ini.writeBool(kEncode, QStringLiteral("WriteVBR"), s.WriteVBR);
+    ini.writeInteger(kEncode, QStringLiteral("VBRQuality"), s.VBRQuality);
+    ini.writeBool(kEncode, QStringLiteral("CopyRight"), s.CopyRight);
+    ini.writeBool(kEncode, QStringLiteral("Original"), s.Original);
+    ini.writeBool(kEncode, QStringLiteral("CRC"), s.CRC);
+    ini.writeBool(kEncode, QStringLiteral("Private"), s.Private);
+    ini.writeInteger(kWMAEncode, QStringLiteral("SampleRate"), s.WMASampleRate);
+    ini.writeInteger(kWMAEncode, QStringLiteral("BitRate"), s.WMABitRate);
+    ini.writeInteger(kWMAEncode, QStringLiteral("Channels"), s.WMAChannels);
+    ini.writeBool(kWMAEncode, QStringLiteral("EnableDRM"), s.EnableDRM);
+}
+
+} // namespace audrel

@@ -1,0 +1,3 @@
+list(APPEND AUDREL_CORE_SOURCES
+  src/settings/settings.cpp
+)

@@ -1,0 +1,8 @@
+#include "testmain.h"
+
+#include "tst_joblist.h"
+#include "tst_mainform.h"
+
+#include <QApplication>
+
+AUDREL_GUI_TEST_MAIN(TestJobList, TestMainForm)

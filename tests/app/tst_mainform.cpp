@@ -1,0 +1,297 @@
+#include "tst_mainform.h"
+
+#include "app/joblistview.h"
+#include "app/mainform.h"
+#include "scriptedprompts.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+using namespace audrel;
+
+namespace {
+
+QString folderOf(const QTemporaryDir& dir)
+{
+    return dir.path() + QDir::separator();
+}
+
+void addRows(JobList* list, std::initializer_list<uint32_t> seconds)
+{
+    for (uint32_t s : seconds) {
+        auto rec = std::make_unique<TMp3Rec>();
+        rec->Source = QStringLiteral("/m/%1-%2.mp3").arg(list->count()).arg(s);
+        rec->Seconds = s;
+        list->appendRow(std::move(rec), {});
+    }
+}
+
+QStringList menuTexts(const QMenu* menu)
+{
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return texts;
+}
+
+QMenu* topMenu(TMainForm& form, const QString& title)
+{
+    for (QAction* a : form.menuBar()->actions())
+        if (a->text() == title)
+            return a->menu();
+    return nullptr;
+}
+
+} // namespace
+
+void TestMainForm::windowAsBuilt()
+{
+    QTemporaryDir dir;
+    TMainForm form(folderOf(dir));
+    QCOMPARE(form.windowTitle(), QString("Audrel"));
+    QCOMPARE(form.minimumSize(), QSize(517, 280));
+    form.resize(300, 100);
+    QCOMPARE(form.size(), QSize(517, 280));
+
+    auto* tabs = form.findChild<QTabWidget*>("PageControl1");
+    QVERIFY(tabs);
+    QCOMPARE(tabs->count(), 4);
+    const QStringList captions{" MP3 to WAV  ", " WAV to MP3  ", "WMA to WAV", "WAV to WMA"};
+    const QStringList sheets{"Tab_Mp32Wav", "Tab_Wav2Mp3", "Tab_WMA2Wav", "Tab_Wav2WMA"};
+    const QStringList views{"Mp3listview", "WavListView", "WMAListView", "Wav2WMAView"};
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(tabs->tabText(i), captions[i]);
+        QCOMPARE(tabs->widget(i)->objectName(), sheets[i]);
+        auto* view = form.findChild<JobListView*>(views[i]);
+        QVERIFY2(view, qPrintable(views[i]));
+        QCOMPARE(view->list(), form.list(JobKind(i)));
+        QCOMPARE(view->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
+    }
+    QCOMPARE(tabs->currentIndex(), 0);
+
+    auto* mp3 = form.view(JobKind::Mp3ToWav);
+    QStringList titles;
+    for (int c = 0; c < mp3->model()->columnCount(); ++c)
+        titles << mp3->model()->headerData(c, Qt::Horizontal).toString();
+    QCOMPARE(titles, (QStringList{"MP3 Source File", "WAV Destination File", "Status", "Duration", "Title", "Artist",
+                                  "Album", "Year", "Size"}));
+    QCOMPARE(mp3->columnWidth(0), 180);
+    QCOMPARE(mp3->columnWidth(7), 50);
+    auto* wav = form.view(JobKind::WavToWma);
+    QCOMPARE(wav->model()->headerData(1, Qt::Horizontal).toString(), QString("WMA Destination File"));
+    QCOMPARE(wav->columnWidth(4), 80);
+
+    // Two lists keep their selection visible without the focus, the WAV lists do not.
+    const QPalette keep = mp3->palette();
+    const QPalette hide = wav->palette();
+    QVERIFY(keep.color(QPalette::Inactive, QPalette::Highlight) != keep.color(QPalette::Inactive, QPalette::Base));
+    QCOMPARE(hide.color(QPalette::Inactive, QPalette::Highlight), hide.color(QPalette::Inactive, QPalette::Base));
+
+    QCOMPARE(form.panelText(0), QString("Total"));
+    QCOMPARE(form.panelText(2), QString("Checked"));
+    QCOMPARE(form.panelText(4), QString("Selected"));
+    QCOMPARE(form.panelText(6), QString("Quorvex Software    "));
+    for (int panel : {1, 3, 5})
+        QCOMPARE(form.panelText(panel), QString("0 File(s)   00:00:00"));
+}
+
+void TestMainForm::actionsAndMenus()
+{
+    QTemporaryDir dir;
+    TMainForm form(folderOf(dir));
+    struct Expected
+    {
+        const char* name;
+        const char* caption;
+        const char* hint;
+        QKeySequence shortcut;
+    };
+    const Expected actions[] = {
+        {"Add", "Add File(s)", "Add Audio File(s) To Convert", QKeySequence(Qt::Key_Insert)},
+        {"Delete", "Delete", "Remove selected files", QKeySequence(Qt::Key_Delete)},
+        {"Convert", "Convert", "Convert file(s) which is checked in batches", {}},
+        {"Play", "Play", "Play selected file(s)  in batches", {}},
+        {"Properties", "Property", "View and modify property", {}},
+        {"Help", "Help", "Open help document", QKeySequence(Qt::Key_F1)},
+        {"Explore", "Browse Destination Folder", "Browse Destination Folder", {}},
+        {"ChangeFolder", "ChangeFolder", "", {}},
+    };
+    for (const auto& e : actions) {
+        auto* a = form.findChild<QAction*>(e.name);
+        QVERIFY2(a, e.name);
+        QCOMPARE(a->text(), QString(e.caption));
+        if (*e.hint)
+            QCOMPARE(a->toolTip(), QString(e.hint));
+        QCOMPARE(a->shortcut(), e.shortcut);
+    }
+    // Commands of later work are there but cannot be chosen.
+    QVERIFY(!form.findChild<QAction*>("Convert")->isEnabled());
+
+    QCOMPARE(menuTexts(topMenu(form, "&File")),
+             (QStringList{"Add File(s)", "&Delete Selected Item(s)\tDel", "Clear All Files", "-", "E&xit"}));
+    QCOMPARE(form.findChild<QAction*>("Exit1")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
+    QCOMPARE(form.findChild<QAction*>("SelectAll1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+    QCOMPARE(menuTexts(topMenu(form, "Edit")),
+             (QStringList{"Select &All", "-", "Check", "Uncheck", "Invert Check", "-", "Change Destination Folder",
+                          "Browse Destination Folder"}));
+    QCOMPARE(menuTexts(topMenu(form, "&Action")),
+             (QStringList{"Convert", "&Play", "-", "Property", "-", "Options"}));
+    QCOMPARE(menuTexts(topMenu(form, "Help")),
+             (QStringList{"Contents\tF1", "-", "Home Page", "Tech Support", "-", "About..."}));
+    auto* popup = form.findChild<QMenu*>("PopupMenu_mp3");
+    QCOMPARE(menuTexts(popup), (QStringList{"Convert", "Play Audio File", "-", "Add File(s)", "Delete",
+                                            "Clear All Files", "-", "Check", "Uncheck", "Invert Check", "-",
+                                            "Change Destination Folder", "Browse", "-", "Property"}));
+    // An entry with its own caption follows its command's enabled state.
+    auto* del = form.findChild<QAction*>("Delete");
+    del->setEnabled(true);
+    QVERIFY(topMenu(form, "&File")->actions().at(1)->isEnabled());
+
+    // View toggles hide and show the bars.
+    form.show();
+    auto* toolbarToggle = form.findChild<QAction*>("Toolbar1");
+    QVERIFY(toolbarToggle->isChecked());
+    toolbarToggle->trigger();
+    QVERIFY(!form.findChild<QToolBar*>("ToolBar1")->isVisible());
+    form.findChild<QAction*>("StatusBar2")->trigger();
+    QVERIFY(!form.statusBar()->isVisible());
+}
+
+void TestMainForm::toolbarButtons()
+{
+    QTemporaryDir dir;
+    TMainForm form(folderOf(dir));
+    auto* bar = form.findChild<QToolBar*>("ToolBar1");
+    QStringList captions;
+    for (QAction* a : bar->actions())
+        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(captions, (QStringList{"    Add    ", "  Delete  ", "-", "Browse", "-", "Convert", "Play", "Property",
+                                    "-", "Options", "-", "Help"}));
+    QCOMPARE(bar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    QCOMPARE(bar->iconSize(), QSize(32, 32));
+    auto* play = qobject_cast<QToolButton*>(bar->widgetForAction(form.findChild<QAction*>("Play")));
+    QVERIFY(play);
+    QCOMPARE(play->popupMode(), QToolButton::MenuButtonPopup);
+    QCOMPARE(menuTexts(play->defaultAction()->menu()), (QStringList{"Play Source File(s)", "Play Destination File(s)"}));
+    QCOMPARE(bar->actions().first()->toolTip(), QString("Add Audio File(s) To Convert"));
+}
+
+void TestMainForm::panelsFollowVisibleList()
+{
+    QTemporaryDir dir;
+    TMainForm form(folderOf(dir));
+    addRows(form.Mp3Recs(), {100, 145});
+    addRows(form.WavRecs(), {3600});
+    QCOMPARE(form.panelText(1), QString("2 File(s)   00:04:05"));
+
+    form.showTab(JobKind::WavToMp3);
+    QCOMPARE(form.panelText(1), QString("1 File(s)   01:00:00"));
+    QCOMPARE(form.panelText(3), QString("1 File(s)   01:00:00"));
+    form.Mp3Recs()->setItemChecked(0, false); // a hidden list does not write the panels
+    QCOMPARE(form.panelText(3), QString("1 File(s)   01:00:00"));
+    form.WavRecs()->setSelected(0, true);
+    QCOMPARE(form.panelText(5), QString("1 File(s)   01:00:00"));
+
+    form.showTab(JobKind::WmaToWav);
+    for (int panel : {1, 3, 5})
+        QCOMPARE(form.panelText(panel), QString("0 File(s)   00:00:00"));
+
+    form.showTab(JobKind::Mp3ToWav);
+    QCOMPARE(form.panelText(3), QString("1 File(s)   00:02:25"));
+    QCOMPARE(form.panelText(5), QString("0 File(s)   00:00:00"));
+    // The bulk-add spelling lasts until the next check change.
+    form.writePanel(form.Mp3Recs(), PanelChecked, CountSpacing::BulkAdd);
+    QCOMPARE(form.panelText(3), QString("1 File(s)  00:02:25"));
+    form.Mp3Recs()->setItemChecked(0, true);
+    QCOMPARE(form.panelText(3), QString("2 File(s)   00:04:05"));
+
+    form.Mp3Recs()->removeRowsAt({0});
+    QCOMPARE(form.panelText(1), QString("1 File(s)   00:02:25"));
+    QCOMPARE(form.panelText(3), QString("1 File(s)   00:02:25"));
+}
+
+void TestMainForm::viewClicksReachCounters()
+{
+    QTemporaryDir dir;
+    TMainForm form(folderOf(dir));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    addRows(form.Mp3Recs(), {10, 20, 30});
+    JobListView* view = form.view(JobKind::Mp3ToWav);
+    view->selectAll();
+    QCOMPARE(form.panelText(5), QString("3 File(s)   00:01:00"));
+    // A click on a row selects that row alone.
+    const QRect second = view->visualRect(form.Mp3Recs()->index(1, 2));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second.center());
+    QCOMPARE(form.panelText(5), QString("1 File(s)   00:00:20"));
+    // Space toggles the check box of the current row.
+    QTest::keyClick(view, Qt::Key_Space);
+    QCOMPARE(form.Mp3Recs()->isItemChecked(1), false);
+    QCOMPARE(form.panelText(3), QString("2 File(s)   00:00:40"));
+    // Ctrl+A selects all rows of the visible list.
+    form.findChild<QAction*>("SelectAll1")->trigger();
+    QCOMPARE(form.Mp3Recs()->counters().SelectedCount, 3);
+}
+
+void TestMainForm::linksFromAffiliateFile()
+{
+    test::RecordingShell shell;
+    {
+        QTemporaryDir dir;
+        TMainForm form(folderOf(dir));
+        QCOMPARE(form.links().Homepage, QString("https://www.quorvex.example/"));
+        QCOMPARE(form.links().MailTo, QString("mailto:support@quorvex.example"));
+        form.findChild<QAction*>("HomePage1")->trigger();
+        form.findChild<QAction*>("TechSupport1")->trigger();
+        QCOMPARE(shell.opened, (QStringList{"https://www.quorvex.example/", "mailto:support@quorvex.example"}));
+    }
+    QTemporaryDir dir;
+    test::writeFile(folderOf(dir) + "Affiliate.ini",
+                    "[Affiliate]\r\nhomepage=https://reseller.example/\r\nEmailUs=help@reseller.example\r\n");
+    TMainForm form(folderOf(dir));
+    QCOMPARE(form.links().Homepage, QString("https://reseller.example/"));
+    QCOMPARE(form.links().HomepageTitle, QString("https://www.quorvex.example/")); // key missing
+    QCOMPARE(form.links().MailTo, QString("mailto:help@reseller.example"));
+}
+
+void TestMainForm::closeSavesSettings()
+{
+    QTemporaryDir dir;
+    {
+        TMainForm form(folderOf(dir));
+        form.settings().Bitrate = 192;
+        addRows(form.Mp3Recs(), {1, 2});
+        form.show();
+        QVERIFY(form.close());
+        QCOMPARE(form.Mp3Recs()->count(), 0);
+    }
+    const QString ini = QString::fromUtf8(test::readFile(folderOf(dir) + "Options.ini"));
+    QCOMPARE(ini.count('='), 23);
+    QVERIFY(ini.contains("[Encode]\r\nSampleRate=44100\r\nBitrate=192\r\n"));
+    TMainForm again(folderOf(dir));
+    QCOMPARE(again.settings().Bitrate, 192);
+}
+
+void TestMainForm::closeAfterFailedSaveStillCloses()
+{
+    test::ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    const QString folder = folderOf(dir) + "missing" + QDir::separator();
+    TMainForm form(folder);
+    form.show();
+    QVERIFY(form.close());
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].text, "Unable to write to " + folder + "Options.ini");
+    QCOMPARE(prompts.messages[0].icon, MsgIcon::Error);
+}

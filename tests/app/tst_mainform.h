@@ -1,0 +1,16 @@
+#pragma once
+#include <QObject>
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+private slots:
+    void windowAsBuilt();
+    void actionsAndMenus();
+    void toolbarButtons();
+    void panelsFollowVisibleList();
+    void viewClicksReachCounters();
+    void linksFromAffiliateFile();
+    void closeSavesSettings();
+    void closeAfterFailedSaveStillCloses();
+};

@@ -1,0 +1,6 @@
+#include "testmain.h"
+
+#include "tst_inifile.h"
+#include "tst_prompts.h"
+
+AUDREL_CORE_TEST_MAIN(TestIniFile, TestPrompts)

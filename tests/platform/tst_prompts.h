@@ -1,0 +1,10 @@
+#pragma once
+#include <QObject>
+
+class TestPrompts : public QObject
+{
+    Q_OBJECT
+private slots:
+    void scriptedAnswersAndRecords();
+    void filterSplitsIntoPairs();
+};

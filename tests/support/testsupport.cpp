@@ -1,0 +1,41 @@
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace audrel::test {
+
+QString testDataDir()
+{
+    const QString dir = QString::fromUtf8(qEnvironmentVariable("AUDREL_TESTDATA", QStringLiteral(AUDREL_TESTDATA)).toUtf8());
+    return QDir(dir).exists(QStringLiteral("README.txt")) ? dir : QString();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        QTest::qFail(qPrintable(QStringLiteral("cannot write ") + path), __FILE__, __LINE__);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+RecordingShell::RecordingShell() : m_previous(Shell::install(this)) {}
+
+RecordingShell::~RecordingShell()
+{
+    Shell::install(m_previous);
+}
+
+bool RecordingShell::open(const QString& target)
+{
+    opened.append(target);
+    return true;
+}
+
+} // namespace audrel::test

@@ -1,0 +1,32 @@
+#pragma once
+// Small helpers shared by the test areas.
+
+#include "platform/shell/shell.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace audrel::test {
+
+// Folder of the third-party samples, or empty when they are not beside the clone.
+QString testDataDir();
+
+// Writes bytes to a file, creating it; fails the test when that cannot be done.
+void writeFile(const QString& path, const QByteArray& bytes);
+QByteArray readFile(const QString& path);
+
+// A shell service that records what it was asked to open.
+class RecordingShell final : public Shell
+{
+public:
+    RecordingShell();
+    ~RecordingShell();
+    QStringList opened;
+    bool open(const QString& target) override;
+
+private:
+    Shell* m_previous;
+};
+
+} // namespace audrel::test
