@@ -61,6 +61,23 @@ const PanelInfo kPanels[TMainForm::kPanelCount] = {
     {"Quorvex Software    ", 50, Qt::AlignCenter},
 };
 
+// A status bar panel: at least its designed width, wider when its text needs it
+// and the window has the room.
+class PanelLabel : public QLabel
+{
+public:
+    PanelLabel(const QString& text, int width, QWidget* parent) : QLabel(text, parent), m_width(width) {}
+    QSize sizeHint() const override
+    {
+        const QSize natural = QLabel::sizeHint();
+        return {qMax(natural.width(), m_width), natural.height()};
+    }
+    QSize minimumSizeHint() const override { return {m_width, QLabel::minimumSizeHint().height()}; }
+
+private:
+    int m_width;
+};
+
 } // namespace
 
 LinkSettings LinkSettings::load(const QString& programFolder)
@@ -337,13 +354,11 @@ void TMainForm::createStatusBar()
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(true);
     for (int i = 0; i < kPanelCount; ++i) {
-        auto* panel = new QLabel(QLatin1String(kPanels[i].text), bar);
+        auto* panel = new PanelLabel(QLatin1String(kPanels[i].text), kPanels[i].width, bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setAlignment(kPanels[i].alignment);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        // A panel widens when its text needs more room than its width gives; the
-        // last one takes what room is left.
-        panel->setMinimumWidth(kPanels[i].width);
+        // The last panel takes what room is left.
         bar->addWidget(panel, i + 1 < kPanelCount ? 0 : 1);
         m_panels[i] = panel;
     }

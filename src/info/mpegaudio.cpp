@@ -341,7 +341,11 @@ bool TMPEGAudio::DecodeHeader(uint32_t header)
         Data.BitRate = BitRatesV2[Data.Layer == 1 ? 0 : 1][rateIndex];
 
     if (Data.BitRate != 0) {
-        const int64_t seconds = m_fileLength * 8 / (int64_t(Data.BitRate) * 1000);
+        // The record's length saturates at 2 GiB; the analysis knows the full one.
+        const int64_t length = Data.FileLength == std::numeric_limits<int32_t>::max()
+                                   ? std::max<int64_t>(m_fileLength, Data.FileLength)
+                                   : Data.FileLength;
+        const int64_t seconds = length * 8 / (int64_t(Data.BitRate) * 1000);
         Data.Duration = uint32_t(std::min<int64_t>(seconds, std::numeric_limits<uint32_t>::max()));
     } else {
         Data.Duration = 0;
