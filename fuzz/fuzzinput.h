@@ -18,13 +18,11 @@ inline QString inputPath(const char* extension)
     static QString path = [extension] {
         char pattern[] = "/tmp/audrel-fuzz-XXXXXX";
         const int fd = mkstemp(pattern);
-        if (fd < 0)
-            std::abort();
+        if (fd < 0) std::abort();
         ::close(fd);
         const QString base = QString::fromLocal8Bit(pattern);
         static QByteArray named = (base + QLatin1String(extension)).toLocal8Bit();
-        if (::rename(pattern, named.constData()) != 0)
-            std::abort();
+        if (::rename(pattern, named.constData()) != 0) std::abort();
         std::atexit([] { ::unlink(named.constData()); });
         return QString::fromLocal8Bit(named);
     }();
@@ -35,13 +33,11 @@ inline QString writeInput(const char* extension, const uint8_t* data, size_t siz
 {
     const QString path = inputPath(extension);
     const int fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0)
-        std::abort();
+    if (fd < 0) std::abort();
     size_t done = 0;
     while (done < size) {
         const ssize_t n = ::write(fd, data + done, size - done);
-        if (n <= 0)
-            std::abort();
+        if (n <= 0) std::abort();
         done += size_t(n);
     }
     ::close(fd);

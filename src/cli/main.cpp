@@ -37,7 +37,13 @@ constexpr int ExitFileFailed = 1;
 constexpr int ExitUsage = 2;
 
 // The reader a file gets, by its extension in capitals, as the program decides.
-enum class FileKind { Unsupported, Mpeg, Wav, Wma };
+enum class FileKind
+{
+    Unsupported,
+    Mpeg,
+    Wav,
+    Wma
+};
 
 FileKind kindOf(const QString& path)
 {
@@ -45,10 +51,8 @@ FileKind kindOf(const QString& path)
     if (name.endsWith(QLatin1String(".MP3")) || name.endsWith(QLatin1String(".MP2")) ||
         name.endsWith(QLatin1String(".MP1")))
         return FileKind::Mpeg;
-    if (name.endsWith(QLatin1String(".WAV")))
-        return FileKind::Wav;
-    if (name.endsWith(QLatin1String(".WMA")))
-        return FileKind::Wma;
+    if (name.endsWith(QLatin1String(".WAV"))) return FileKind::Wav;
+    if (name.endsWith(QLatin1String(".WMA"))) return FileKind::Wma;
     return FileKind::Unsupported;
 }
 
@@ -62,13 +66,11 @@ QString describeMpeg(const QString& path, QStringList& lines)
     if (result > 0)
         return QStringLiteral("cannot open the file: ") + QString::fromLocal8Bit(std::strerror(result));
     if (result < 0) {
-        if (!QFileInfo::exists(path))
-            return QStringLiteral("file not found");
+        if (!QFileInfo::exists(path)) return QStringLiteral("file not found");
         return QStringLiteral("no MPEG audio found (no frame header confirmed by the next one, "
                               "or the file ends inside a header)");
     }
-    if (!mpeg.IsValid())
-        return QStringLiteral("file too short to hold MPEG audio");
+    if (!mpeg.IsValid()) return QStringLiteral("file too short to hold MPEG audio");
     lines = MpegMemoLines(mpeg) + MpegTagLines(mpeg);
     return {};
 }
@@ -77,8 +79,7 @@ QString describeWav(const QString& path, QStringList& lines)
 {
     TWAVfile wav;
     if (!wav.LoadFile(path)) {
-        if (!QFileInfo::exists(path))
-            return QStringLiteral("file not found");
+        if (!QFileInfo::exists(path)) return QStringLiteral("file not found");
         return QStringLiteral("cannot read the WAV header (unreadable file, or shorter than its header)");
     }
     if (!wav.Valid)
@@ -91,8 +92,7 @@ QString describeWma(const QString& path, QStringList& lines)
 {
     TWMAfile wma;
     if (!wma.LoadFile(path)) {
-        if (!QFileInfo::exists(path))
-            return QStringLiteral("file not found");
+        if (!QFileInfo::exists(path)) return QStringLiteral("file not found");
         return QStringLiteral("cannot read the ASF header (unreadable file, or header objects past its end)");
     }
     if (!wma.Valid)
@@ -195,8 +195,7 @@ int main(int argc, char** argv)
         return ExitOk;
     }
     for (const Command& command : Commands) {
-        if (arguments.first() != QLatin1String(command.name))
-            continue;
+        if (arguments.first() != QLatin1String(command.name)) continue;
         const QStringList rest = arguments.mid(1);
         if (rest.size() == 1 && isHelp(rest.first())) {
             console.out << command.usage;

@@ -32,8 +32,7 @@ int BinaryFile::open(const QString& path, Access access)
     do
         fd = ::open(name.constData(), flags);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return errno != 0 ? errno : EIO;
+    if (fd < 0) return errno != 0 ? errno : EIO;
     struct stat info;
     if (::fstat(fd, &info) != 0) {
         const int error = errno != 0 ? errno : EIO;
@@ -51,8 +50,7 @@ int BinaryFile::open(const QString& path, Access access)
 
 void BinaryFile::close()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
     m_size = 0;
     m_pos = 0;
@@ -64,26 +62,21 @@ bool BinaryFile::fill(int64_t position)
 {
     m_bufferStart = position;
     m_bufferLength = 0;
-    if (m_fd < 0 || position >= m_size)
-        return false;
-    if (m_buffer.empty())
-        m_buffer.resize(BufferCapacity);
+    if (m_fd < 0 || position >= m_size) return false;
+    if (m_buffer.empty()) m_buffer.resize(BufferCapacity);
     const int64_t wanted = std::min<int64_t>(BufferCapacity, m_size - position);
     ssize_t got;
     do
         got = ::pread(m_fd, m_buffer.data(), size_t(wanted), off_t(position));
     while (got < 0 && errno == EINTR);
-    if (got > 0)
-        m_bufferLength = got;
-    if (onRefill)
-        onRefill();
+    if (got > 0) m_bufferLength = got;
+    if (onRefill) onRefill();
     return m_bufferLength > 0;
 }
 
 bool BinaryFile::read(void* destination, int64_t count)
 {
-    if (count < 0 || m_fd < 0 || m_pos > m_size || count > m_size - m_pos)
-        return false;
+    if (count < 0 || m_fd < 0 || m_pos > m_size || count > m_size - m_pos) return false;
     auto* out = static_cast<uint8_t*>(destination);
     int64_t position = m_pos;
     int64_t left = count;
@@ -95,15 +88,13 @@ bool BinaryFile::read(void* destination, int64_t count)
                 do
                     got = ::pread(m_fd, out, size_t(left), off_t(position));
                 while (got < 0 && errno == EINTR);
-                if (got <= 0)
-                    return false;
+                if (got <= 0) return false;
                 out += got;
                 position += got;
                 left -= got;
                 continue;
             }
-            if (!fill(position))
-                return false;
+            if (!fill(position)) return false;
         }
         const int64_t offset = position - m_bufferStart;
         const int64_t chunk = std::min(left, m_bufferLength - offset);
@@ -118,11 +109,9 @@ bool BinaryFile::read(void* destination, int64_t count)
 
 int BinaryFile::readByte()
 {
-    if (m_pos >= m_size)
-        return -1;
+    if (m_pos >= m_size) return -1;
     if (m_pos < m_bufferStart || m_pos >= m_bufferStart + m_bufferLength) {
-        if (!fill(m_pos))
-            return -1;
+        if (!fill(m_pos)) return -1;
     }
     return m_buffer[size_t(m_pos++ - m_bufferStart)];
 }
@@ -131,8 +120,7 @@ int64_t BinaryFile::skipTo(uint8_t value)
 {
     while (m_pos < m_size) {
         if (m_pos < m_bufferStart || m_pos >= m_bufferStart + m_bufferLength) {
-            if (!fill(m_pos))
-                break;
+            if (!fill(m_pos)) break;
         }
         const int64_t offset = m_pos - m_bufferStart;
         const void* hit = std::memchr(m_buffer.data() + offset, value, size_t(m_bufferLength - offset));
@@ -156,11 +144,9 @@ bool BinaryFile::writeAt(int64_t position, const void* source, int64_t count)
     const auto* in = static_cast<const uint8_t*>(source);
     while (count > 0) {
         const ssize_t done = ::pwrite(m_fd, in, size_t(count), off_t(position));
-        if (done < 0 && errno == EINTR)
-            continue;
+        if (done < 0 && errno == EINTR) continue;
         if (done <= 0) {
-            if (done == 0)
-                errno = EIO;
+            if (done == 0) errno = EIO;
             return false;
         }
         in += done;
@@ -182,8 +168,7 @@ bool BinaryFile::truncate(int64_t newSize)
     do
         status = ::ftruncate(m_fd, off_t(newSize));
     while (status != 0 && errno == EINTR);
-    if (status != 0)
-        return false;
+    if (status != 0) return false;
     m_size = newSize;
     return true;
 }

@@ -14,7 +14,11 @@ namespace audrel {
 class BinaryFile
 {
 public:
-    enum class Access { Read, ReadWrite };
+    enum class Access
+    {
+        Read,
+        ReadWrite
+    };
 
     BinaryFile();
     ~BinaryFile();

@@ -28,14 +28,12 @@ QString printable(QString text)
 
 QString FormatDecimal3(double value)
 {
-    if (!std::isfinite(value))
-        return QString::number(value);
+    if (!std::isfinite(value)) return QString::number(value);
     const double thousandths = std::round(std::fabs(value) * 1000.0);
     const auto whole = static_cast<long long>(std::floor(thousandths / 1000.0));
     const auto fraction = static_cast<int>(thousandths - double(whole) * 1000.0);
     QString text = value < 0 && thousandths != 0 ? QStringLiteral("-") : QString();
-    if (whole != 0)
-        text += QString::number(whole);
+    if (whole != 0) text += QString::number(whole);
     return text + QLatin1Char('.') + QStringLiteral("%1").arg(fraction, 3, 10, QLatin1Char('0'));
 }
 
@@ -72,8 +70,7 @@ QStringList MpegTagLines(const TMPEGAudio& mpeg)
 
 QStringList WavMemoLines(const TWAVfile& wav)
 {
-    if (!wav.Valid)
-        return {};
+    if (!wav.Valid) return {};
     return {
         QStringLiteral("Format: ") + wav.FormatText(),
         QStringLiteral("Channel mode: ") + wav.ChannelModeText(),
@@ -87,8 +84,7 @@ QStringList WavMemoLines(const TWAVfile& wav)
 
 QStringList WmaMemoLines(const TWMAfile& wma)
 {
-    if (!wma.Valid)
-        return {};
+    if (!wma.Valid) return {};
     return {
         QStringLiteral("Format: Windows Media Audio"),
         QStringLiteral("Channel mode: ") + wma.ChannelModeText(),

@@ -48,8 +48,8 @@ uint32_t bigEndian32(const uint8_t* bytes)
 
 int32_t saturate32(int64_t value)
 {
-    return int32_t(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                       std::numeric_limits<int32_t>::max()));
+    return int32_t(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 // A tag text area: cut at the first zero byte, trailing blanks removed.
@@ -68,8 +68,7 @@ void putTagText(uint8_t* area, int size, const QString& text)
 {
     int written = 0;
     for (const char32_t code : text.toUcs4()) {
-        if (written == size)
-            break;
+        if (written == size) break;
         area[written++] = code <= 0xFF ? uint8_t(code) : uint8_t('?');
     }
 }
@@ -122,11 +121,9 @@ int32_t TMPEGAudio::Analyze()
 {
     for (;;) {
         int32_t result = analyzeOnce();
-        if (result == 0 || !OnError)
-            return result;
+        if (result == 0 || !OnError) return result;
         result = OnError(Data);
-        if (result != IdRetry)
-            return result;
+        if (result != IdRetry) return result;
     }
 }
 
@@ -146,10 +143,8 @@ int32_t TMPEGAudio::analyzeOnce()
 
     HeaderPos = 0;
     BinaryFile file;
-    if (const int error = file.open(fullPath))
-        return error;
-    if (file.size() <= 5)
-        return 0;
+    if (const int error = file.open(fullPath)) return error;
+    if (file.size() <= 5) return 0;
 
     const int64_t stamp = file.modificationTime();
     Data.FileDate = int32_t(std::clamp<int64_t>(stamp, 1, std::numeric_limits<int32_t>::max()));
@@ -160,8 +155,7 @@ int32_t TMPEGAudio::analyzeOnce()
     file.onRefill = [this] { pumpEvents(); };
 
     uint8_t bytes[4];
-    if (!file.read(bytes, 4))
-        return -1;
+    if (!file.read(bytes, 4)) return -1;
     uint32_t word = bigEndian32(bytes);
     int32_t result = -1;
     for (;;) {
@@ -176,24 +170,19 @@ int32_t TMPEGAudio::analyzeOnce()
             // Confirmation: the header one frame later must be valid too; Data
             // then holds the values of that second header.
             file.seek(HeaderPos + Data.FrameLength);
-            if (!file.read(bytes, 4))
-                return -1;
+            if (!file.read(bytes, 4)) return -1;
             if (!DecodeHeader(bigEndian32(bytes))) {
                 resetKeepingFile();
                 file.seek(HeaderPos + 1);
                 result = -1;
             } else {
-                if (const int32_t xing = readXing(file); xing != 0)
-                    return xing;
-                if (m_fileLength > TagSize && !readTag(file))
-                    return -1;
+                if (const int32_t xing = readXing(file); xing != 0) return xing;
+                if (m_fileLength > TagSize && !readTag(file)) return -1;
                 return 0;
             }
         }
-        if (IsValid() || file.atEnd())
-            break;
-        if (!file.read(bytes, 4))
-            return -1;
+        if (IsValid() || file.atEnd()) break;
+        if (!file.read(bytes, 4)) return -1;
         word = bigEndian32(bytes);
     }
     return result;
@@ -204,10 +193,9 @@ bool TMPEGAudio::searchHeader(BinaryFile& file, uint32_t& word)
     for (;;) {
         // Only a word with the 11-bit frame sync can decode; any other word
         // leaves the header fields clear, as DecodeHeader would.
-        if ((word & 0xFFE00000u) == 0xFFE00000u && DecodeHeader(word))
-            return true;
-        const bool ffAhead =
-            (word & 0x00FF0000u) == 0x00FF0000u || (word & 0x0000FF00u) == 0x0000FF00u || (word & 0xFFu) == 0xFFu;
+        if ((word & 0xFFE00000u) == 0xFFE00000u && DecodeHeader(word)) return true;
+        const bool ffAhead = (word & 0x00FF0000u) == 0x00FF0000u || (word & 0x0000FF00u) == 0x0000FF00u ||
+                             (word & 0xFFu) == 0xFFu;
         if (!ffAhead) {
             // No byte 0xFF among the three that stay in the window: no frame
             // sync can start before the next 0xFF in the file.
@@ -232,10 +220,8 @@ bool TMPEGAudio::searchHeader(BinaryFile& file, uint32_t& word)
 
 void TMPEGAudio::pumpEvents()
 {
-    if (m_pumpTimer.elapsed() < PumpIntervalMs)
-        return;
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents();
+    if (m_pumpTimer.elapsed() < PumpIntervalMs) return;
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
     m_pumpTimer.restart();
 }
 
@@ -262,23 +248,20 @@ int32_t TMPEGAudio::readXing(BinaryFile& file)
         offset = Data.Mode == 3 ? 13 : 21;
     file.seek(HeaderPos + offset);
     uint8_t id[4];
-    if (!file.read(id, 4))
-        return -1;
-    if (std::memcmp(id, "Xing", 4) != 0)
-        return 0;
+    if (!file.read(id, 4)) return -1;
+    if (std::memcmp(id, "Xing", 4) != 0) return 0;
 
     Data.BitRate = -1;
     uint8_t fields[XingFieldsSize];
-    if (!file.read(fields, XingFieldsSize))
-        return -1;
+    if (!file.read(fields, XingFieldsSize)) return -1;
     const uint32_t flags = bigEndian32(fields);
     const uint32_t frames = (flags & 1) ? bigEndian32(fields + 4) : 0;
-    if (frames == 0 || Data.SampleRate <= 0)
-        return -1;
+    if (frames == 0 || Data.SampleRate <= 0) return -1;
     // Nearest whole second, halves to even (the default rounding mode).
     const double seconds = double(SamplesPerFrame()) / Data.SampleRate * frames;
     Data.Duration = uint32_t(std::nearbyint(seconds));
-    Data.FrameLength = uint16_t(std::min<int64_t>(m_fileLength / frames, std::numeric_limits<uint16_t>::max()));
+    Data.FrameLength =
+        uint16_t(std::min<int64_t>(m_fileLength / frames, std::numeric_limits<uint16_t>::max()));
     return 0;
 }
 
@@ -286,8 +269,7 @@ bool TMPEGAudio::readTag(BinaryFile& file)
 {
     uint8_t tag[TagSize];
     file.seek(m_fileLength - TagSize);
-    if (!file.read(tag, TagSize))
-        return false;
+    if (!file.read(tag, TagSize)) return false;
     if (std::memcmp(tag, "TAG", 3) != 0) {
         Data.Title = QFileInfo(Data.FileName).fileName().left(30);
         return true;
@@ -316,15 +298,12 @@ bool TMPEGAudio::DecodeHeader(uint32_t header)
     Data.Padding = false;
     Data.FrameLength = 0;
 
-    if ((header & 0xFFE00000u) != 0xFFE00000u)
-        return false;
+    if ((header & 0xFFE00000u) != 0xFFE00000u) return false;
     static constexpr uint8_t Versions[4] = {3, 0, 2, 1};
     Data.Version = Versions[(header >> 19) & 3];
-    if (Data.Version == 0)
-        return IsValid();
+    if (Data.Version == 0) return IsValid();
     Data.Layer = uint8_t(4 - ((header >> 17) & 3));
-    if (Data.Layer == 4)
-        Data.Layer = 0;
+    if (Data.Layer == 4) Data.Layer = 0;
     Data.SampleRate = SampleRates[Data.Version][(header >> 10) & 3];
     Data.ErrorProt = (header >> 16) & 1;
     Data.Copyrighted = (header >> 3) & 1;
@@ -406,8 +385,7 @@ QTime TMPEGAudio::DurationTime() const
 {
     const uint32_t seconds = Data.Duration;
     const uint32_t hours = seconds / 3600;
-    if (hours >= 24)
-        return QTime();
+    if (hours >= 24) return QTime();
     return QTime(int(hours), int(seconds / 60 % 60), int(seconds % 60));
 }
 
@@ -450,8 +428,7 @@ int32_t TMPEGAudio::WriteTag()
 {
     const QString path = Data.FileName;
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || info.isDir())
-        return -1;
+    if (path.isEmpty() || !info.exists() || info.isDir()) return -1;
 
     uint8_t tag[TagSize] = {};
     std::memcpy(tag, "TAG", 3);
@@ -484,8 +461,7 @@ int32_t TMPEGAudio::RemoveTag()
 {
     const QString path = Data.FileName;
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || info.isDir())
-        return -1;
+    if (path.isEmpty() || !info.exists() || info.isDir()) return -1;
 
     BinaryFile file;
     const int32_t result = file.open(path, BinaryFile::Access::ReadWrite);
@@ -493,8 +469,7 @@ int32_t TMPEGAudio::RemoveTag()
         if (file.size() > TagSize) {
             uint8_t tag[TagSize];
             file.seek(file.size() - TagSize);
-            if (!file.read(tag, TagSize))
-                throw EFileError(QStringLiteral("Cannot read the end of ") + path);
+            if (!file.read(tag, TagSize)) throw EFileError(QStringLiteral("Cannot read the end of ") + path);
             if (std::memcmp(tag, "TAG", 3) == 0 && !file.truncate(file.size() - TagSize)) {
                 const int error = errno;
                 throw EFileError(QStringLiteral("Cannot remove the ID3v1 tag of ") + path +

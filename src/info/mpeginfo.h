@@ -9,14 +9,14 @@ namespace audrel {
 
 struct TMPEGInfo
 {
-    QString Header;       // "TAG" when an ID3v1 tag was read, else "BAD" (max 3)
-    QString Title;        // tag title; for a file without tag the file name (max 30)
-    QString Artist;       // max 30
-    QString Album;        // max 30
-    QString Year;         // the four raw tag bytes (max 4)
-    QString Comment;      // max 30
-    uint8_t Genre = 0;    // 255 = none
-    uint8_t Track = 0;    // 0 = none
+    QString Header;        // "TAG" when an ID3v1 tag was read, else "BAD" (max 3)
+    QString Title;         // tag title; for a file without tag the file name (max 30)
+    QString Artist;        // max 30
+    QString Album;         // max 30
+    QString Year;          // the four raw tag bytes (max 4)
+    QString Comment;       // max 30
+    uint8_t Genre = 0;     // 255 = none
+    uint8_t Track = 0;     // 0 = none
     uint32_t Duration = 0; // playing time in whole seconds
     int32_t FileLength = 0;
     uint8_t Version = 0; // 0 unknown, 1 = MPEG 1, 2 = MPEG 2, 3 = MPEG 2.5

@@ -39,8 +39,7 @@ bool TWAVfile::LoadFile(const QString& path)
     Clear();
     uint8_t header[44] = {};
     BinaryFile file;
-    if (file.open(path) != 0 || !file.read(header, 40))
-        return false;
+    if (file.open(path) != 0 || !file.read(header, 40)) return false;
 
     const uint32_t formatSize = le32(header + 16);
     const bool dataFollowsFormat = isId(header + 36, "data");
@@ -50,18 +49,15 @@ bool TWAVfile::LoadFile(const QString& path)
         // The chunk right after "fmt ": its count is a sample count only when it is "fact".
         uint8_t next[12];
         file.seek(int64_t(formatSize) + 20);
-        if (!file.read(next, sizeof next))
-            return false;
-        if (isId(next, "fact"))
-            std::memcpy(header + 40, next + 8, 4);
+        if (!file.read(next, sizeof next)) return false;
+        if (isId(next, "fact")) std::memcpy(header + 40, next + 8, 4);
 
         // Walk the chunks after "fmt " to "data"; chunks are padded to even sizes.
         int64_t position = 20 + int64_t(formatSize) + (formatSize & 1);
         uint8_t chunk[8];
         while (position + 8 <= file.size()) {
             file.seek(position);
-            if (!file.read(chunk, sizeof chunk))
-                return false;
+            if (!file.read(chunk, sizeof chunk)) return false;
             const uint32_t size = le32(chunk + 4);
             if (isId(chunk, "data")) {
                 dataOffset = position + 8;
@@ -97,8 +93,7 @@ bool TWAVfile::LoadFile(const QString& path)
     FileSize = le32(header + 4) + 8;
     // A walked "data" chunk gives the real place of the samples, even when the
     // RIFF size is wrong (streamed files carry 0xFFFFFFFF there).
-    if (FileSize < HeaderSize && DataSize < 0)
-        HeaderSize = FileSize;
+    if (FileSize < HeaderSize && DataSize < 0) HeaderSize = FileSize;
     return true;
 }
 
@@ -136,10 +131,8 @@ QString TWAVfile::ChannelModeText() const
 
 double TWAVfile::Duration() const
 {
-    if (!Valid)
-        return 0;
-    if (SampleCount > 0 && SampleRate > 0)
-        return double(SampleCount) / SampleRate;
+    if (!Valid) return 0;
+    if (SampleCount > 0 && SampleRate > 0) return double(SampleCount) / SampleRate;
     if (SampleCount == 0 && BytesPerSecond > 0) {
         const double bytes = DataSize >= 0 ? double(DataSize) : double(uint32_t(FileSize - HeaderSize));
         return bytes / BytesPerSecond;

@@ -28,8 +28,7 @@ constexpr uint32_t ObjectHeaderSize = 24;
 bool readU16(BinaryFile& file, uint16_t& value)
 {
     uint8_t bytes[2];
-    if (!file.read(bytes, 2))
-        return false;
+    if (!file.read(bytes, 2)) return false;
     value = uint16_t(bytes[0] | bytes[1] << 8);
     return true;
 }
@@ -37,9 +36,9 @@ bool readU16(BinaryFile& file, uint16_t& value)
 bool readU32(BinaryFile& file, uint32_t& value)
 {
     uint8_t bytes[4];
-    if (!file.read(bytes, 4))
-        return false;
-    value = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+    if (!file.read(bytes, 4)) return false;
+    value =
+        uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
     return true;
 }
 
@@ -64,8 +63,7 @@ QString trimmed(const QString& text)
 QString upperAscii(QString text)
 {
     for (QChar& c : text) {
-        if (c.unicode() >= 'a' && c.unicode() <= 'z')
-            c = QChar(c.unicode() - 'a' + 'A');
+        if (c.unicode() >= 'a' && c.unicode() <= 'z') c = QChar(c.unicode() - 'a' + 'A');
     }
     return text;
 }
@@ -83,8 +81,7 @@ bool TWMAfile::readText(BinaryFile& file, uint32_t length, QString* text)
 {
     const uint32_t characters = std::min<uint32_t>(length / 2, MaxTextLength);
     uint8_t bytes[MaxTextLength * 2];
-    if (!file.read(bytes, int64_t(characters) * 2))
-        return false;
+    if (!file.read(bytes, int64_t(characters) * 2)) return false;
     if (text) {
         QString value(qsizetype(characters), Qt::Uninitialized);
         for (uint32_t i = 0; i < characters; ++i)
@@ -100,15 +97,13 @@ bool TWMAfile::readContentDescription(BinaryFile& file, TFileData& data)
     uint16_t lengths[5];
     skip(file, 4);
     for (uint16_t& length : lengths) {
-        if (!readU16(file, length))
-            return false;
+        if (!readU16(file, length)) return false;
     }
     // Title, author, rights, description, rating; rights and rating are dropped.
     QString* const targets[5] = {&data.Tag.Text[SlotTitle], &data.Tag.Text[SlotArtist], nullptr,
                                  &data.Tag.Text[SlotComment], nullptr};
     for (int i = 0; i < 5; ++i) {
-        if (lengths[i] != 0 && !readText(file, lengths[i], targets[i]))
-            return false;
+        if (lengths[i] != 0 && !readText(file, lengths[i], targets[i])) return false;
     }
     return true;
 }
@@ -119,28 +114,23 @@ bool TWMAfile::readExtendedContentDescription(BinaryFile& file, TFileData& data)
                                                  "WM/YEAR",  "WM/GENRE",  "WM/DESCRIPTION"};
     uint16_t count;
     skip(file, 4);
-    if (!readU16(file, count))
-        return false;
+    if (!readU16(file, count)) return false;
     for (uint16_t i = 0; i < count; ++i) {
         uint16_t nameLength;
         QString name;
-        if (!readU16(file, nameLength) || !readText(file, nameLength, &name))
-            return false;
+        if (!readU16(file, nameLength) || !readText(file, nameLength, &name)) return false;
         uint16_t type;
         uint16_t valueLength;
-        if (!readU16(file, type) || !readU16(file, valueLength))
-            return false;
+        if (!readU16(file, type) || !readU16(file, valueLength)) return false;
         if (type != 0) {
             skip(file, valueLength);
             continue;
         }
         QString value;
-        if (!readText(file, valueLength, &value))
-            return false;
+        if (!readText(file, valueLength, &value)) return false;
         const QString key = upperAscii(trimmed(name));
         for (int slot = 0; slot < SlotCount; ++slot) {
-            if (key == QLatin1String(Names[slot]))
-                data.Tag.Text[slot] = value;
+            if (key == QLatin1String(Names[slot])) data.Tag.Text[slot] = value;
         }
     }
     return true;
@@ -149,28 +139,22 @@ bool TWMAfile::readExtendedContentDescription(BinaryFile& file, TFileData& data)
 bool TWMAfile::walk(BinaryFile& file, TFileData& data)
 {
     uint8_t guid[16];
-    if (!file.read(guid, 16))
-        return false;
-    if (std::memcmp(guid, HeaderObject, 16) != 0)
-        return true;
+    if (!file.read(guid, 16)) return false;
+    if (std::memcmp(guid, HeaderObject, 16) != 0) return true;
     uint32_t count;
     skip(file, 8);
-    if (!readU32(file, count))
-        return false;
+    if (!readU32(file, count)) return false;
     skip(file, 2);
     for (uint32_t i = 0; i < count; ++i) {
         const int64_t start = file.pos();
         uint32_t size;
-        if (!file.read(guid, 16) || !readU32(file, size))
-            return false;
+        if (!file.read(guid, 16) || !readU32(file, size)) return false;
         // An object smaller than its own header would make the walk stand still.
-        if (size < ObjectHeaderSize)
-            return false;
+        if (size < ObjectHeaderSize) return false;
         if (std::memcmp(guid, FilePropertiesObject, 16) == 0) {
             uint32_t maxBitRate;
             skip(file, 80);
-            if (!readU32(file, maxBitRate))
-                return false;
+            if (!readU32(file, maxBitRate)) return false;
             data.MaxBitRate = int32_t(maxBitRate);
         } else if (std::memcmp(guid, StreamPropertiesObject, 16) == 0) {
             uint16_t channels;
@@ -183,11 +167,9 @@ bool TWMAfile::walk(BinaryFile& file, TFileData& data)
             data.SampleRate = int32_t(sampleRate);
             data.ByteRate = int32_t(byteRate);
         } else if (std::memcmp(guid, ContentDescriptionObject, 16) == 0) {
-            if (!readContentDescription(file, data))
-                return false;
+            if (!readContentDescription(file, data)) return false;
         } else if (std::memcmp(guid, ExtendedContentDescriptionObject, 16) == 0) {
-            if (!readExtendedContentDescription(file, data))
-                return false;
+            if (!readExtendedContentDescription(file, data)) return false;
         }
         file.seek(start + size);
     }
@@ -199,11 +181,9 @@ bool TWMAfile::LoadFile(const QString& path)
     Clear();
     TFileData data;
     BinaryFile file;
-    if (file.open(path) != 0)
-        return false;
+    if (file.open(path) != 0) return false;
     data.FileSize = file.size();
-    if (!walk(file, data))
-        return false;
+    if (!walk(file, data)) return false;
     file.close();
 
     if (data.MaxBitRate <= 0 || data.MaxBitRate >= 320000 || (data.Channels != 1 && data.Channels != 2) ||

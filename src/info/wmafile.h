@@ -42,7 +42,17 @@ public:
     static constexpr int MaxTextLength = 250;
 
 private:
-    enum TagSlot { SlotTitle, SlotArtist, SlotAlbum, SlotTrack, SlotYear, SlotGenre, SlotComment, SlotCount };
+    enum TagSlot
+    {
+        SlotTitle,
+        SlotArtist,
+        SlotAlbum,
+        SlotTrack,
+        SlotYear,
+        SlotGenre,
+        SlotComment,
+        SlotCount
+    };
 
     struct TTagData
     {

@@ -22,8 +22,7 @@ Run runCli(const QStringList& arguments)
     QProcess process;
     process.start(QStringLiteral(AUDREL_CLI_PATH), arguments);
     Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return run;
     run.status = process.exitCode();
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
@@ -60,7 +59,8 @@ void TestCli::usage()
     QVERIFY(run.out.startsWith("Usage: audrel-cli info FILE..."));
     QVERIFY(run.out.contains(".wma"));
 
-    for (const QStringList& wrong : {QStringList{}, QStringList{"info"}, QStringList{"frobnicate", "x.mp3"}}) {
+    for (const QStringList& wrong :
+         {QStringList{}, QStringList{"info"}, QStringList{"frobnicate", "x.mp3"}}) {
         run = runCli(wrong);
         QCOMPARE(run.status, 2);
         QVERIFY(run.out.isEmpty());
@@ -79,8 +79,8 @@ void TestCli::infoReportsEveryReadableFile()
     const QString mp3 = m_dir.filePath("TONE.MP3");
     const QString wma = m_dir.filePath("tone.wma");
     QVERIFY(tool("sox", {"-n", "-r", "22050", "-c", "2", "-b", "16", wav, "synth", "2.5", "sine", "440"}));
-    QVERIFY(tool("lame", {"--quiet", "-b", "64", "--id3v1-only", "--tt", "Cli Title", "--ta", "Cli Artist", "--tl",
-                          "Cli Album", "--ty", "2024", "--tn", "7", "--tg", "Rock", wav, mp3}));
+    QVERIFY(tool("lame", {"--quiet", "-b", "64", "--id3v1-only", "--tt", "Cli Title", "--ta", "Cli Artist",
+                          "--tl", "Cli Album", "--ty", "2024", "--tn", "7", "--tg", "Rock", wav, mp3}));
     QVERIFY(tool("ffmpeg", {"-v", "error", "-y", "-i", wav, "-c:a", "wmav2", "-b:a", "64k", wma}));
     const QString missing = m_dir.filePath("missing.mp3");
     const QString junkMp3 = m_dir.filePath("junk.mp3");
@@ -108,8 +108,8 @@ void TestCli::infoReportsEveryReadableFile()
     QVERIFY(wavAt == 0 && mp3At > wavAt && wmaAt > mp3At);
     QCOMPARE(lines.mid(wavAt + 1, mp3At - wavAt - 1),
              (QStringList{"  Format: Windows PCM", "  Channel mode: Stereo", "  Sample rate: 22050 hz",
-                          "  Bytes per second: 88200 bytes", "  Bits per sample: 16 bit", "  Duration: 2.500 sec.",
-                          "  File Size: 220544 bytes"}));
+                          "  Bytes per second: 88200 bytes", "  Bits per sample: 16 bit",
+                          "  Duration: 2.500 sec.", "  File Size: 220544 bytes"}));
     const QStringList mpeg = lines.mid(mp3At + 1, wmaAt - mp3At - 1);
     QCOMPARE(mpeg.size(), 17);
     QCOMPARE(mpeg[2], QStringLiteral("  Version: Mpeg 2.0 Layer III"));

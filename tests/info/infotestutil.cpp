@@ -83,8 +83,7 @@ static QByteArray runForOutput(const QString& name, const QStringList& arguments
     process.start(toolPath(name), arguments);
     *ok = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
           process.exitCode() == 0;
-    if (!*ok)
-        qWarning() << name << arguments << process.readAllStandardError();
+    if (!*ok) qWarning() << name << arguments << process.readAllStandardError();
     return process.readAllStandardOutput();
 }
 
@@ -98,8 +97,9 @@ bool runTool(const QString& name, const QStringList& arguments)
 QJsonObject probe(const QString& path)
 {
     bool ok = false;
-    const QByteArray json = runForOutput(QStringLiteral("ffprobe"),
-                                         {"-v", "error", "-show_streams", "-show_format", "-of", "json", path}, &ok);
+    const QByteArray json =
+        runForOutput(QStringLiteral("ffprobe"),
+                     {"-v", "error", "-show_streams", "-show_format", "-of", "json", path}, &ok);
     const QJsonObject all = QJsonDocument::fromJson(json).object();
     QJsonObject result = all.value("streams").toArray().first().toObject();
     result.insert("format_duration", all.value("format").toObject().value("duration"));
@@ -109,10 +109,10 @@ QJsonObject probe(const QString& path)
 QList<QPair<qint64, int>> probePackets(const QString& path, int count)
 {
     bool ok = false;
-    const QByteArray json = runForOutput(
-        QStringLiteral("ffprobe"),
-        {"-v", "error", "-show_packets", "-read_intervals", QStringLiteral("%+#%1").arg(count), "-of", "json", path},
-        &ok);
+    const QByteArray json = runForOutput(QStringLiteral("ffprobe"),
+                                         {"-v", "error", "-show_packets", "-read_intervals",
+                                          QStringLiteral("%+#%1").arg(count), "-of", "json", path},
+                                         &ok);
     QList<QPair<qint64, int>> packets;
     for (const QJsonValue packet : QJsonDocument::fromJson(json).object().value("packets").toArray())
         packets.append({packet.toObject().value("pos").toString().toLongLong(),

@@ -38,7 +38,7 @@ QList<QPair<qint64, int>> probePackets(const QString& path, int count);
 
 } // namespace audrel::test
 
-#define AUDREL_REQUIRE_TOOLS(...)                                                                      \
-    for (const char* tool_ : {__VA_ARGS__})                                                            \
-        if (audrel::test::toolPath(QString::fromLatin1(tool_)).isEmpty())                              \
+#define AUDREL_REQUIRE_TOOLS(...)                                                                            \
+    for (const char* tool_ : {__VA_ARGS__})                                                                  \
+        if (audrel::test::toolPath(QString::fromLatin1(tool_)).isEmpty())                                    \
             QSKIP("a reference tool is not installed");

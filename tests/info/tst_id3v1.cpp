@@ -1,8 +1,8 @@
 #include "tst_id3v1.h"
 
-#include "infotestutil.h"
 #include "info/genres.h"
 #include "info/mpegaudio.h"
+#include "infotestutil.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
 
@@ -38,9 +38,10 @@ void TestId3v1::readsTag_data()
         << id3v1Tag("t", "a", "b", "1999", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", '3', 255)
         << QStringList{"TAG", "t", "a", "b", "1999", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123"} << int('3') << 255;
     QTest::newRow("blanks, zero bytes and Latin-1")
-        << id3v1Tag("  lead and trail   ", QByteArray("cut\0after", 9), QByteArray("Caf\xE9 \0 x", 9), QByteArray("19\0\0", 4),
-                    "", 0, 0)
-        << QStringList{"TAG", "  lead and trail", "cut", "Caf\u00e9", QString::fromLatin1("19\0\0", 4), ""} << 0 << 0;
+        << id3v1Tag("  lead and trail   ", QByteArray("cut\0after", 9), QByteArray("Caf\xE9 \0 x", 9),
+                    QByteArray("19\0\0", 4), "", 0, 0)
+        << QStringList{"TAG", "  lead and trail", "cut", "Caf\u00e9", QString::fromLatin1("19\0\0", 4), ""}
+        << 0 << 0;
     QByteArray lower = id3v1Tag("Title", "Artist", "Album", "2000", "", 1, 2);
     lower.replace(0, 3, "tag");
     QTest::newRow("lower-case marker")
@@ -97,7 +98,8 @@ void TestId3v1::writeReadRemove()
     QCOMPARE(mpeg.Data.Track, uint8_t(9));
     QCOMPARE(mpeg.Data.Genre, uint8_t(17));
     const QByteArray tagged = readFile(path);
-    QCOMPARE(tagged.right(128), id3v1Tag("A title that is longer than th", "Artist", "Album", "2024", "Comment", 9, 17));
+    QCOMPARE(tagged.right(128),
+             id3v1Tag("A title that is longer than th", "Artist", "Album", "2024", "Comment", 9, 17));
 
     // Writing again replaces the tag: same size, only the last 128 bytes differ.
     mpeg.setArtist("Other");
@@ -126,11 +128,13 @@ void TestId3v1::textsRoundTrip_data()
     QTest::addColumn<QString>("readTitle");
 
     const QString thirty = QStringLiteral("123456789012345678901234567890");
-    QTest::newRow("30 characters, track 0") << thirty << 0 << thirty.left(29) << "  leading" << "  leading";
+    QTest::newRow("30 characters, track 0") << thirty << 0 << thirty.left(29) << "  leading"
+                                            << "  leading";
     QTest::newRow("30 characters, track 5") << thirty << 5 << thirty.left(29) + QChar(5) << "trailing  "
                                             << "trailing";
     QTest::newRow("outside ISO-8859-1") << "\u20ac \U0001F600 \u00e9" << 0 << "? ? \u00e9"
-                                        << "\u00c5ngstr\u00f6m \u4e2d" << "\u00c5ngstr\u00f6m ?";
+                                        << "\u00c5ngstr\u00f6m \u4e2d"
+                                        << "\u00c5ngstr\u00f6m ?";
 }
 
 void TestId3v1::textsRoundTrip()

@@ -1,10 +1,10 @@
 #include "tst_infotext.h"
 
-#include "infotestutil.h"
 #include "info/infotext.h"
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
 #include "info/wmafile.h"
+#include "infotestutil.h"
 #include "testsupport.h"
 
 #include <QTest>
@@ -44,9 +44,10 @@ void TestInfoText::mpegMemo()
     TMPEGAudio mpeg;
     mpeg.OnError = nullptr;
     mpeg.LoadFile(path);
-    QCOMPARE(MpegMemoLines(mpeg), (QStringList{"Size: 1382 bytes", "Length: 0 seconds", "Version: Mpeg 1.0 Layer III",
-                                               "128kbit, 418Frames", "44100Hz, Single-Channel", "CRCs: Yes",
-                                               "Copyrighted: Yes", "Original: No", "Padding: Yes"}));
+    QCOMPARE(MpegMemoLines(mpeg),
+             (QStringList{"Size: 1382 bytes", "Length: 0 seconds", "Version: Mpeg 1.0 Layer III",
+                          "128kbit, 418Frames", "44100Hz, Single-Channel", "CRCs: Yes", "Copyrighted: Yes",
+                          "Original: No", "Padding: Yes"}));
     QCOMPARE(MpegTagLines(mpeg), (QStringList{"ID3v1 Tag: Yes", "Title: Song", "Artist: ", "Album: Record",
                                               "Year: 1987", "Comment: ", "Track: 3", "Genre: Rock"}));
 
@@ -55,19 +56,20 @@ void TestInfoText::mpegMemo()
     xing.replace(36, 12, "Xing" + be32(1) + be32(2));
     writeFile(path, xing + mpegFrame(0xFFFB9000, 417) + mpegFrame(0xFFFB9000, 417));
     mpeg.LoadFile(path);
-    QCOMPARE(MpegMemoLines(mpeg).mid(0, 5), (QStringList{"Size: 1251 bytes", "Length: 0 seconds",
-                                                         "Version: Mpeg 1.0 Layer III", "-1kbit, 625Frames",
-                                                         "44100Hz, Stereo"}));
+    QCOMPARE(MpegMemoLines(mpeg).mid(0, 5),
+             (QStringList{"Size: 1251 bytes", "Length: 0 seconds", "Version: Mpeg 1.0 Layer III",
+                          "-1kbit, 625Frames", "44100Hz, Stereo"}));
     QCOMPARE(MpegMemoLines(mpeg)[5], QStringLiteral("CRCs: No"));
-    QCOMPARE(MpegTagLines(mpeg), (QStringList{"ID3v1 Tag: No", "Title: Unknown Title", "Artist: Unknown Artist",
-                                              "Album: [notag]", "Year:     ", "Comment: [notag]", "Track: 0",
-                                              "Genre: "}));
+    QCOMPARE(MpegTagLines(mpeg),
+             (QStringList{"ID3v1 Tag: No", "Title: Unknown Title", "Artist: Unknown Artist", "Album: [notag]",
+                          "Year:     ", "Comment: [notag]", "Track: 0", "Genre: "}));
 
     // Reset values for a file that is not MPEG audio.
     writeFile(path, QByteArray(1000, 'a'));
     mpeg.LoadFile(path);
-    QCOMPARE(MpegMemoLines(mpeg).mid(1, 4), (QStringList{"Length: 0 seconds", "Version: Mpeg Unknown Layer Unknown",
-                                                         "0kbit, 0Frames", "0Hz, Stereo"}));
+    QCOMPARE(MpegMemoLines(mpeg).mid(1, 4),
+             (QStringList{"Length: 0 seconds", "Version: Mpeg Unknown Layer Unknown", "0kbit, 0Frames",
+                          "0Hz, Stereo"}));
 }
 
 void TestInfoText::wavMemo()
@@ -92,17 +94,19 @@ void TestInfoText::wavMemo()
 
 void TestInfoText::wmaMemo()
 {
-    const QByteArray fileProperties = asfObject("8CABDCA1-A947-11CF-8EE4-00C00C205365", QByteArray(76, '\0') + le32(48000));
-    const QByteArray stream = asfObject("B7DC0791-A9B7-11CF-8EE6-00C00C205365",
-                                        QByteArray(56, '\0') + le16(1) + le32(32000) + le32(6000) + QByteArray(6, '\0'));
+    const QByteArray fileProperties =
+        asfObject("8CABDCA1-A947-11CF-8EE4-00C00C205365", QByteArray(76, '\0') + le32(48000));
+    const QByteArray stream =
+        asfObject("B7DC0791-A9B7-11CF-8EE6-00C00C205365",
+                  QByteArray(56, '\0') + le16(1) + le32(32000) + le32(6000) + QByteArray(6, '\0'));
     const QByteArray header = asfHeader({fileProperties, stream});
     const QString path = m_dir.filePath("memo.wma");
     writeFile(path, header + QByteArray(3000 - header.size(), '\0'));
     TWMAfile reader;
     QVERIFY(reader.LoadFile(path));
-    QCOMPARE(WmaMemoLines(reader), (QStringList{"Format: Windows Media Audio", "Channel mode: Mono",
-                                                "Sample rate: 32000 hz", "Bit Rate: 48 kb/s", "Duration: .500 sec.",
-                                                "File Size: 3000 bytes"}));
+    QCOMPARE(WmaMemoLines(reader),
+             (QStringList{"Format: Windows Media Audio", "Channel mode: Mono", "Sample rate: 32000 hz",
+                          "Bit Rate: 48 kb/s", "Duration: .500 sec.", "File Size: 3000 bytes"}));
     writeFile(path, header.left(40));
     QVERIFY(!reader.LoadFile(path));
     QVERIFY(WmaMemoLines(reader).isEmpty());

@@ -1,7 +1,7 @@
 #include "tst_mpegaudio.h"
 
-#include "infotestutil.h"
 #include "info/mpegaudio.h"
+#include "infotestutil.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
 
@@ -31,7 +31,13 @@ QByteArray frames(uint32_t header, int length, int count)
     return bytes;
 }
 
-enum Flags { ErrorProt = 1, Padding = 2, Copyrighted = 4, Original = 8 };
+enum Flags
+{
+    ErrorProt = 1,
+    Padding = 2,
+    Copyrighted = 4,
+    Original = 8
+};
 } // namespace
 
 QString TestMpegAudio::write(const QString& name, const QByteArray& bytes)
@@ -53,7 +59,8 @@ void TestMpegAudio::decodeHeader_data()
     };
     row("MPEG 1 Layer III 128k", M1L3, true, {1, 3, 44100, 128, 0, 417, ErrorProt}, 250);
     row("padded", 0xFFFB9200, true, {1, 3, 44100, 128, 0, 418, ErrorProt | Padding}, 250);
-    row("CRC, copyright, original", 0xFFFA900C, true, {1, 3, 44100, 128, 0, 417, Copyrighted | Original}, 250);
+    row("CRC, copyright, original", 0xFFFA900C, true, {1, 3, 44100, 128, 0, 417, Copyrighted | Original},
+        250);
     row("MPEG 1 Layer III 320k 48 kHz joint", 0xFFFBE440, true, {1, 3, 48000, 320, 1, 960, ErrorProt}, 100);
     row("MPEG 2 Layer III", M2L3, true, {2, 3, 22050, 64, 0, 208, ErrorProt}, 500);
     row("MPEG 2.5 Layer III", M25L3, true, {3, 3, 8000, 8, 0, 72, ErrorProt}, 4000);
@@ -174,8 +181,7 @@ void TestMpegAudio::unconfirmedFilesFail()
     QCOMPARE(mpeg.Data.Header, QStringLiteral("BAD"));
     QCOMPARE(mpeg.Data.Title, QStringLiteral("[notag]"));
     QCOMPARE(mpeg.IsValid(), !reset);
-    if (reset)
-        QCOMPARE(mpeg.HeaderPos, qint64(bytes.size() + 1));
+    if (reset) QCOMPARE(mpeg.HeaderPos, qint64(bytes.size() + 1));
 }
 
 void TestMpegAudio::tinyFilesAreNotAnalysed()
@@ -208,10 +214,8 @@ void TestMpegAudio::xingHeader_data()
     auto xing = [](uint32_t header, int length, int offset, uint32_t flags, uint32_t frameCount, int count) {
         QByteArray first = mpegFrame(header, length);
         QByteArray fields = "Xing" + be32(flags);
-        if (flags & 1)
-            fields += be32(frameCount);
-        if (flags & 2)
-            fields += be32(123456);
+        if (flags & 1) fields += be32(frameCount);
+        if (flags & 2) fields += be32(123456);
         first.replace(offset, fields.size(), fields);
         return first + frames(header, length, count);
     };
@@ -228,8 +232,8 @@ void TestMpegAudio::xingHeader_data()
     QTest::newRow("no frame count") << xing(M1L3, 417, 36, 14, 0, 2) << -1 << -1 << 0u << 417;
     QTest::newRow("frame count 0") << xing(M1L3, 417, 36, 1, 0, 2) << -1 << -1 << 0u << 417;
     // 72-byte frames: the 116 bytes after "Xing" run past the end of a 100-byte file.
-    QTest::newRow("cut short") << xing(M25L3, 72, 21, 1, 10, 0) + be32(M25L3) + QByteArray(24, '\0') << -1 << -1
-                               << 0u << 72;
+    QTest::newRow("cut short") << xing(M25L3, 72, 21, 1, 10, 0) + be32(M25L3) + QByteArray(24, '\0') << -1
+                               << -1 << 0u << 72;
 }
 
 void TestMpegAudio::xingHeader()

@@ -1,7 +1,7 @@
 #include "tst_mpegreference.h"
 
-#include "infotestutil.h"
 #include "info/mpegaudio.h"
+#include "infotestutil.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
 
@@ -18,8 +18,7 @@ namespace {
 int nextFrameSize(const QString& path, qint64 position)
 {
     for (const auto& [pos, size] : probePackets(path, 3)) {
-        if (pos > position)
-            return size;
+        if (pos > position) return size;
     }
     return -1;
 }
@@ -63,10 +62,10 @@ void TestMpegReference::lameFiles()
     const QString wav = m_dir.filePath("source.wav");
     const QString mp3 = m_dir.filePath("lame.mp3");
     // Twelve seconds of a chirp: long enough that a doubled playing time shows.
-    QVERIFY(runTool("sox", {"-n", "-r", QString::number(rate), "-c", QString::number(channels), "-b", "16", wav,
-                            "synth", "12", "sine", "300-3000", "vol", "0.5"}));
-    QVERIFY(runTool("lame", QStringList{"--quiet", "--resample", QString::number(rate / 1000.0)} + lameOptions +
-                                QStringList{wav, mp3}));
+    QVERIFY(runTool("sox", {"-n", "-r", QString::number(rate), "-c", QString::number(channels), "-b", "16",
+                            wav, "synth", "12", "sine", "300-3000", "vol", "0.5"}));
+    QVERIFY(runTool("lame", QStringList{"--quiet", "--resample", QString::number(rate / 1000.0)} +
+                                lameOptions + QStringList{wav, mp3}));
     const QJsonObject reference = probe(mp3);
     QCOMPARE(reference.value("codec_name").toString(), QStringLiteral("mp3"));
 
@@ -113,9 +112,9 @@ void TestMpegReference::ffmpegLayerII()
     QFETCH(int, kbits);
 
     const QString mp2 = m_dir.filePath("ffmpeg.mp2");
-    QVERIFY(runTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=9", "-ar",
-                               QString::number(rate), "-ac", QString::number(channels), "-c:a", "mp2", "-b:a",
-                               QStringLiteral("%1k").arg(kbits), mp2}));
+    QVERIFY(runTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=9",
+                               "-ar", QString::number(rate), "-ac", QString::number(channels), "-c:a", "mp2",
+                               "-b:a", QStringLiteral("%1k").arg(kbits), mp2}));
     const QJsonObject reference = probe(mp2);
 
     TMPEGAudio mpeg;
@@ -143,28 +142,36 @@ void TestMpegReference::thirdPartyFiles_data()
     // Byte 126 is the track whatever byte 125 holds: a blank here.
     QTest::newRow("ID3v1.0") << "mp3/audioscan__v1.mp3" << 0 << qint64(0) << "1.0 III 32000 32"
                              << "Track Title|Artist Name|Album Name|2009|32|26";
-    QTest::newRow("ID3v2 and ID3v1.1") << "mp3/mutagen__silence-44-s.mp3" << 0 << qint64(1314)
-                                       << "1.0 III 44100 32" << "Silence|piman|Quod Libet Test Data|2004|2|255";
-    QTest::newRow("ID3v1 before an ID3v2 footer") << "mp3/mutagen__audacious-trailing-id32-id31.mp3" << 0
-                                                  << qint64(0) << "1.0 III 44100 32" << "";
-    QTest::newRow("random junk with false syncs") << "mp3/taglib__garbage.mp3" << 0 << qint64(2255)
-                                                  << "1.0 III 44100 64" << "";
-    QTest::newRow("293 bytes before the first frame") << "mp3/audioscan__bad-first-samplerate.mp3" << 0
-                                                      << qint64(293) << "1.0 III 44100 128" << "";
-    QTest::newRow("MPEG 2.5 without VBR header") << "mp3/audioscan__no-tags-mp2.5l3.mp3" << 0 << qint64(0)
-                                                 << "2.5 III 8000 8" << "";
-    QTest::newRow("Layer I") << "mpa/iso__l1-fl4.mp1" << 0 << qint64(0) << "1.0 I 32000 32" << "";
-    QTest::newRow("Layer II with CRC") << "mpa/iso__l2-fl14.mp2" << 0 << qint64(0) << "1.0 II 48000 384" << "";
-    QTest::newRow("free format") << "mpa/iso__l2-nonstandard-free_format.mp2" << -1 << qint64(-1) << "" << "";
-    QTest::newRow("ID3v2 without audio") << "mp3/audioscan__v2.3-no-audio-frames.mp3" << -1 << qint64(-1) << ""
-                                         << "";
+    QTest::newRow("ID3v2 and ID3v1.1")
+        << "mp3/mutagen__silence-44-s.mp3" << 0 << qint64(1314) << "1.0 III 44100 32"
+        << "Silence|piman|Quod Libet Test Data|2004|2|255";
+    QTest::newRow("ID3v1 before an ID3v2 footer")
+        << "mp3/mutagen__audacious-trailing-id32-id31.mp3" << 0 << qint64(0) << "1.0 III 44100 32"
+        << "";
+    QTest::newRow("random junk with false syncs")
+        << "mp3/taglib__garbage.mp3" << 0 << qint64(2255) << "1.0 III 44100 64"
+        << "";
+    QTest::newRow("293 bytes before the first frame")
+        << "mp3/audioscan__bad-first-samplerate.mp3" << 0 << qint64(293) << "1.0 III 44100 128"
+        << "";
+    QTest::newRow("MPEG 2.5 without VBR header")
+        << "mp3/audioscan__no-tags-mp2.5l3.mp3" << 0 << qint64(0) << "2.5 III 8000 8"
+        << "";
+    QTest::newRow("Layer I") << "mpa/iso__l1-fl4.mp1" << 0 << qint64(0) << "1.0 I 32000 32"
+                             << "";
+    QTest::newRow("Layer II with CRC") << "mpa/iso__l2-fl14.mp2" << 0 << qint64(0) << "1.0 II 48000 384"
+                                       << "";
+    QTest::newRow("free format") << "mpa/iso__l2-nonstandard-free_format.mp2" << -1 << qint64(-1) << ""
+                                 << "";
+    QTest::newRow("ID3v2 without audio")
+        << "mp3/audioscan__v2.3-no-audio-frames.mp3" << -1 << qint64(-1) << ""
+        << "";
 }
 
 void TestMpegReference::thirdPartyFiles()
 {
     const QString dir = testDataDir();
-    if (dir.isEmpty())
-        QSKIP("the third-party samples are not available");
+    if (dir.isEmpty()) QSKIP("the third-party samples are not available");
     QFETCH(QString, file);
     QFETCH(int, result);
     QFETCH(qint64, headerPos);
@@ -181,9 +188,16 @@ void TestMpegReference::thirdPartyFiles()
     }
     QCOMPARE(mpeg.HeaderPos, headerPos);
     const TMPEGInfo& d = mpeg.Data;
-    QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(mpeg.VersionText(), mpeg.LayerText()).arg(d.SampleRate).arg(d.BitRate),
+    QCOMPARE(QStringLiteral("%1 %2 %3 %4")
+                 .arg(mpeg.VersionText(), mpeg.LayerText())
+                 .arg(d.SampleRate)
+                 .arg(d.BitRate),
              description);
-    const QString read = mpeg.HasTag() ? QStringList{d.Title, d.Artist, d.Album, d.Year, QString::number(d.Track),
+    const QString read = mpeg.HasTag() ? QStringList{d.Title,
+                                                     d.Artist,
+                                                     d.Album,
+                                                     d.Year,
+                                                     QString::number(d.Track),
                                                      QString::number(d.Genre)}
                                              .join('|')
                                        : QString();

@@ -1,7 +1,7 @@
 #include "tst_wavfile.h"
 
-#include "infotestutil.h"
 #include "info/wavfile.h"
+#include "infotestutil.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -15,12 +15,12 @@ namespace {
 QByteArray chunk(const char* id, const QByteArray& body)
 {
     QByteArray bytes = QByteArray(id, 4) + le32(uint32_t(body.size())) + body;
-    if (body.size() % 2)
-        bytes += '\0';
+    if (body.size() % 2) bytes += '\0';
     return bytes;
 }
 
-QByteArray fmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, const QByteArray& extra = {})
+QByteArray fmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits,
+                   const QByteArray& extra = {})
 {
     const uint16_t align = uint16_t(channels * ((bits + 7) / 8));
     return le16(tag) + le16(channels) + le32(rate) + le32(rate * align) + le16(align) + le16(bits) + extra;
@@ -42,8 +42,8 @@ void TestWavFile::byteLayouts_data()
 
     const QByteArray second16(176400, '\x11');
     QTest::newRow("canonical 16-bit stereo")
-        << riff(chunk("fmt ", fmtBody(1, 2, 44100, 16)) + chunk("data", second16 + second16)) << true << 0 << 44
-        << 2.0;
+        << riff(chunk("fmt ", fmtBody(1, 2, 44100, 16)) + chunk("data", second16 + second16)) << true << 0
+        << 44 << 2.0;
     // Non-PCM with a fact chunk right after "fmt ": the sample count gives the time.
     QTest::newRow("fact after a 20-byte fmt")
         << riff(chunk("fmt ", fmtBody(17, 1, 22050, 4, le16(2) + le16(505))) + chunk("fact", le32(55125)) +
@@ -55,20 +55,23 @@ void TestWavFile::byteLayouts_data()
                 chunk("data", QByteArray(8000, '\x80')))
         << true << 0 << 70 << 0.5;
     QTest::newRow("fact not right after fmt")
-        << riff(chunk("fmt ", fmtBody(1, 1, 8000, 8)) + chunk("LIST", QByteArray(7, 'i')) + chunk("fact", le32(99)) +
-                chunk("data", QByteArray(4000, '\x80')))
+        << riff(chunk("fmt ", fmtBody(1, 1, 8000, 8)) + chunk("LIST", QByteArray(7, 'i')) +
+                chunk("fact", le32(99)) + chunk("data", QByteArray(4000, '\x80')))
         << true << 0 << 72 << 0.5;
     // A data chunk that says more than the file holds is bounded by the file.
-    QByteArray longer = riff(chunk("fmt ", fmtBody(1, 1, 1000, 8)) + chunk("junk", "ab") + chunk("data", QByteArray(500, 1)));
+    QByteArray longer =
+        riff(chunk("fmt ", fmtBody(1, 1, 1000, 8)) + chunk("junk", "ab") + chunk("data", QByteArray(500, 1)));
     longer.replace(longer.size() - 504, 4, le32(0xFFFFFFFF));
     QTest::newRow("data size past the end") << longer << true << 0 << 54 << 0.5;
     QTest::newRow("8-bit mono 96 kHz")
-        << riff(chunk("fmt ", fmtBody(1, 1, 96000, 8)) + chunk("data", QByteArray(48000, 0))) << true << 0 << 44 << 0.5;
+        << riff(chunk("fmt ", fmtBody(1, 1, 96000, 8)) + chunk("data", QByteArray(48000, 0))) << true << 0
+        << 44 << 0.5;
     // The RIFF size alone sets the time of a canonical file.
     QTest::newRow("RIFF size too small")
-        << riff(chunk("fmt ", fmtBody(1, 2, 44100, 16)) + chunk("data", second16), -176400 - 20) << true << 0 << 24
-        << 0.0;
-    QTest::newRow("six channels") << riff(chunk("fmt ", fmtBody(1, 6, 48000, 16)) + chunk("data", QByteArray(96, 0)))
+        << riff(chunk("fmt ", fmtBody(1, 2, 44100, 16)) + chunk("data", second16), -176400 - 20) << true << 0
+        << 24 << 0.0;
+    QTest::newRow("six channels") << riff(chunk("fmt ", fmtBody(1, 6, 48000, 16)) +
+                                          chunk("data", QByteArray(96, 0)))
                                   << false << 0 << 0 << 0.0;
     QByteArray lower = riff(chunk("fmt ", fmtBody(1, 2, 44100, 16)) + chunk("data", QByteArray(400, 0)));
     lower.replace(0, 4, "riff");
@@ -93,9 +96,10 @@ void TestWavFile::byteLayouts()
     QCOMPARE(wav.SampleCount, sampleCount);
     QCOMPARE(int(wav.HeaderSize), headerSize);
     QCOMPARE(wav.Duration(), duration);
-    QCOMPARE(wav.ChannelModeText(), QString::fromLatin1(!valid ? "Unknown" : wav.Channels == 1 ? "Mono" : "Stereo"));
-    if (!valid)
-        QCOMPARE(wav.FormatText(), QString());
+    QCOMPARE(wav.ChannelModeText(), QString::fromLatin1(!valid              ? "Unknown"
+                                                        : wav.Channels == 1 ? "Mono"
+                                                                            : "Stereo"));
+    if (!valid) QCOMPARE(wav.FormatText(), QString());
 }
 
 void TestWavFile::unreadableFiles()
@@ -103,7 +107,8 @@ void TestWavFile::unreadableFiles()
     TWAVfile wav;
     QVERIFY(!wav.LoadFile(m_dir.filePath("missing.wav")));
     const QString path = m_dir.filePath("short.wav");
-    const QByteArray full = riff(QByteArray("fmt ") + le32(16) + fmtBody(1, 2, 44100, 16) + "LIST" + le32(4) + "abcd");
+    const QByteArray full =
+        riff(QByteArray("fmt ") + le32(16) + fmtBody(1, 2, 44100, 16) + "LIST" + le32(4) + "abcd");
     // Shorter than the 40 bytes of the fixed header, or than the chunk after "fmt ".
     for (const int size : {39, 43}) {
         writeFile(path, full.left(size));
@@ -127,14 +132,17 @@ void TestWavFile::referenceTools_data()
     const QStringList sox{"-n", "-r", "22050"};
     QTest::newRow("sox 8-bit mono") << "sox" << sox + QStringList{"-c", "1", "-b", "8"} << 1;
     QTest::newRow("sox 16-bit stereo") << "sox" << sox + QStringList{"-c", "2", "-b", "16"} << 1;
-    QTest::newRow("sox 24-bit stereo (extensible)") << "sox" << sox + QStringList{"-c", "2", "-b", "24"} << 0xFFFE;
+    QTest::newRow("sox 24-bit stereo (extensible)")
+        << "sox" << sox + QStringList{"-c", "2", "-b", "24"} << 0xFFFE;
     QTest::newRow("sox A-law") << "sox" << sox + QStringList{"-c", "1", "-e", "a-law"} << 6;
     const QStringList ffmpeg{"-v", "error", "-y", "-f", "lavfi", "-i", "sine=duration=3.3:sample_rate=32000"};
     QTest::newRow("ffmpeg 16-bit with LIST") << "ffmpeg" << ffmpeg << 1;
-    QTest::newRow("ffmpeg 8-bit stereo with LIST") << "ffmpeg" << ffmpeg + QStringList{"-ac", "2", "-c:a", "pcm_u8"} << 1;
-    QTest::newRow("ffmpeg 24-bit extensible with LIST") << "ffmpeg" << ffmpeg + QStringList{"-c:a", "pcm_s24le"}
-                                                        << 0xFFFE;
-    QTest::newRow("ffmpeg mu-law with LIST and fact") << "ffmpeg" << ffmpeg + QStringList{"-c:a", "pcm_mulaw"} << 7;
+    QTest::newRow("ffmpeg 8-bit stereo with LIST")
+        << "ffmpeg" << ffmpeg + QStringList{"-ac", "2", "-c:a", "pcm_u8"} << 1;
+    QTest::newRow("ffmpeg 24-bit extensible with LIST")
+        << "ffmpeg" << ffmpeg + QStringList{"-c:a", "pcm_s24le"} << 0xFFFE;
+    QTest::newRow("ffmpeg mu-law with LIST and fact")
+        << "ffmpeg" << ffmpeg + QStringList{"-c:a", "pcm_mulaw"} << 7;
 }
 
 void TestWavFile::referenceTools()
@@ -143,13 +151,15 @@ void TestWavFile::referenceTools()
     QFETCH(QStringList, arguments);
     QFETCH(int, formatTag);
     AUDREL_REQUIRE_TOOLS("ffprobe");
-    if (toolPath(tool).isEmpty())
-        QSKIP("reference tool not installed");
+    if (toolPath(tool).isEmpty()) QSKIP("reference tool not installed");
 
     const QString path = m_dir.filePath("tool.wav");
     QStringList all = arguments << path;
     if (tool == "sox")
-        all << "synth" << "3.3" << "sine" << "440";
+        all << "synth"
+            << "3.3"
+            << "sine"
+            << "440";
     QVERIFY(runTool(tool, all));
     const QJsonObject reference = probe(path);
 
@@ -169,25 +179,30 @@ void TestWavFile::thirdPartyFiles_data()
     QTest::addColumn<QString>("summary"); // format tag, channels, rate, bits, header size
     QTest::addColumn<double>("duration");
 
-    QTest::newRow("canonical 8-bit") << "monogame__tone_mono_44khz_8bit.wav" << "1 1 44100 8 44" << 0.5;
-    QTest::newRow("LIST before data") << "cpython__pluck-pcm24.wav" << "1 2 11025 24 142" << 19842.0 / 66150;
-    QTest::newRow("extensible with fact") << "cpython__pluck-pcm24-ext.wav" << "65534 2 11025 24 80" << 3307.0 / 11025;
-    QTest::newRow("extensible, data at 60") << "wavefile__M1F1-int12WE-AFsp.wav" << "65534 2 8000 16 68"
-                                            << 93972.0 / 32000;
-    QTest::newRow("MS ADPCM without byte rate") << "monogame__tone_stereo_44khz_msadpcm.wav" << "2 2 44100 4 124"
-                                                << 22264.0 / 44100;
-    QTest::newRow("IMA ADPCM") << "monogame__tone_mono_44khz_imaadpcm.wav" << "17 1 44100 4 60" << 24534.0 / 44100;
-    QTest::newRow("MPEG Layer III in WAV") << "musicmetadata__mpeglayer3.wav" << "85 2 44100 0 104" << 5515.0 / 44100;
+    QTest::newRow("canonical 8-bit") << "monogame__tone_mono_44khz_8bit.wav"
+                                     << "1 1 44100 8 44" << 0.5;
+    QTest::newRow("LIST before data") << "cpython__pluck-pcm24.wav"
+                                      << "1 2 11025 24 142" << 19842.0 / 66150;
+    QTest::newRow("extensible with fact") << "cpython__pluck-pcm24-ext.wav"
+                                          << "65534 2 11025 24 80" << 3307.0 / 11025;
+    QTest::newRow("extensible, data at 60") << "wavefile__M1F1-int12WE-AFsp.wav"
+                                            << "65534 2 8000 16 68" << 93972.0 / 32000;
+    QTest::newRow("MS ADPCM without byte rate") << "monogame__tone_stereo_44khz_msadpcm.wav"
+                                                << "2 2 44100 4 124" << 22264.0 / 44100;
+    QTest::newRow("IMA ADPCM") << "monogame__tone_mono_44khz_imaadpcm.wav"
+                               << "17 1 44100 4 60" << 24534.0 / 44100;
+    QTest::newRow("MPEG Layer III in WAV") << "musicmetadata__mpeglayer3.wav"
+                                           << "85 2 44100 0 104" << 5515.0 / 44100;
     QTest::newRow("streamed, sizes 0xFFFFFFFF") << "musicmetadata__ffmpeg-missing-chunksize.wav"
                                                 << "1 2 44100 16 78" << 110592.0 / 176400;
-    QTest::newRow("RF64") << "taglib__rf64.wav" << "invalid" << 0.0;
+    QTest::newRow("RF64") << "taglib__rf64.wav"
+                          << "invalid" << 0.0;
 }
 
 void TestWavFile::thirdPartyFiles()
 {
     const QString dir = testDataDir();
-    if (dir.isEmpty())
-        QSKIP("the third-party samples are not available");
+    if (dir.isEmpty()) QSKIP("the third-party samples are not available");
     QFETCH(QString, file);
     QFETCH(QString, summary);
     QFETCH(double, duration);

@@ -1,7 +1,7 @@
 #include "tst_wmafile.h"
 
-#include "infotestutil.h"
 #include "info/wmafile.h"
+#include "infotestutil.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -76,19 +76,22 @@ void TestWmaFile::byteLayouts_data()
     const QByteArray fp = fileProperties(128000);
     QTest::newRow("128k stereo, 1 600 000 bytes")
         << asfFile({fp, streamProperties(2, 44100, 16000)}, 1600000) << true << 100.0 << 128 << 2;
-    QTest::newRow("mono 8 kHz") << asfFile({streamProperties(1, 8000, 1000), fileProperties(8000)}, 10000) << true
-                                << 10.0 << 8 << 1;
+    QTest::newRow("mono 8 kHz") << asfFile({streamProperties(1, 8000, 1000), fileProperties(8000)}, 10000)
+                                << true << 10.0 << 8 << 1;
     QTest::newRow("the last stream wins")
-        << asfFile({fp, streamProperties(6, 4000, 99999), streamProperties(1, 96000, 39999)}, 64000) << true << 4.0
-        << 319 << 1;
-    QTest::newRow("six channels") << asfFile({fp, streamProperties(6, 44100, 16000)}) << false << 0.0 << 0 << 0;
+        << asfFile({fp, streamProperties(6, 4000, 99999), streamProperties(1, 96000, 39999)}, 64000) << true
+        << 4.0 << 319 << 1;
+    QTest::newRow("six channels") << asfFile({fp, streamProperties(6, 44100, 16000)}) << false << 0.0 << 0
+                                  << 0;
     QTest::newRow("4000 Hz") << asfFile({fp, streamProperties(2, 4000, 16000)}) << false << 0.0 << 0 << 0;
-    QTest::newRow("byte rate 40000") << asfFile({fp, streamProperties(2, 44100, 40000)}) << false << 0.0 << 0 << 0;
-    QTest::newRow("maximum bit rate 320000") << asfFile({fileProperties(320000), streamProperties(2, 44100, 16000)})
-                                             << false << 0.0 << 0 << 0;
-    QTest::newRow("no file properties") << asfFile({streamProperties(2, 44100, 16000)}) << false << 0.0 << 0 << 0;
-    QTest::newRow("not ASF") << QByteArray("[Reference]\r\nRef1=http://example.com/a.wma\r\n") << false << 0.0 << 0
-                             << 0;
+    QTest::newRow("byte rate 40000") << asfFile({fp, streamProperties(2, 44100, 40000)}) << false << 0.0 << 0
+                                     << 0;
+    QTest::newRow("maximum bit rate 320000")
+        << asfFile({fileProperties(320000), streamProperties(2, 44100, 16000)}) << false << 0.0 << 0 << 0;
+    QTest::newRow("no file properties")
+        << asfFile({streamProperties(2, 44100, 16000)}) << false << 0.0 << 0 << 0;
+    QTest::newRow("not ASF") << QByteArray("[Reference]\r\nRef1=http://example.com/a.wma\r\n") << false << 0.0
+                             << 0 << 0;
 }
 
 void TestWmaFile::byteLayouts()
@@ -108,7 +111,9 @@ void TestWmaFile::byteLayouts()
     QCOMPARE(wma.BitRate, bitRate);
     QCOMPARE(int(wma.Channels), channels);
     QCOMPARE(wma.FileSize, valid ? int32_t(bytes.size()) : 0);
-    QCOMPARE(wma.ChannelModeText(), QString::fromLatin1(channels == 1 ? "Mono" : channels == 2 ? "Stereo" : "Unknown"));
+    QCOMPARE(wma.ChannelModeText(), QString::fromLatin1(channels == 1   ? "Mono"
+                                                        : channels == 2 ? "Stereo"
+                                                                        : "Unknown"));
 }
 
 void TestWmaFile::texts()
@@ -125,10 +130,11 @@ void TestWmaFile::texts()
         {"WM/Composer", 0, utf16("not kept")},
     };
     const QString path = m_dir.filePath("texts.wma");
-    writeFile(path, asfFile({contentDescription({longTitle, QStringLiteral("  Artist  "), QStringLiteral("Rights"),
-                                                 QStringLiteral("Comment \u00e9\u4e2d"), QStringLiteral("Rating")}),
-                             extendedContent(descriptors), fileProperties(64000), streamProperties(2, 22050, 8000)},
-                            40000));
+    writeFile(path,
+              asfFile({contentDescription({longTitle, QStringLiteral("  Artist  "), QStringLiteral("Rights"),
+                                           QStringLiteral("Comment \u00e9\u4e2d"), QStringLiteral("Rating")}),
+                       extendedContent(descriptors), fileProperties(64000), streamProperties(2, 22050, 8000)},
+                      40000));
     TWMAfile wma;
     QVERIFY(wma.LoadFile(path));
     QVERIFY(wma.Valid);
@@ -150,7 +156,8 @@ void TestWmaFile::texts()
                                               {"WM/Track", 0, utf16("7a")}}),
                              fileProperties(64000), streamProperties(1, 22050, 8000)}));
     QVERIFY(wma.LoadFile(path));
-    QCOMPARE((QStringList{wma.Title, wma.Artist, wma.Comment}), (QStringList{"New", "Author", "New comment"}));
+    QCOMPARE((QStringList{wma.Title, wma.Artist, wma.Comment}),
+             (QStringList{"New", "Author", "New comment"}));
     QCOMPARE(wma.Track, 0);
 }
 
@@ -165,7 +172,10 @@ void TestWmaFile::brokenHeaders_data()
     QByteArray moreObjects = good;
     moreObjects.replace(24, 4, le32(0xFFFFFFFF));
     QTest::newRow("more objects than present") << moreObjects;
-    QTest::newRow("text past the end") << asfFile({contentDescription({QString(100, QLatin1Char('x')), QString(), QString(), QString(), QString()})}).left(150);
+    QTest::newRow("text past the end")
+        << asfFile({contentDescription(
+                       {QString(100, QLatin1Char('x')), QString(), QString(), QString(), QString()})})
+               .left(150);
     QTest::newRow("shorter than an identifier") << QByteArray("\x30\x26\xB2\x75", 4);
 }
 
@@ -188,9 +198,15 @@ void TestWmaFile::ffmpegFiles_data()
     QTest::newRow("stereo 128k, no tags") << QStringList{"-ac", "2", "-ar", "44100", "-b:a", "128k"}
                                           << QStringList{"", "", "", "0", "", "", ""};
     QTest::newRow("mono 32k with tags")
-        << QStringList{"-ac",       "1",        "-ar",       "22050",       "-b:a",      "32k",
-                       "-metadata", "title=Tone", "-metadata", "artist=Maker", "-metadata", "WM/AlbumTitle=Sines",
-                       "-metadata", "WM/Track=4", "-metadata", "WM/Year=2024", "-metadata", "WM/Genre=Test",
+        << QStringList{"-ac",       "1",
+                       "-ar",       "22050",
+                       "-b:a",      "32k",
+                       "-metadata", "title=Tone",
+                       "-metadata", "artist=Maker",
+                       "-metadata", "WM/AlbumTitle=Sines",
+                       "-metadata", "WM/Track=4",
+                       "-metadata", "WM/Year=2024",
+                       "-metadata", "WM/Genre=Test",
                        "-metadata", "WM/Description=Just a tone"}
         << QStringList{"Tone", "Maker", "Sines", "4", "2024", "Test", "Just a tone"};
 }
@@ -202,8 +218,8 @@ void TestWmaFile::ffmpegFiles()
     QFETCH(QStringList, tags);
 
     const QString path = m_dir.filePath("ffmpeg.wma");
-    QVERIFY(runTool("ffmpeg", QStringList{"-v", "error", "-y", "-f", "lavfi", "-i", "sine=duration=20"} + options +
-                                  QStringList{"-c:a", "wmav2", path}));
+    QVERIFY(runTool("ffmpeg", QStringList{"-v", "error", "-y", "-f", "lavfi", "-i", "sine=duration=20"} +
+                                  options + QStringList{"-c:a", "wmav2", path}));
     const QJsonObject reference = probe(path);
 
     TWMAfile wma;
@@ -225,8 +241,7 @@ void TestWmaFile::ffmpegFiles()
 void TestWmaFile::thirdPartyFiles()
 {
     const QString dir = testDataDir();
-    if (dir.isEmpty())
-        QSKIP("the third-party samples are not available");
+    if (dir.isEmpty()) QSKIP("the third-party samples are not available");
     TWMAfile wma;
     QVERIFY(wma.LoadFile(QDir(dir).filePath("wma/audioscan__wma92-32k.wma")));
     QVERIFY(wma.Valid);
