@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QTimer>
+
+#include <limits>
 
 using namespace audrel;
 using namespace audrel::test;
@@ -200,6 +203,34 @@ void TestMpegAudio::tinyFilesAreNotAnalysed()
     TMPEGAudio prompting;
     prompting.LoadFile(m_dir.filePath("tiny.mp3"));
     QVERIFY(prompts.messages.isEmpty());
+}
+
+void TestMpegAudio::longSearchOfALargeFile()
+{
+    // 2.5 GiB of zeros (a sparse file) before the frames: positions beyond
+    // 32 bits, and pending events are handled while the search runs.
+    const qint64 start = 2500LL * 1024 * 1024;
+    const QString path = m_dir.filePath("large.mp3");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.resize(start));
+    QVERIFY(file.seek(start));
+    QCOMPARE(file.write(frames(M1L3, 417, 3)), qint64(1251));
+    file.close();
+
+    int ticks = 0;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+    timer.start(0);
+    TMPEGAudio mpeg;
+    mpeg.OnError = nullptr;
+    mpeg.LoadFile(path);
+    QVERIFY(ticks > 0);
+    QVERIFY(mpeg.IsValid());
+    QCOMPARE(mpeg.HeaderPos, start);
+    QCOMPARE(mpeg.Data.FileLength, std::numeric_limits<int32_t>::max());
+    QCOMPARE(mpeg.Data.Duration, uint32_t((start + 1251) * 8 / 128000));
+    QFile::remove(path);
 }
 
 void TestMpegAudio::xingHeader_data()

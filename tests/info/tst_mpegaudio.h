@@ -13,6 +13,7 @@ private slots:
     void unconfirmedFilesFail_data();
     void unconfirmedFilesFail();
     void tinyFilesAreNotAnalysed();
+    void longSearchOfALargeFile();
     void xingHeader_data();
     void xingHeader();
     void missingFilePromptsAndRetries();
