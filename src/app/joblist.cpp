@@ -1,5 +1,7 @@
 #include "app/joblist.h"
 
+#include "app/playlists.h"
+
 #include <algorithm>
 
 namespace audrel {
@@ -54,6 +56,7 @@ int JobList::appendRow(std::unique_ptr<TJobRec> record, const QStringList& subIt
     entry.texts << record->Source << subItems;
     while (entry.texts.size() < m_columns.size())
         entry.texts << QString();
+    m_sources[FoldSource(record->Source)] += 1;
     entry.record = std::move(record);
 
     m_counters.TotalCount += 1;
@@ -69,6 +72,11 @@ int JobList::appendRow(std::unique_ptr<TJobRec> record, const QStringList& subIt
         emit panelChanged(PanelChecked);
     }
     return row;
+}
+
+bool JobList::IsNewSource(const QString& path) const
+{
+    return !m_sources.contains(FoldSource(path));
 }
 
 QString JobList::itemText(int row, int column) const
@@ -118,6 +126,29 @@ void JobList::accountCheckChange(int row, bool stateChanged)
         emit panelChanged(PanelChecked);
     }
     rec.Checked = entry.checked;
+}
+
+void JobList::setAdding(bool adding)
+{
+    if (m_adding == adding)
+        return;
+    m_adding = adding;
+    if (adding)
+        return;
+    JobCounters recount = m_counters;
+    recount.CheckedCount = 0;
+    recount.CheckedSeconds = 0;
+    for (Row& entry : m_rows) {
+        entry.record->Checked = entry.checked;
+        if (entry.checked) {
+            recount.CheckedCount += 1;
+            recount.CheckedSeconds += entry.record->Seconds;
+        }
+    }
+    if (!(recount == m_counters)) {
+        m_counters = recount;
+        emit panelChanged(PanelChecked);
+    }
 }
 
 QList<int> JobList::selectedRows() const
@@ -183,8 +214,12 @@ void JobList::removeRowsAt(QList<int> rows)
         if (m_rows[size_t(row)].selected)
             leaving.select(index(row, 0), index(row, columnCount() - 1));
     m_selection->select(leaving, QItemSelectionModel::Deselect);
-    for (int row : rows)
+    for (int row : rows) {
         accountDeletion(row);
+        const QString folded = FoldSource(record(row).Source);
+        if (--m_sources[folded] == 0)
+            m_sources.remove(folded);
+    }
     // Remove runs of adjacent rows together, last run first.
     for (qsizetype i = 0; i < rows.size();) {
         const int last = rows[i];

@@ -6,6 +6,7 @@
 #include "app/jobrecords.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QItemSelectionModel>
 #include <QList>
 #include <QStringList>
@@ -66,6 +67,9 @@ public:
     // its sub-items as given, and counts it in the total and checked counters.
     int appendRow(std::unique_ptr<TJobRec> record, const QStringList& subItems);
 
+    // Whether no row has this source, ASCII letters compared without regard to case.
+    bool IsNewSource(const QString& path) const;
+
     // Caption (column 0) and sub-items (column i + 1).
     QString itemText(int row, int column) const;
     void setItemText(int row, int column, const QString& text);
@@ -87,9 +91,11 @@ public:
     void removeRowsAt(QList<int> rows);
     void clear();
 
-    // Set while a bulk add fills the list: the check accounting is muted.
+    // Set while a bulk add fills the list: the check accounting is muted. When
+    // it is cleared, the checked counters are taken again from the check boxes,
+    // so a check changed while the add pumped events is not lost.
     bool Adding() const { return m_adding; }
-    void setAdding(bool adding) { m_adding = adding; }
+    void setAdding(bool adding);
 
     const JobCounters& counters() const { return m_counters; }
 
@@ -122,6 +128,7 @@ private:
     JobKind m_kind;
     QList<JobColumn> m_columns;
     std::vector<Row> m_rows;
+    QHash<QString, int> m_sources; // folded source -> number of rows with it
     QItemSelectionModel* m_selection;
     JobCounters m_counters;
     bool m_adding = false;

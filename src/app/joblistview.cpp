@@ -3,7 +3,10 @@
 #include "app/joblist.h"
 
 #include <QHeaderView>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QItemSelectionModel>
 
 namespace audrel {
@@ -31,6 +34,10 @@ JobListView::JobListView(JobList* list, bool keepSelectionVisible, QWidget* pare
     for (int i = 0; i < columns.size(); ++i)
         setColumnWidth(i, columns[i].width);
 
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(false);
+
     if (!keepSelectionVisible) {
         QPalette p = palette();
         p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Inactive, QPalette::Base));
@@ -49,6 +56,52 @@ void JobListView::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+namespace {
+
+QStringList localFiles(const QMimeData* mime)
+{
+    QStringList paths;
+    if (mime && mime->hasUrls())
+        for (const QUrl& url : mime->urls())
+            if (url.isLocalFile())
+                paths << url.toLocalFile();
+    return paths;
+}
+
+} // namespace
+
+void JobListView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (localFiles(event->mimeData()).isEmpty())
+        return event->ignore();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void JobListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (localFiles(event->mimeData()).isEmpty())
+        return event->ignore();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void JobListView::dropEvent(QDropEvent* event)
+{
+    if (!takeDrop(event->mimeData()))
+        return event->ignore();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+bool JobListView::takeDrop(const QMimeData* mime)
+{
+    const QStringList paths = localFiles(mime);
+    if (!paths.isEmpty())
+        emit filesDropped(paths);
+    return !paths.isEmpty();
 }
 
 } // namespace audrel

@@ -4,6 +4,8 @@
 
 #include <QTreeView>
 
+class QMimeData;
+
 namespace audrel {
 
 class JobList;
@@ -19,8 +21,18 @@ public:
 
     JobList* list() const { return m_list; }
 
+    // Takes the local files of a drop; false when it holds none.
+    bool takeDrop(const QMimeData* mime);
+
+signals:
+    // Local files dropped on the list, full paths in the drop's order.
+    void filesDropped(const QStringList& paths);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     JobList* m_list;

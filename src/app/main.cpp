@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/mainform.h"
+#include "platform/ipc/handoverserver.h"
 #include "platform/prompts/dialogprompts.h"
 #include "platform/shell/desktopshell.h"
 
@@ -11,7 +12,11 @@ int main(int argc, char** argv)
     audrel::Prompts::install(&prompts);
     audrel::Shell::install(&shell);
 
-    audrel::TMainForm form;
+    audrel::TMainForm form(audrel::ProgramFolder(), app.arguments());
+    // Every start serves the hand-over socket when no other instance does.
+    audrel::HandoverServer handover;
+    if (handover.listen())
+        form.ListenForHandover(&handover);
     form.showMaximized();
     return app.exec();
 }

@@ -1,6 +1,12 @@
 #include "app/mainform.h"
 
 #include "app/joblistview.h"
+#include "app/playlists.h"
+#include "app/rowbuilder.h"
+#include "info/mpegaudio.h"
+#include "info/wavfile.h"
+#include "info/wmafile.h"
+#include "platform/ipc/handoverserver.h"
 #include "platform/errors.h"
 #include "platform/ini/inifile.h"
 #include "platform/prompts/prompts.h"
@@ -17,6 +23,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -95,8 +102,8 @@ LinkSettings LinkSettings::load(const QString& programFolder)
     return links;
 }
 
-TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
-    : QMainWindow(parent), m_programFolder(programFolder)
+TMainForm::TMainForm(const QString& programFolder, const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), m_programFolder(programFolder), m_arguments(arguments)
 {
     setObjectName(QStringLiteral("MainForm"));
     resize(549, 415);
@@ -115,11 +122,23 @@ TMainForm::TMainForm(const QString& programFolder, QWidget* parent)
     createToolBar();
     createStatusBar();
 
+    m_mpeg = std::make_unique<TMPEGAudio>();
+    m_wav = std::make_unique<TWAVfile>();
+    m_wma = std::make_unique<TWMAfile>();
     m_settings = LoadSettings(m_programFolder);
     m_links = LinkSettings::load(m_programFolder);
+    m_builder = std::make_unique<RowBuilder>(m_lists, m_settings, *m_mpeg, *m_wav, *m_wma);
     writeCounterPanels(Mp3Recs());
     setWindowTitle(QStringLiteral("Audrel"));
     view(JobKind::Mp3ToWav)->setFocus();
+
+    for (JobListView* v : m_views)
+        connect(v, &JobListView::filesDropped, this, &TMainForm::DropFiles, Qt::QueuedConnection);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    Timer1->start(100);
 }
 
 TMainForm::~TMainForm() = default;
@@ -184,8 +203,10 @@ void TMainForm::createActions()
         ->setIcon(icon(QStyle::SP_DirOpenIcon));
     action("ChangeFolder", QStringLiteral("ChangeFolder"));
 
+    connect(findChild<QAction*>(QStringLiteral("Add")), &QAction::triggered, this, &TMainForm::AddExecute);
+
     // Commands that are still to come stay visible but cannot be chosen yet.
-    for (const char* name : {"Add", "Delete", "Convert", "Play", "PlaySource", "PlayDestination", "Properties",
+    for (const char* name : {"Delete", "Convert", "Play", "PlaySource", "PlayDestination", "Properties",
                              "Options", "Clear", "Check", "CheckAll", "Uncheck", "UncheckAll", "InvertCheck", "Help",
                              "Explore", "ChangeFolder"})
         findChild<QAction*>(QLatin1String(name))->setEnabled(false);
@@ -408,6 +429,159 @@ void TMainForm::writeCounterPanels(const JobList* list)
 void TMainForm::PageControl1Change()
 {
     writeCounterPanels(currentList());
+}
+
+void TMainForm::Timer1Timer()
+{
+    Timer1->stop();
+    if (m_arguments.size() > 1)
+        AddFromListFile(m_arguments[1]);
+}
+
+void TMainForm::ListenForHandover(HandoverServer* server)
+{
+    // Queued: a request arriving while a message box is open waits for it.
+    connect(server, &HandoverServer::listFileReceived, this, &TMainForm::AddFromListFile, Qt::QueuedConnection);
+    connect(server, &HandoverServer::foregroundRequested, this, &TMainForm::ForceForeground, Qt::QueuedConnection);
+}
+
+void TMainForm::ForceForeground()
+{
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+bool TMainForm::runBulkAdd(const std::function<void()>& add)
+{
+    struct Muted
+    {
+        TMainForm& form;
+        explicit Muted(TMainForm& f) : form(f)
+        {
+            form.m_bulkAdding = true;
+            for (int i = 0; i < 4; ++i) {
+                form.m_lists[i]->setAdding(true);
+                form.m_views[i]->setUpdatesEnabled(false);
+            }
+        }
+        ~Muted()
+        {
+            for (int i = 0; i < 4; ++i) {
+                form.m_views[i]->setUpdatesEnabled(true);
+                form.m_lists[i]->setAdding(false);
+            }
+            form.m_bulkAdding = false;
+        }
+    };
+    QString error;
+    {
+        Muted muted(*this);
+        try {
+            add();
+        } catch (const EAudrelError& e) {
+            error = e.message();
+        }
+    }
+    if (error.isEmpty())
+        return true;
+    writeCounterPanels(currentList());
+    showMessage(error, QStringLiteral("Error"), MsgIcon::Error);
+    return false;
+}
+
+void TMainForm::writeBulkPanels(JobKind kind)
+{
+    writePanel(list(kind), PanelTotal);
+    writePanel(list(kind), PanelChecked, kind == JobKind::Mp3ToWav ? CountSpacing::Normal : CountSpacing::BulkAdd);
+}
+
+void TMainForm::AddExecute()
+{
+    static const struct
+    {
+        const char* filter;
+        const char* defaultExt;
+    } dialogs[4] = {
+        {"All Supported File|*.mp3;*.mp2;*.mp1;*.m3u;*.pls|Mpeg Audio File (*.MP3;*.MP2;*.MP1)|*.mp3;*.mp2;*.mp1|"
+         "Winamp Playlist File (*.M3U;*.PLS)|*.m3u;*.pls",
+         "*.mp3;*.mp2;*.mp1;*.m3u;*.pls"},
+        {"All Supported File|*.wav;*.pls;*.m3u|Windows waveform (*.WAV)|*.wav|Winamp Playlist File (*.M3U;*.PLS)|"
+         "*.m3u;*.pls",
+         "*.wav"},
+        {"All Supported File|*.wma;*.pls;*.m3u|Windows Media audio file (*.WMA)|*.wma|Winamp Playlist File "
+         "(*.M3U;*.PLS)|*.m3u;*.pls",
+         "*.wma"},
+        {},
+    };
+    const JobKind kind = currentKind();
+    // The WAV to WMA list shares the WAV dialog.
+    const auto& dialog = dialogs[kind == JobKind::WavToWma ? int(JobKind::WavToMp3) : int(kind)];
+    OpenFilesRequest request;
+    request.filter = QLatin1String(dialog.filter);
+    request.defaultExt = QLatin1String(dialog.defaultExt);
+    const QStringList files = Prompts::instance().openFiles(request);
+    if (files.isEmpty())
+        return;
+    if (runBulkAdd([&] { m_builder->AddChosen(kind, files); }))
+        writeBulkPanels(kind);
+}
+
+void TMainForm::AddFromListFile(const QString& path)
+{
+    // A request that arrives while an add pumps events waits for that add to end.
+    if (m_bulkAdding) {
+        QTimer::singleShot(50, this, [this, path] { AddFromListFile(path); });
+        return;
+    }
+    RowBuilder::Counts counts;
+    const bool completed = runBulkAdd([&] {
+        const QStringList lines = ReadTextLines(path);
+        if (lines.isEmpty())
+            return;
+        const FileKind first = KindOf(lines.first());
+        showTab(first == FileKind::Wma ? JobKind::WmaToWav
+                : first == FileKind::Wav ? JobKind::WavToMp3
+                                         : JobKind::Mp3ToWav);
+        for (const QString& line : lines)
+            m_builder->Dispatch(line, counts);
+    });
+    if (!completed)
+        return;
+    if (currentKind() != JobKind::WavToWma)
+        writeBulkPanels(currentKind());
+    if (counts.Mpeg > 0 || counts.Wav > 0 || counts.Wma > 0)
+        showMessage(QStringLiteral("%1 MPEG file(s) added and %2 WAV file(s) added, %3 WMA file(s) added, \n\n"
+                                   "Please Click \"Convert Button\" to Start Converting.")
+                        .arg(counts.Mpeg)
+                        .arg(counts.Wav)
+                        .arg(counts.Wma),
+                    QStringLiteral("Information"), MsgIcon::Information);
+}
+
+void TMainForm::DropFiles(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    if (m_bulkAdding) {
+        QTimer::singleShot(50, this, [this, paths] { DropFiles(paths); });
+        return;
+    }
+    switch (KindOf(paths.first())) {
+    case FileKind::Wma: showTab(JobKind::WmaToWav); break;
+    case FileKind::Wav: showTab(JobKind::WavToMp3); break;
+    case FileKind::Mpeg: showTab(JobKind::Mp3ToWav); break;
+    default: break; // a playlist or anything else leaves the tab
+    }
+    RowBuilder::Counts uncounted;
+    const bool completed = runBulkAdd([&] {
+        for (const QString& path : paths)
+            m_builder->Dispatch(path, uncounted);
+    });
+    if (completed && currentKind() != JobKind::WavToWma)
+        writeBulkPanels(currentKind());
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

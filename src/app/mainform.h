@@ -8,15 +8,24 @@
 
 #include <QMainWindow>
 
+#include <functional>
+#include <memory>
+
 class QAction;
 class QLabel;
 class QMenu;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 
 namespace audrel {
 
+class HandoverServer;
 class JobListView;
+class RowBuilder;
+class TMPEGAudio;
+class TWAVfile;
+class TWMAfile;
 
 // Addresses of the Help menu's home page and support entries.
 struct LinkSettings
@@ -35,8 +44,11 @@ class TMainForm : public QMainWindow
     Q_OBJECT
 
 public:
-    // programFolder holds "Options.ini" and the program's other files; it ends in a separator.
-    explicit TMainForm(const QString& programFolder = ProgramFolder(), QWidget* parent = nullptr);
+    // programFolder holds "Options.ini" and the program's other files; it ends in a
+    // separator. The first of the arguments after the program's name names a list
+    // file, added shortly after start.
+    explicit TMainForm(const QString& programFolder = ProgramFolder(), const QStringList& arguments = {},
+                       QWidget* parent = nullptr);
     ~TMainForm() override;
 
     static constexpr int kPanelCount = 7;
@@ -62,13 +74,34 @@ public:
     void writePanel(const JobList* list, int panel, CountSpacing spacing = CountSpacing::Normal);
     void writeCounterPanels(const JobList* list);
 
+    // The readers shared by the adding code.
+    TMPEGAudio& MPEGAudio() const { return *m_mpeg; }
+    TWAVfile& WAVfile() const { return *m_wav; }
+    TWMAfile& WMAfile() const { return *m_wma; }
+    RowBuilder& builder() const { return *m_builder; }
+
+    // Takes list files and bring-to-front requests from other programs.
+    void ListenForHandover(HandoverServer* server);
+
     QString CurrentFile;
+
+public slots:
+    // The Add command: the visible list's open dialog, then its files and playlists.
+    void AddExecute();
+    // Adds the files named by a list file, one path per line, to the lists of
+    // their kinds, and says how many were added.
+    void AddFromListFile(const QString& path);
+    // Files dropped on one of the lists: added as from a list file, silently.
+    void DropFiles(const QStringList& paths);
+    // Raises and activates the window.
+    void ForceForeground();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private slots:
     void PageControl1Change();
+    void Timer1Timer();
 
 private:
     void createActions();
@@ -79,8 +112,21 @@ private:
     QAction* action(const char* name, const QString& caption, const QString& hint = {},
                     const QKeySequence& shortcut = {});
     QAction* alias(QAction* target, const QString& caption, bool showShortcut = true);
+    // Runs a bulk add with every list muted and not repainted, and brings them
+    // back to normal however it ends. An error ends the add and is shown; false then.
+    bool runBulkAdd(const std::function<void()>& add);
+    // Panels 1 and 3 after a bulk add, panel 3 in its bulk-add spelling except on
+    // the MP3 to WAV list.
+    void writeBulkPanels(JobKind kind);
 
     QString m_programFolder;
+    QStringList m_arguments;
+    std::unique_ptr<TMPEGAudio> m_mpeg;
+    std::unique_ptr<TWAVfile> m_wav;
+    std::unique_ptr<TWMAfile> m_wma;
+    std::unique_ptr<RowBuilder> m_builder;
+    QTimer* Timer1 = nullptr;
+    bool m_bulkAdding = false;
     Settings m_settings;
     LinkSettings m_links;
     JobList* m_lists[4] = {};

@@ -8,3 +8,6 @@ list(APPEND AUDREL_UI_SOURCES
   src/platform/prompts/dialogprompts.cpp
   src/platform/shell/desktopshell.cpp
 )
+list(APPEND AUDREL_UI_SOURCES
+  src/platform/ipc/handoverserver.cpp
+)

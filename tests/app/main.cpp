@@ -1,8 +1,9 @@
 #include "testmain.h"
 
 #include "tst_joblist.h"
+#include "tst_adding.h"
 #include "tst_mainform.h"
 
 #include <QApplication>
 
-AUDREL_GUI_TEST_MAIN(TestJobList, TestMainForm)
+AUDREL_GUI_TEST_MAIN(TestJobList, TestMainForm, TestAdding)

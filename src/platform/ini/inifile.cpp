@@ -44,6 +44,7 @@ IniFile::IniFile(const QString& path) : m_path(path)
         m_unreadable = true;
         return;
     }
+    m_loaded = true;
     qsizetype start = 0;
     while (start < bytes.size()) {
         qsizetype end = start;
@@ -58,36 +59,46 @@ IniFile::IniFile(const QString& path) : m_path(path)
         m_lines.append(line);
         start = end;
     }
+    reindex();
 }
 
-int IniFile::findKey(const QString& section, const QString& key, int* sectionEnd) const
+// Looks keys up by folded "section\nkey". Only the first section of a name and
+// the first key of a name in it count.
+void IniFile::reindex()
 {
-    if (sectionEnd)
-        *sectionEnd = -1;
-    bool inSection = false;
+    m_keys.clear();
+    m_sectionEnds.clear();
+    QString current; // folded name of the section being read, null outside a first section
     for (int i = 0; i < m_lines.size(); ++i) {
         const QString trimmed = QString::fromUtf8(m_lines[i].text).trimmed();
         const QString name = sectionName(trimmed);
         if (!name.isNull()) {
-            // Only the first section of a name counts, as only the first key does.
-            if (inSection)
-                return -1;
-            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
-            if (inSection && sectionEnd)
-                *sectionEnd = i + 1;
+            const QString folded = name.toCaseFolded();
+            current = m_sectionEnds.contains(folded) ? QString() : folded;
+            if (!current.isNull())
+                m_sectionEnds.insert(current, i + 1);
             continue;
         }
-        if (!inSection || trimmed.isEmpty())
+        if (current.isNull() || trimmed.isEmpty())
             continue;
-        if (sectionEnd)
-            *sectionEnd = i + 1;
+        m_sectionEnds[current] = i + 1;
         if (isComment(trimmed))
             continue;
         const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
-        if (eq > 0 && trimmed.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
-            return i;
+        if (eq > 0) {
+            const QString id = current + QLatin1Char('\n') + trimmed.left(eq).trimmed().toCaseFolded();
+            if (!m_keys.contains(id))
+                m_keys.insert(id, i);
+        }
     }
-    return -1;
+}
+
+int IniFile::findKey(const QString& section, const QString& key, int* sectionEnd) const
+{
+    const QString folded = section.toCaseFolded();
+    if (sectionEnd)
+        *sectionEnd = m_sectionEnds.value(folded, -1);
+    return m_keys.value(folded + QLatin1Char('\n') + key.toCaseFolded(), -1);
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
@@ -182,10 +193,12 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
             m_lines.append(Line{entry, kLineEnd});
         }
     }
+    reindex();
     try {
         save();
     } catch (...) {
         m_lines = before;
+        reindex();
         throw;
     }
 }

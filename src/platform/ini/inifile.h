@@ -5,6 +5,7 @@
 // line exactly as it was.
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -19,6 +20,9 @@ public:
     explicit IniFile(const QString& path);
 
     const QString& path() const { return m_path; }
+    // The file exists and could be read.
+    bool isLoaded() const { return m_loaded; }
+    int lineCount() const { return int(m_lines.size()); }
 
     // The value with blanks around it and one pair of enclosing quotes removed,
     // at most MaxValueLength characters; the default when the section or key is missing.
@@ -53,10 +57,14 @@ private:
     // missing, sectionEnd receives the index after the section's last non-blank line
     // (-1 when the section is missing too).
     int findKey(const QString& section, const QString& key, int* sectionEnd = nullptr) const;
+    void reindex();
     void save() const;
 
     QString m_path;
     QList<Line> m_lines;
+    QHash<QString, int> m_keys;        // folded "section\nkey" -> line
+    QHash<QString, int> m_sectionEnds; // folded section -> index after its last non-blank line
+    bool m_loaded = false;
     bool m_unreadable = false; // exists but could not be read: never overwrite it
 };
 

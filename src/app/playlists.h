@@ -1,0 +1,42 @@
+#pragma once
+// What the adding code reads besides audio files: list files and M3U and PLS
+// playlists, and the classification of paths by extension.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace audrel {
+
+enum class FileKind { Mpeg, Wav, Wma, M3u, Pls, Other };
+
+// The part of the file name from its last "." on, ASCII letters in capitals;
+// empty when the name has no ".".
+QString ExtensionOf(const QString& path);
+// ".MP3", ".MP2", ".MP1", ".WAV", ".WMA", ".M3U", ".PLS"; nothing else is looked at.
+FileKind KindOf(const QString& path);
+
+// ASCII letters a to z in capitals, everything else as it is: how source paths
+// are compared for duplicates.
+QString FoldSource(const QString& path);
+
+// Lines of a text file (UTF-8); lines end in CR LF, LF or CR. Throws EFileError
+// when the file cannot be read.
+QStringList ReadTextLines(const QString& path);
+
+// Entry paths of an M3U playlist, in order: every line that is not blank and
+// does not begin with "#". Throws EFileError when the file cannot be read.
+QStringList ReadM3U(const QString& path);
+// Entry paths of a PLS playlist: FILE1 to FILE<NumberOfEntries> of section
+// "playlist"; a missing key gives "error". Throws EFileError when unreadable.
+QStringList ReadPLS(const QString& path);
+// An entry that is not an absolute path is taken relative to the playlist's folder.
+QString ResolveEntry(const QString& playlistPath, const QString& entry);
+// The resolved entries of a playlist of either kind.
+QStringList ReadPlaylist(const QString& path);
+
+// Bytes as megabytes with two decimals: "3.34MB".
+QString FormatMegabytes(int64_t bytes);
+
+} // namespace audrel

@@ -1,0 +1,23 @@
+#pragma once
+#include <QObject>
+
+class TestAdding : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void classifyAndFormat();
+    void destinationRule();
+    void duplicatesIgnoreCase();
+    void rowTexts();
+    void mpegWavRefusedForMp3Only();
+    void m3uPlainAndExtended();
+    void plsEntries();
+    void addCommandPerTab();
+    void listFileSwitchesTabAndSummarises();
+    void listFileThroughSocket();
+    void commandLineListFileAfterStart();
+    void droppedFiles();
+    void failuresLeaveListsNormal();
+    void duplicateIndexFollowsRemovals();
+};
