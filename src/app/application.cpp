@@ -37,4 +37,13 @@ void TApplication::HandleException(std::exception_ptr error)
     showMessage(text, QStringLiteral("Error"), MsgIcon::Error);
 }
 
+void guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (...) {
+        TApplication::HandleException(std::current_exception());
+    }
+}
+
 } // namespace audrel

@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include <exception>
+#include <functional>
 
 namespace audrel {
 
@@ -18,5 +19,9 @@ public:
     // Shows the message of an exception in an error box.
     static void HandleException(std::exception_ptr error);
 };
+
+// Runs a handler; an exception it raises is shown by the default exception
+// handler, and whatever called the handler carries on.
+void guarded(const std::function<void()>& handler);
 
 } // namespace audrel

@@ -1,5 +1,7 @@
 #include "app/mainform.h"
 
+#include "app/form_about.h"
+#include "app/form_changefolder.h"
 #include "app/joblistview.h"
 #include "app/playlists.h"
 #include "app/rowbuilder.h"
@@ -11,6 +13,7 @@
 #include "platform/ini/inifile.h"
 #include "platform/prompts/prompts.h"
 #include "platform/shell/shell.h"
+#include "settings/optionform.h"
 
 #include <QAction>
 #include <QApplication>
@@ -203,12 +206,25 @@ void TMainForm::createActions()
         ->setIcon(icon(QStyle::SP_DirOpenIcon));
     action("ChangeFolder", QStringLiteral("ChangeFolder"));
 
-    connect(findChild<QAction*>(QStringLiteral("Add")), &QAction::triggered, this, &TMainForm::AddExecute);
+    const std::pair<const char*, void (TMainForm::*)()> commands[] = {
+        {"Add", &TMainForm::AddExecute},
+        {"Delete", &TMainForm::DeleteExecute},
+        {"Clear", &TMainForm::ClearExecute},
+        {"Check", &TMainForm::CheckExecute},
+        {"CheckAll", &TMainForm::CheckAllExecute},
+        {"Uncheck", &TMainForm::UncheckExecute},
+        {"UncheckAll", &TMainForm::UncheckAllExecute},
+        {"InvertCheck", &TMainForm::InvertCheckExecute},
+        {"Explore", &TMainForm::ExploreExecute},
+        {"ChangeFolder", &TMainForm::ChangeFolderExecute},
+        {"Help", &TMainForm::HelpExecute},
+        {"Options", &TMainForm::OptionsExecute},
+    };
+    for (const auto& [name, handler] : commands)
+        connect(findChild<QAction*>(QLatin1String(name)), &QAction::triggered, this, handler);
 
     // Commands that are still to come stay visible but cannot be chosen yet.
-    for (const char* name : {"Delete", "Convert", "Play", "PlaySource", "PlayDestination", "Properties",
-                             "Options", "Clear", "Check", "CheckAll", "Uncheck", "UncheckAll", "InvertCheck", "Help",
-                             "Explore", "ChangeFolder"})
+    for (const char* name : {"Convert", "Play", "PlaySource", "PlayDestination", "Properties"})
         findChild<QAction*>(QLatin1String(name))->setEnabled(false);
 }
 
@@ -227,7 +243,7 @@ void TMainForm::createMenus()
     exit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
 
     QMenu* edit = bar->addMenu(QStringLiteral("Edit"));
-    QAction* selectAll = edit->addAction(QStringLiteral("Select &All"), this, [this] { view(currentKind())->selectAll(); });
+    QAction* selectAll = edit->addAction(QStringLiteral("Select &All"), this, &TMainForm::SelectAll1Click);
     selectAll->setObjectName(QStringLiteral("SelectAll1"));
     selectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
     edit->addSeparator();
@@ -275,9 +291,8 @@ void TMainForm::createMenus()
         help->addAction(QStringLiteral("Tech Support"), this, [this] { Shell::instance().open(m_links.MailTo); });
     support->setObjectName(QStringLiteral("TechSupport1"));
     help->addSeparator();
-    QAction* about = help->addAction(QStringLiteral("About..."));
+    QAction* about = help->addAction(QStringLiteral("About..."), this, &TMainForm::AboutAudrel1Click);
     about->setObjectName(QStringLiteral("About1"));
-    about->setEnabled(false);
 
     PopupMenu_mp3 = new QMenu(this);
     PopupMenu_mp3->setObjectName(QStringLiteral("PopupMenu_mp3"));
@@ -582,6 +597,99 @@ void TMainForm::DropFiles(const QStringList& paths)
     });
     if (completed && currentKind() != JobKind::WavToWma)
         writeBulkPanels(currentKind());
+}
+
+void TMainForm::CheckExecute()
+{
+    for (int row : currentList()->selectedRows())
+        currentList()->setItemChecked(row, true);
+}
+
+void TMainForm::UncheckExecute()
+{
+    for (int row : currentList()->selectedRows())
+        currentList()->setItemChecked(row, false);
+}
+
+void TMainForm::InvertCheckExecute()
+{
+    JobList* l = currentList();
+    for (int row : l->selectedRows())
+        l->setItemChecked(row, !l->isItemChecked(row));
+}
+
+void TMainForm::CheckAllExecute()
+{
+    for (int row = 0; row < currentList()->count(); ++row)
+        currentList()->setItemChecked(row, true);
+}
+
+void TMainForm::UncheckAllExecute()
+{
+    for (int row = 0; row < currentList()->count(); ++row)
+        currentList()->setItemChecked(row, false);
+}
+
+void TMainForm::SelectAll1Click()
+{
+    view(currentKind())->selectAll();
+}
+
+void TMainForm::DeleteExecute()
+{
+    JobListView* v = view(currentKind());
+    const QList<int> rows = currentList()->selectedRows();
+    if (rows.isEmpty())
+        return;
+    v->setUpdatesEnabled(false);
+    currentList()->removeRowsAt(rows);
+    v->setUpdatesEnabled(true);
+}
+
+void TMainForm::ClearExecute()
+{
+    if (currentList()->count() == 0)
+        return;
+    JobListView* v = view(currentKind());
+    v->setUpdatesEnabled(false);
+    currentList()->clear();
+    v->setUpdatesEnabled(true);
+}
+
+void TMainForm::ExploreExecute()
+{
+    QString folder = m_settings.DestFolder;
+    const QList<int> selected = currentList()->selectedRows();
+    if (!selected.isEmpty()) {
+        const QString dest = currentList()->record(selected.first()).Dest;
+        folder = dest.left(dest.lastIndexOf(QLatin1Char('/')) + 1);
+    }
+    Shell::instance().open(folder);
+}
+
+void TMainForm::ChangeFolderExecute()
+{
+    TForm_ChangeFolder dialog(currentList(), m_settings, this);
+    dialog.exec();
+}
+
+void TMainForm::HelpExecute()
+{
+    // A compiled help file beside the program wins; the HTML page ships with it.
+    const QString chm = m_programFolder + QStringLiteral("help.chm");
+    Shell::instance().open(QFile::exists(chm) ? chm : m_programFolder + QStringLiteral("help.html"));
+}
+
+void TMainForm::OptionsExecute()
+{
+    TOptionForm dialog(m_settings, m_programFolder, this);
+    dialog.exec();
+}
+
+void TMainForm::AboutAudrel1Click()
+{
+    TForm_About dialog(m_links, this);
+    dialog.exec();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)

@@ -96,6 +96,23 @@ public slots:
     // Raises and activates the window.
     void ForceForeground();
 
+    // Commands on the rows of the visible list.
+    void CheckExecute();
+    void UncheckExecute();
+    void InvertCheckExecute();
+    void CheckAllExecute();
+    void UncheckAllExecute();
+    void SelectAll1Click();
+    void DeleteExecute();
+    void ClearExecute();
+    // Opens the destination folder: the first selected row's, else the setting's.
+    void ExploreExecute();
+    void ChangeFolderExecute();
+    // Opens the help file beside the program.
+    void HelpExecute();
+    void OptionsExecute();
+    void AboutAudrel1Click();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -2,8 +2,9 @@
 
 #include "tst_joblist.h"
 #include "tst_adding.h"
+#include "tst_listcommands.h"
 #include "tst_mainform.h"
 
 #include <QApplication>
 
-AUDREL_GUI_TEST_MAIN(TestJobList, TestMainForm, TestAdding)
+AUDREL_GUI_TEST_MAIN(TestJobList, TestMainForm, TestAdding, TestListCommands)

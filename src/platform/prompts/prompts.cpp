@@ -1,5 +1,7 @@
 #include "platform/prompts/prompts.h"
 
+#include <QDir>
+
 #include <cstdio>
 
 namespace audrel {
@@ -38,6 +40,18 @@ Prompts* Prompts::install(Prompts* prompts)
 int showMessage(const QString& text, const QString& caption, MsgIcon icon, QList<int> buttons)
 {
     return Prompts::instance().message(MessageRequest{text, caption, icon, std::move(buttons)});
+}
+
+bool BrowseForFolder(const QString& title, const QString& root, QString& folder)
+{
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder.clear();
+    const QString start = folder.isEmpty() ? root : folder;
+    const QString chosen = Prompts::instance().browseForFolder(title, start);
+    if (chosen.isEmpty())
+        return false;
+    folder = chosen;
+    return true;
 }
 
 QList<QPair<QString, QString>> splitFilter(const QString& filter)

@@ -64,6 +64,11 @@ public:
 // Shorthand for the common single-message case.
 int showMessage(const QString& text, const QString& caption, MsgIcon icon, QList<int> buttons = {IdOk});
 
+// The folder browser: starts at folder when it names an existing folder (else
+// empty), and returns true with the chosen path in folder, or false leaving it.
+// root, when given, is where browsing starts in place of the file system's top.
+bool BrowseForFolder(const QString& title, const QString& root, QString& folder);
+
 // Splits a "description|pattern|description|pattern" filter into pairs.
 QList<QPair<QString, QString>> splitFilter(const QString& filter);
 

@@ -1,0 +1,121 @@
+#include "app/form_about.h"
+
+#include "app/mainform.h"
+#include "platform/shell/shell.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace audrel {
+
+namespace {
+
+// The product name drawn twice, white one pixel below and right, navy on top.
+class ShadowedName : public QWidget
+{
+public:
+    explicit ShadowedName(QWidget* parent) : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("Label_Product"));
+        QFont f = font();
+        f.setBold(true);
+        f.setPointSizeF(f.pointSizeF() * 2);
+        setFont(f);
+        setMinimumSize(fontMetrics().horizontalAdvance(text()) + 4, fontMetrics().height() + 4);
+    }
+    static QString text() { return QStringLiteral("Audrel"); }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        const int baseline = fontMetrics().ascent() + 1;
+        p.setPen(Qt::white);
+        p.drawText(2, baseline + 1, text());
+        p.setPen(QColor(0, 0, 128));
+        p.drawText(1, baseline, text());
+    }
+};
+
+// A blue, underlined label with a hand cursor that opens an address when clicked.
+class LinkLabel : public QLabel
+{
+public:
+    LinkLabel(const QString& text, QString target, const char* name, QWidget* parent)
+        : QLabel(text, parent), m_target(std::move(target))
+    {
+        setObjectName(QLatin1String(name));
+        QFont f = font();
+        f.setUnderline(true);
+        setFont(f);
+        QPalette p = palette();
+        p.setColor(QPalette::WindowText, Qt::blue);
+        setPalette(p);
+        setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        QLabel::mouseReleaseEvent(event);
+        Shell::instance().open(m_target);
+    }
+
+private:
+    QString m_target;
+};
+
+} // namespace
+
+TForm_About::TForm_About(const LinkSettings& links, QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form_About"));
+    setWindowTitle(QStringLiteral("About Audrel"));
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QApplication::windowIcon().isNull()
+                        ? style()->standardIcon(QStyle::SP_MediaVolume).pixmap(48, 48)
+                        : QApplication::windowIcon().pixmap(48, 48));
+    icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    icon->setMinimumWidth(64);
+
+    auto* version = new QLabel(QStringLiteral("Version 1.88"), this);
+    version->setObjectName(QStringLiteral("Label_Version"));
+    QFont bold = version->font();
+    bold.setBold(true);
+    version->setFont(bold);
+
+    Label_Homepage = new LinkLabel(links.HomepageTitle, links.Homepage, "Label_Homepage", this);
+    Label_email = new LinkLabel(links.EmailUs, links.MailTo, "Label_email", this);
+    auto* links_ = new QGridLayout;
+    links_->addWidget(new QLabel(QStringLiteral("Home Page:"), this), 0, 0);
+    links_->addWidget(Label_Homepage, 0, 1);
+    links_->addWidget(new QLabel(QStringLiteral("E-Mail:"), this), 1, 0);
+    links_->addWidget(Label_email, 1, 1);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("OKButton"));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(new ShadowedName(this));
+    right->addWidget(version);
+    right->addSpacing(12);
+    right->addLayout(links_);
+    right->addStretch();
+    right->addWidget(ok, 0, Qt::AlignRight);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(icon);
+    layout->addLayout(right, 1);
+    resize(303, 217);
+    setFixedSize(size().expandedTo(sizeHint()));
+}
+
+} // namespace audrel

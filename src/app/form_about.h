@@ -1,0 +1,24 @@
+#pragma once
+// "About Audrel": the product name, version and the maker's links.
+
+#include <QDialog>
+
+class QLabel;
+
+namespace audrel {
+
+struct LinkSettings;
+
+class TForm_About : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TForm_About(const LinkSettings& links, QWidget* parent = nullptr);
+
+private:
+    QLabel* Label_Homepage;
+    QLabel* Label_email;
+};
+
+} // namespace audrel
