@@ -5,6 +5,9 @@
 #include "app/joblistview.h"
 #include "app/playlists.h"
 #include "app/rowbuilder.h"
+#include "info/form_property.h"
+#include "info/form_wavproperty.h"
+#include "info/form_wmaproperty.h"
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
 #include "info/wmafile.h"
@@ -219,12 +222,13 @@ void TMainForm::createActions()
         {"ChangeFolder", &TMainForm::ChangeFolderExecute},
         {"Help", &TMainForm::HelpExecute},
         {"Options", &TMainForm::OptionsExecute},
+        {"Properties", &TMainForm::PropertiesExecute},
     };
     for (const auto& [name, handler] : commands)
         connect(findChild<QAction*>(QLatin1String(name)), &QAction::triggered, this, handler);
 
     // Commands that are still to come stay visible but cannot be chosen yet.
-    for (const char* name : {"Convert", "Play", "PlaySource", "PlayDestination", "Properties"})
+    for (const char* name : {"Convert", "Play", "PlaySource", "PlayDestination"})
         findChild<QAction*>(QLatin1String(name))->setEnabled(false);
 }
 
@@ -684,6 +688,25 @@ void TMainForm::OptionsExecute()
 {
     TOptionForm dialog(m_settings, m_programFolder, this);
     dialog.exec();
+}
+
+void TMainForm::PropertiesExecute()
+{
+    const QList<int> selected = currentList()->selectedRows();
+    if (selected.isEmpty()) {
+        showMessage(QStringLiteral("No file selected , Please add and select audio file first ! "),
+                    QStringLiteral("Information"), MsgIcon::Warning);
+        return;
+    }
+    CurrentFile = currentList()->record(selected.first()).Source;
+    std::unique_ptr<QDialog> dialog;
+    switch (currentKind()) {
+    case JobKind::Mp3ToWav: dialog = std::make_unique<TForm_Property>(CurrentFile, Mp3Recs(), this); break;
+    case JobKind::WmaToWav: dialog = std::make_unique<TForm_WmaProperty>(CurrentFile, this); break;
+    case JobKind::WavToMp3:
+    case JobKind::WavToWma: dialog = std::make_unique<TForm_WavProperty>(CurrentFile, this); break;
+    }
+    dialog->exec();
 }
 
 void TMainForm::AboutAudrel1Click()

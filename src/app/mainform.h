@@ -112,6 +112,8 @@ public slots:
     void HelpExecute();
     void OptionsExecute();
     void AboutAudrel1Click();
+    // The information dialog of the visible list for its first selected row.
+    void PropertiesExecute();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

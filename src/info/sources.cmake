@@ -6,3 +6,9 @@ list(APPEND AUDREL_CORE_SOURCES
   src/info/wavfile.cpp
   src/info/wmafile.cpp
 )
+list(APPEND AUDREL_UI_SOURCES
+  src/info/infodialog.cpp
+  src/info/form_property.cpp
+  src/info/form_wavproperty.cpp
+  src/info/form_wmaproperty.cpp
+)

@@ -1,0 +1,60 @@
+#pragma once
+// "Mpeg file property + ID3 tag editor": the MPEG header values of a file and
+// an editor for its ID3v1 tag.
+
+#include <QDialog>
+
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace audrel {
+
+class JobList;
+class TMPEGAudio;
+
+class TForm_Property : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // mp3List: the MP3 to WAV list, whose selected row shows the new tag texts.
+    TForm_Property(const QString& path, JobList* mp3List, QWidget* parent = nullptr);
+    ~TForm_Property() override;
+
+    const TMPEGAudio& MPEGAudio() const { return *m_mpeg; }
+
+    void Check_ID3v1Click();
+    // Writes the tag and the row's columns, then closes.
+    void Btn_updateClick();
+    // Puts the editors back as the file was read.
+    void Btn_UndoClick();
+
+private:
+    void fillEditors();
+
+    std::unique_ptr<TMPEGAudio> m_mpeg;
+    JobList* m_mp3List;
+    bool m_genreTyped = false; // the genre was typed, so no list entry is chosen
+
+    QLabel* Panel_Name;
+    QCheckBox* Check_ID3v1;
+    QLineEdit* Edit_track;
+    QLineEdit* Edit_Title;
+    QLineEdit* Edit_Artist;
+    QLineEdit* Edit_Album;
+    QLineEdit* Edit_Comment;
+    QLineEdit* Edit_year;
+    QComboBox* Combo_Genre;
+    QPlainTextEdit* MpegMemo;
+    QPushButton* Btn_update;
+    QPushButton* btn_Cancel;
+    QPushButton* Btn_Undo;
+};
+
+} // namespace audrel

@@ -1,0 +1,251 @@
+#include "app/joblist.h"
+#include "app/mainform.h"
+#include "app/rowbuilder.h"
+#include "info/form_property.h"
+#include "info/form_wavproperty.h"
+#include "info/form_wmaproperty.h"
+#include "info/mpegaudio.h"
+#include "infotestutil.h"
+#include "scriptedprompts.h"
+#include "testmain.h"
+#include "testsupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QProcess>
+#include <QTimer>
+
+#include <unistd.h>
+
+using namespace audrel;
+using namespace audrel::test;
+
+namespace {
+
+// 100 frames of MPEG 1 Layer III, 128 kbit/s, 44 100 Hz.
+QByteArray frames()
+{
+    return mpegFrame(0xFFFB9000, 417).repeated(100);
+}
+
+template <class W>
+W* child(QWidget& w, const char* name)
+{
+    W* c = w.findChild<W*>(name);
+    if (!c)
+        qFatal("no child %s", name);
+    return c;
+}
+
+QByteArray lastBytes(const QString& path, int n)
+{
+    return readFile(path).right(n);
+}
+
+// A WAV header with a RIFF size that gives the playing time wanted.
+QByteArray wav(double seconds, uint16_t channels = 2)
+{
+    const uint32_t rate = 8000;
+    const uint32_t align = 2 * channels;
+    const uint32_t data = uint32_t(seconds * rate * align);
+    return "RIFF" + le32(36 + data) + "WAVEfmt " + le32(16) + le16(1) + le16(channels) + le32(rate) +
+           le32(rate * align) + le16(align) + le16(16) + "data" + le32(data) + QByteArray(data, '\0');
+}
+
+} // namespace
+
+class TestInfoDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void updateAtOnceWritesDefaults()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("plain.mp3");
+        writeFile(path, frames());
+        TForm_Property form(path, nullptr);
+        QCOMPARE(form.windowTitle(), QString("Mpeg file property + ID3 tag editor"));
+        QVERIFY(!child<QCheckBox>(form, "Check_ID3v1")->isChecked());
+        for (const char* name : {"Edit_Title", "Edit_Artist", "Edit_Album", "Edit_year", "Edit_Comment",
+                                 "Edit_track", "Combo_Genre"})
+            QVERIFY2(!child<QWidget>(form, name)->isEnabled(), name);
+        child<QCheckBox>(form, "Check_ID3v1")->setChecked(true);
+        QVERIFY(child<QLineEdit>(form, "Edit_Title")->isEnabled());
+        QCOMPARE(child<QLineEdit>(form, "Edit_Title")->maxLength(), 30);
+        QCOMPARE(child<QComboBox>(form, "Combo_Genre")->count(), 127);
+        QCOMPARE(child<QComboBox>(form, "Combo_Genre")->currentIndex(), 0);
+
+        form.Btn_updateClick();
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        const QByteArray tag = lastBytes(path, 128);
+        QCOMPARE(QFileInfo(path).size(), 417 * 100 + 128);
+        QCOMPARE(tag.left(3), QByteArray("TAG"));
+        QCOMPARE(tag.mid(3, 30), QByteArray("Unknown Title").leftJustified(30, '\0'));
+        QCOMPARE(tag.mid(33, 30), QByteArray("Unknown Artist").leftJustified(30, '\0'));
+        QCOMPARE(tag.mid(63, 30), QByteArray("[notag]").leftJustified(30, '\0'));
+        QCOMPARE(tag.mid(93, 4), QByteArray("    "));
+        QCOMPARE(tag.mid(97, 29), QByteArray("[notag]").leftJustified(29, '\0'));
+        QCOMPARE(uint8_t(tag[126]), uint8_t(0));
+        QCOMPARE(uint8_t(tag[127]), uint8_t(255));
+    }
+
+    void editsReachTagAndRow()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("tagged.mp3");
+        writeFile(path, frames() + id3v1Tag("Song", "Band", "Disc", "1999", QByteArray(28, '\0') + '\0' + '\7', 7, 17));
+        JobList list(JobKind::Mp3ToWav);
+        auto rec = std::make_unique<TMp3Rec>();
+        rec->Source = path;
+        list.appendRow(std::move(rec), {"/d.wav", "", "00:00:02", "Song", "Band", "Disc", "1999", "0.04MB"});
+        list.setSelected(0, true);
+
+        TForm_Property form(path, &list);
+        auto* genre = child<QComboBox>(form, "Combo_Genre");
+        QCOMPARE(genre->currentText(), QString("Rock")); // genre 17 is item 18
+        QCOMPARE(child<QLineEdit>(form, "Edit_track")->text(), QString("7"));
+        child<QCheckBox>(form, "Check_ID3v1")->setChecked(true);
+        child<QLineEdit>(form, "Edit_Title")->setText("New Title");
+        child<QLineEdit>(form, "Edit_year")->setText("20");
+        genre->setCurrentIndex(5);
+        emit genre->activated(5);
+        child<QLineEdit>(form, "Edit_track")->setText("99");
+        // Undo puts back what was read.
+        form.Btn_UndoClick();
+        QCOMPARE(child<QLineEdit>(form, "Edit_Title")->text(), QString("Song"));
+        QCOMPARE(genre->currentText(), QString("Rock"));
+        QCOMPARE(child<QLineEdit>(form, "Edit_track")->text(), QString("7"));
+
+        child<QLineEdit>(form, "Edit_Title")->setText("New Title");
+        child<QLineEdit>(form, "Edit_year")->setText("20");
+        child<QLineEdit>(form, "Edit_track")->setText("300");
+        // A typed genre name chooses no entry: genre 255.
+        QTest::keyClicks(genre->lineEdit(), "Jazz");
+        form.Btn_updateClick();
+        QCOMPARE(list.subItem(0, 3), QString("New Title"));
+        QCOMPARE(list.subItem(0, 6), QString("20  "));
+        TMPEGAudio reader;
+        reader.OnError = nullptr;
+        reader.LoadFile(path);
+        QCOMPARE(reader.Data.Title, QString("New Title"));
+        QCOMPARE(reader.Data.Year, QString("20  "));
+        QCOMPARE(reader.Data.Track, uint8_t(44)); // 300 - 256
+        QCOMPARE(reader.Data.Genre, uint8_t(255));
+        QCOMPARE(QFileInfo(path).size(), 417 * 100 + 128); // the old tag replaced
+
+        // An empty track keeps the value it had.
+        TForm_Property again(path, nullptr);
+        child<QLineEdit>(again, "Edit_track")->clear();
+        again.Btn_updateClick();
+        reader.LoadFile(path);
+        QCOMPARE(reader.Data.Track, uint8_t(44));
+    }
+
+    void xingMemoAndBadFile()
+    {
+        QTemporaryDir dir;
+        // A Xing frame (mono MPEG 1: the tag 21 bytes in) with 10 000 frames.
+        QByteArray first = mpegFrame(0xFFFB90C0, 417);
+        first.replace(21, 12, "Xing" + be32(1) + be32(10000));
+        const QString xing = dir.filePath("xing.mp3");
+        writeFile(xing, first + mpegFrame(0xFFFB90C0, 417).repeated(100));
+        TForm_Property form(xing, nullptr);
+        const QStringList memo = child<QPlainTextEdit>(form, "MpegMemo")->toPlainText().split('\n');
+        QCOMPARE(memo.size(), 9);
+        QVERIFY2(memo[3].startsWith("-1kbit, "), qPrintable(memo[3]));
+        QCOMPARE(memo[1], QString("Length: 261 seconds"));
+
+        // A file without MPEG frames: the error prompt, then the reset values.
+        ScriptedPrompts prompts;
+        const QString junk = dir.filePath("junk.mp3");
+        writeFile(junk, QByteArray(5000, 'x'));
+        TForm_Property bad(junk, nullptr);
+        QCOMPARE(prompts.messages.size(), 1);
+        QCOMPARE(prompts.messages[0].text, "Error openning file: " + junk);
+        QVERIFY(child<QPlainTextEdit>(bad, "MpegMemo")->toPlainText().contains("Version: Mpeg Unknown Layer Unknown"));
+    }
+
+    void failedWriteIsReported()
+    {
+        if (geteuid() == 0 && QProcess::execute("chattr", {"-h"}) < 0)
+            QSKIP("no way to make a file unwritable here");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("locked.mp3");
+        writeFile(path, frames());
+        const bool root = geteuid() == 0;
+        if (root ? QProcess::execute("chattr", {"+i", path}) != 0
+                 : !QFile::setPermissions(path, QFile::ReadOwner))
+            QSKIP("cannot make the file unwritable");
+        ScriptedPrompts prompts;
+        TForm_Property form(path, nullptr);
+        form.Btn_updateClick();
+        if (root)
+            QProcess::execute("chattr", {"-i", path});
+        QCOMPARE(prompts.messages.size(), 1);
+        QVERIFY(prompts.messages[0].text.startsWith("The tag could not be written to " + path));
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+        QCOMPARE(QFileInfo(path).size(), 417 * 100);
+    }
+
+    void wavAndWmaMemos()
+    {
+        QTemporaryDir dir;
+        const QString half = dir.filePath("half.wav");
+        writeFile(half, wav(2.5));
+        TForm_WavProperty w(half);
+        QCOMPARE(w.windowTitle(), QString("Wav File Property"));
+        QVERIFY(w.memoLines().contains("Duration: 2.500 sec."));
+        QCOMPARE(w.memoLines().first(), QString("Format: Windows PCM"));
+
+        const QString bad = dir.filePath("bad.wav");
+        writeFile(bad, "RIFF" + QByteArray(60, '\0'));
+        QCOMPARE(TForm_WavProperty(bad).memoLines(), QStringList());
+        const QString notWma = dir.filePath("bad.wma");
+        writeFile(notWma, QByteArray(100, 'a'));
+        TForm_WmaProperty m(notWma);
+        QCOMPARE(m.windowTitle(), QString("Windows Media Audio File Property"));
+        QCOMPARE(m.memoLines(), QStringList());
+    }
+
+    void propertiesCommand()
+    {
+        QTemporaryDir dir;
+        ScriptedPrompts prompts;
+        TMainForm form(dir.path() + "/");
+        form.findChild<QAction*>("Properties")->trigger();
+        QCOMPARE(prompts.messages.size(), 1);
+        QCOMPARE(prompts.messages[0].text, QString("No file selected , Please add and select audio file first ! "));
+        QCOMPARE(prompts.messages[0].caption, QString("Information"));
+        QCOMPARE(prompts.messages[0].icon, MsgIcon::Warning);
+
+        for (const char* name : {"a.wav", "b.wav"}) {
+            writeFile(dir.filePath(name), wav(1));
+            QVERIFY(form.builder().AddWav2WMARow(dir.filePath(name)));
+        }
+        form.showTab(JobKind::WavToWma);
+        form.Wav2WMARecs()->setSelected(1, true);
+        form.Wav2WMARecs()->setSelected(0, true);
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TForm_WavProperty*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            shown = dialog->findChild<QWidget*>("Panel_Name")->property("text").toString();
+            dialog->accept();
+        });
+        form.findChild<QAction*>("Properties")->trigger();
+        QCOMPARE(shown, dir.filePath("a.wav"));
+        QCOMPARE(form.CurrentFile, dir.filePath("a.wav"));
+    }
+};
+
+AUDREL_GUI_TEST_MAIN(TestInfoDialogs)
+#include "tst_infodialogs.moc"
