@@ -1,6 +1,7 @@
 // audrel-cli: the command-line companion of Audrel. Each command is one entry
 // of the command table below; "info" reports what the file readers find.
 
+#include "cli/tagcommand.h"
 #include "info/infotext.h"
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
@@ -157,6 +158,10 @@ const Command Commands[] = {
      "Exit status: 0 when every file was reported, 1 when at least one was not,\n"
      "2 for a usage error.\n",
      runInfo},
+    {"tag", audrel::cli::TagSummary, audrel::cli::TagUsage,
+     [](const QStringList& arguments, Console& console) {
+         return audrel::cli::runTag(arguments, console.out, console.err);
+     }},
 };
 
 void printUsage(QTextStream& stream)

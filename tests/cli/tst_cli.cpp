@@ -3,6 +3,7 @@
 #include "testmain.h"
 #include "testsupport.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -44,6 +45,7 @@ class TestCli : public QObject
 private slots:
     void usage();
     void infoReportsEveryReadableFile();
+    void tagWritesAndRemoves();
 
 private:
     QTemporaryDir m_dir;
@@ -120,6 +122,52 @@ void TestCli::infoReportsEveryReadableFile()
                                        "  Genre: Rock"}));
     QCOMPARE(lines.mid(wmaAt + 1, 4), (QStringList{"  Format: Windows Media Audio", "  Channel mode: Stereo",
                                                    "  Sample rate: 22050 hz", "  Bit Rate: 64 kb/s"}));
+}
+
+void TestCli::tagWritesAndRemoves()
+{
+    // 50 frames of MPEG 1 Layer III at 128 kbit/s, 44 100 Hz.
+    QByteArray frame(417, '\0');
+    frame[0] = char(0xFF);
+    frame[1] = char(0xFB);
+    frame[2] = char(0x90);
+    const QString mp3 = m_dir.filePath("tag-me.mp3");
+    audrel::test::writeFile(mp3, frame.repeated(50));
+
+    Run run = runCli({"tag", mp3, "--title", "A Title", "--genre", "hard rock", "--track", "7", "--year", "2024"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.out.contains("Title: A Title"));
+    QVERIFY(run.out.contains("Genre: Hard Rock"));
+    QByteArray tag = audrel::test::readFile(mp3).right(128);
+    QCOMPARE(tag.left(3), QByteArray("TAG"));
+    QCOMPARE(tag.mid(3, 7), QByteArray("A Title"));
+    QCOMPARE(tag.mid(93, 4), QByteArray("2024"));
+    QCOMPARE(uint8_t(tag[126]), uint8_t(7));
+    QCOMPARE(uint8_t(tag[127]), uint8_t(79));
+
+    // Fields not given keep their values; a second write replaces the tag.
+    run = runCli({"tag", mp3, "--artist", "Someone", "--genre", "17"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(QFileInfo(mp3).size(), 417 * 50 + 128);
+    tag = audrel::test::readFile(mp3).right(128);
+    QCOMPARE(tag.mid(3, 7), QByteArray("A Title"));
+    QCOMPARE(tag.mid(33, 7), QByteArray("Someone"));
+    QCOMPARE(uint8_t(tag[127]), uint8_t(17));
+
+    run = runCli({"tag", mp3, "--remove"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(QFileInfo(mp3).size(), 417 * 50);
+
+    // Usage errors and files that are not MPEG audio change nothing.
+    QCOMPARE(runCli({"tag", mp3, "--genre", "Nonsense"}).status, 2);
+    QCOMPARE(runCli({"tag", mp3, "--track", "256"}).status, 2);
+    QCOMPARE(runCli({"tag", mp3}).status, 2);
+    const QString text = m_dir.filePath("notes.mp3");
+    audrel::test::writeFile(text, QByteArray(4000, 'n'));
+    run = runCli({"tag", text, "--title", "x"});
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.err.contains("no MPEG audio found"));
+    QCOMPARE(QFileInfo(text).size(), 4000);
 }
 
 AUDREL_CORE_TEST_MAIN(TestCli)

@@ -1,0 +1,146 @@
+#include "cli/tagcommand.h"
+
+#include "app/playlists.h"
+#include "info/genres.h"
+#include "info/infotext.h"
+#include "info/mpegaudio.h"
+#include "platform/errors.h"
+
+#include <QFileInfo>
+
+#include <cstring>
+#include <optional>
+
+namespace audrel::cli {
+
+const char* const TagSummary = "write or remove the ID3v1 tag of an MP3 file";
+const char* const TagUsage =
+    "Usage: audrel-cli tag FILE [--title T] [--artist A] [--album B] [--year Y]\n"
+    "                           [--comment C] [--track N] [--genre NAME|CODE]\n"
+    "       audrel-cli tag FILE --remove\n"
+    "\n"
+    "Writes the ID3v1 tag of an MPEG audio file (.mp3, .mp2, .mp1): the fields given\n"
+    "replace those of the tag the file has; the others keep their values (empty when\n"
+    "the file has no tag yet). Texts are cut to the tag's sizes (30 characters, the\n"
+    "year 4) and stored in ISO-8859-1. The track is 0 to 255; the genre is a name of\n"
+    "the ID3v1 list (any case) or a code 0 to 255, 255 meaning none.\n"
+    "--remove takes the tag off instead. Afterwards the file's information is printed.\n"
+    "\n"
+    "Exit status: 0 done, 1 the file is not MPEG audio or could not be written, 2 for\n"
+    "a usage error.\n";
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+std::optional<int> genreCode(const QString& text)
+{
+    bool number = false;
+    const int code = text.toInt(&number);
+    if (number)
+        return code >= 0 && code <= 255 ? std::optional<int>(code) : std::nullopt;
+    for (int i = 0; i < GenreCount; ++i)
+        if (text.compare(QLatin1String(GenreNames[i]), Qt::CaseInsensitive) == 0)
+            return i;
+    return std::nullopt;
+}
+
+} // namespace
+
+int runTag(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    auto usage = [&err](const QString& problem) {
+        err << "audrel-cli tag: " << problem << " (see audrel-cli tag --help)\n";
+        return ExitUsage;
+    };
+    if (arguments.isEmpty())
+        return usage(QStringLiteral("no file given"));
+    const QString path = arguments.first();
+    bool remove = false;
+    QHash<QString, QString> fields;
+    static const QStringList valued{"--title", "--artist", "--album", "--year", "--comment", "--track", "--genre"};
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& option = arguments[i];
+        if (option == QLatin1String("--remove")) {
+            remove = true;
+        } else if (valued.contains(option)) {
+            if (i + 1 >= arguments.size())
+                return usage(option + QStringLiteral(" needs a value"));
+            fields.insert(option, arguments[++i]);
+        } else {
+            return usage(QStringLiteral("unknown option \"%1\"").arg(option));
+        }
+    }
+    if (remove && !fields.isEmpty())
+        return usage(QStringLiteral("--remove takes no field options"));
+    if (!remove && fields.isEmpty())
+        return usage(QStringLiteral("nothing to write: give a field option or --remove"));
+
+    std::optional<int> genre;
+    if (fields.contains("--genre") && !(genre = genreCode(fields["--genre"])))
+        return usage(QStringLiteral("unknown genre \"%1\"").arg(fields["--genre"]));
+    std::optional<int> track;
+    if (fields.contains("--track")) {
+        bool ok = false;
+        const int value = fields["--track"].toInt(&ok);
+        if (!ok || value < 0 || value > 255)
+            return usage(QStringLiteral("the track is a number from 0 to 255"));
+        track = value;
+    }
+
+    auto fail = [&err, &path](const QString& problem) {
+        err << "audrel-cli tag: " << path << ": " << problem << '\n';
+        return ExitFailed;
+    };
+    if (KindOf(path) != FileKind::Mpeg)
+        return fail(QStringLiteral("not an MPEG audio file (expected .mp3, .mp2 or .mp1)"));
+    if (!QFileInfo::exists(path))
+        return fail(QStringLiteral("file not found"));
+
+    TMPEGAudio mpeg;
+    mpeg.OnError = nullptr; // no questions on the command line
+    mpeg.LoadFile(path);
+    if (!mpeg.IsValid())
+        return fail(QStringLiteral("no MPEG audio found; the file is left as it was"));
+
+    // Start from the tag the file has; a file without one starts empty.
+    if (!mpeg.HasTag()) {
+        for (auto setter : {&TMPEGAudio::setTitle, &TMPEGAudio::setArtist, &TMPEGAudio::setAlbum,
+                            &TMPEGAudio::setComment})
+            (mpeg.*setter)(QString());
+        mpeg.setYear(QStringLiteral("    "));
+        mpeg.setGenre(255);
+        mpeg.setTrack(0);
+    }
+    const std::pair<const char*, void (TMPEGAudio::*)(const QString&)> texts[] = {
+        {"--title", &TMPEGAudio::setTitle},     {"--artist", &TMPEGAudio::setArtist},
+        {"--album", &TMPEGAudio::setAlbum},     {"--comment", &TMPEGAudio::setComment},
+        {"--year", &TMPEGAudio::setYear},
+    };
+    for (const auto& [option, setter] : texts)
+        if (fields.contains(QLatin1String(option)))
+            (mpeg.*setter)(fields[QLatin1String(option)]);
+    if (genre)
+        mpeg.setGenre(uint8_t(*genre));
+    if (track)
+        mpeg.setTrack(uint8_t(*track));
+
+    int32_t result = 0;
+    try {
+        result = remove ? mpeg.RemoveTag() : mpeg.WriteTag();
+    } catch (const EAudrelError& e) {
+        return fail(e.message());
+    }
+    if (result != 0)
+        return fail(QStringLiteral("cannot write the file: ") +
+                    (result > 0 ? QString::fromLocal8Bit(std::strerror(result)) : QStringLiteral("file not found")));
+    out << path << '\n';
+    for (const QString& line : MpegMemoLines(mpeg) + MpegTagLines(mpeg))
+        out << "  " << line << '\n';
+    out.flush();
+    return ExitOk;
+}
+
+} // namespace audrel::cli
