@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <cmath>
 
 namespace audrel {
 

@@ -1,6 +1,8 @@
 #include "tst_mainform.h"
 
+#include "app/application.h"
 #include "app/joblistview.h"
+#include "platform/errors.h"
 #include "app/mainform.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
@@ -294,4 +296,19 @@ void TestMainForm::closeAfterFailedSaveStillCloses()
     QCOMPARE(prompts.messages.size(), 1);
     QCOMPARE(prompts.messages[0].text, "Unable to write to " + folder + "Options.ini");
     QCOMPARE(prompts.messages[0].icon, MsgIcon::Error);
+}
+
+void TestMainForm::defaultExceptionHandler()
+{
+    test::ScriptedPrompts prompts;
+    bool after = false;
+    guarded([] { throw EFileError("Unable to write to /x/Options.ini"); });
+    guarded([] { throw std::runtime_error("plain failure"); });
+    guarded([&] { after = true; });
+    QVERIFY(after);
+    QCOMPARE(prompts.messages.size(), 2);
+    QCOMPARE(prompts.messages[0].text, QString("Unable to write to /x/Options.ini"));
+    QCOMPARE(prompts.messages[0].caption, QString("Error"));
+    QCOMPARE(prompts.messages[0].icon, MsgIcon::Error);
+    QCOMPARE(prompts.messages[1].text, QString("plain failure"));
 }

@@ -13,4 +13,5 @@ private slots:
     void linksFromAffiliateFile();
     void closeSavesSettings();
     void closeAfterFailedSaveStillCloses();
+    void defaultExceptionHandler();
 };
