@@ -7,7 +7,7 @@ AUDREL_BUILD="$AUDREL_ROOT/build"
 # Debian 12 packages needed to build and run the program.
 AUDREL_BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev qt6-multimedia-dev libgl-dev
   libmp3lame-dev libsndfile1-dev libmpg123-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
 )

@@ -1,0 +1,5 @@
+list(APPEND AUDREL_CORE_SOURCES
+  src/convert/exaudioexception.h
+  src/convert/xaudionotifywindow.cpp
+  src/convert/xaudioplayer.cpp
+)
