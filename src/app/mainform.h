@@ -84,6 +84,9 @@ public:
     void ListenForHandover(HandoverServer* server);
 
     QString CurrentFile;
+    // The destination an aborted conversion dialog was writing; the Convert
+    // command deletes that file and clears this.
+    QString AbortedDestPath;
 
 public slots:
     // The Add command: the visible list's open dialog, then its files and playlists.

@@ -3,3 +3,7 @@ list(APPEND AUDREL_CORE_SOURCES
   src/convert/xaudionotifywindow.cpp
   src/convert/xaudioplayer.cpp
 )
+list(APPEND AUDREL_UI_SOURCES
+  src/convert/cvtitem.h
+  src/convert/convertform.cpp
+)

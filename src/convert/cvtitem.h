@@ -1,0 +1,18 @@
+#pragma once
+// One work item of a conversion dialog: a checked row and how far it got.
+
+#include <QString>
+
+#include <cstdint>
+
+namespace audrel {
+
+struct TCvtItem
+{
+    QString SourcePath;
+    QString DestPath;
+    int32_t RowIndex = 0;
+    int32_t JobState = 0; // 0 pending, 1 being converted, 2 converted
+};
+
+} // namespace audrel

@@ -1,0 +1,409 @@
+// "Convert Mp3 to Wav" on a real main window with real MP3 files and the
+// player library beside the program.
+
+#include "audiotools.h"
+#include "scriptedprompts.h"
+#include "testmain.h"
+#include "testsupport.h"
+
+#include "app/mainform.h"
+#include "convert/convertform.h"
+#include "convert/xaudioplayer.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace audrel;
+using namespace audrel::test;
+
+namespace {
+
+// A main window whose program folder holds the player library (or not).
+struct Bench
+{
+    QTemporaryDir dir;
+    std::unique_ptr<TMainForm> form;
+    ScriptedPrompts prompts;
+
+    explicit Bench(const QString& library = QStringLiteral(XAUDIO_PATH))
+    {
+        if (!library.isEmpty()) QFile::link(library, dir.filePath("libxaudio.so"));
+        form = std::make_unique<TMainForm>(dir.path() + "/");
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    JobList* list() const { return form->Mp3Recs(); }
+
+    int addRow(const QString& source, const QString& dest, bool checked = true)
+    {
+        auto rec = std::make_unique<TMp3Rec>();
+        rec->Source = source;
+        rec->Dest = dest;
+        rec->Seconds = 2;
+        const int row = list()->appendRow(std::move(rec), {dest});
+        if (!checked) list()->setItemChecked(row, false);
+        return row;
+    }
+
+    // Shows the dialog and waits until it closes; its result.
+    int run(TConvertForm& dialog, int timeoutMs = 60000)
+    {
+        dialog.show();
+        if (!QTest::qWaitFor([&] { return !dialog.isVisible(); }, timeoutMs)) return -1;
+        return dialog.result();
+    }
+};
+
+QString question(const QString& dest)
+{
+    return "Destination file : " + dest +
+           "\n\nThe destination file already exists, do you want to overwrite it ? ";
+}
+
+} // namespace
+
+class TestConvertForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void layoutAndGatheredRows();
+    void convertsCheckedRowsAndWritesDone();
+    void overwriteQuestionSkipsOnNo();
+    void overwriteOffReplacesWithoutAsking();
+    void everyDestinationDeclinedClosesWithOk();
+    void abortInTheSecondOfThree();
+    void refusalsShowTheLibrarysReason_data();
+    void refusalsShowTheLibrarysReason();
+    void positionsDriveTheFileGauge();
+    void closedBeforeTheRunBegins();
+    void unusableLibraryIsReportedOnce_data();
+    void unusableLibraryIsReportedOnce();
+
+private:
+    QTemporaryDir m_media;
+    QString m_short; // 1.5 s, 44.1 kHz stereo
+    QString m_mono;  // 1 s, 22.05 kHz mono
+    QString m_long;  // 40 s
+};
+
+void TestConvertForm::initTestCase()
+{
+    for (const char* tool : {"sox", "lame", "mpg123"})
+        if (!haveTool(tool)) QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(tool)));
+    m_short = m_media.filePath("short.mp3");
+    m_mono = m_media.filePath("mono.mp3");
+    m_long = m_media.filePath("long.mp3");
+    QVERIFY(makeMp3(m_short, 44100, 2, 1.5, {"-b", "128"}));
+    QVERIFY(makeMp3(m_mono, 22050, 1, 1.0, {"-V", "5"}));
+    QVERIFY(makeMp3(m_long, 44100, 2, 40.0, {"-b", "128"}));
+}
+
+void TestConvertForm::layoutAndGatheredRows()
+{
+    Bench b;
+    b.addRow(m_short, b.path("a.wav"));
+    b.addRow(m_mono, b.path("b.wav"), false);
+    b.addRow(m_long, b.path("c.wav"));
+    TConvertForm dialog(b.form.get());
+    QCOMPARE(dialog.windowTitle(), "Convert Mp3 to Wav");
+    QCOMPARE(dialog.findChild<QGroupBox*>("GroupBox")->title(), " Decoding ");
+    QCOMPARE(dialog.findChild<QPushButton*>("BitBtn1")->text(), "Abort");
+    QCOMPARE(dialog.findChild<QProgressBar*>("Gauge")->maximum(), 400);
+    QCOMPARE(dialog.findChild<QProgressBar*>("Gauge_Total")->maximum(), 2);
+    QVERIFY(dialog.findChild<QLineEdit*>("Edit_Src")->isReadOnly());
+    QCOMPARE(dialog.XaudioPlayer()->Priority(), 2);
+    QCOMPARE(dialog.XaudioPlayer()->XaudioPath(), b.path("libxaudio.so"));
+    QCOMPARE(dialog.Jobs().size(), 2);
+    QCOMPARE(dialog.Jobs()[0].RowIndex, 0);
+    QCOMPARE(dialog.Jobs()[1].RowIndex, 2);
+    QCOMPARE(dialog.Jobs()[1].SourcePath, m_long);
+    QCOMPARE(dialog.Jobs()[1].DestPath, b.path("c.wav"));
+    QCOMPARE(dialog.Jobs()[1].JobState, 0);
+    QVERIFY(!dialog.Running());
+}
+
+void TestConvertForm::convertsCheckedRowsAndWritesDone()
+{
+    Bench b;
+    b.addRow(m_short, b.path("a.wav"));
+    b.addRow(m_long, b.path("skipped.wav"), false);
+    b.addRow(m_mono, b.path("b.wav"));
+    QCOMPARE(b.list()->counters().CheckedCount, 2);
+    const QByteArray sourceHash = fileHash(m_short);
+
+    TConvertForm dialog(b.form.get());
+    QStringList titles;
+    QList<int> gauge;
+    auto* group = dialog.findChild<QGroupBox*>("GroupBox");
+    auto* bar = dialog.findChild<QProgressBar*>("Gauge");
+    connect(dialog.XaudioPlayer(), &TXaudioPlayer::OnNotifyInputPosition, this, [&] {
+        if (!titles.contains(group->title())) titles << group->title();
+        gauge << bar->value();
+    });
+    QCOMPARE(b.run(dialog), int(TConvertForm::mrOk));
+
+    QCOMPARE(titles, (QStringList{" Decoding File #1 Of 2 ", " Decoding File #2 Of 2 "}));
+    QVERIFY(gauge.contains(400));
+    QCOMPARE(dialog.findChild<QProgressBar*>("Gauge_Total")->value(), 2);
+    QCOMPARE(dialog.findChild<QLineEdit*>("Edit_Dest")->text(), b.path("b.wav"));
+    QCOMPARE(dialog.findChild<QLineEdit*>("Edit_Dest")->toolTip(), b.path("b.wav"));
+    QVERIFY(b.prompts.messages.isEmpty());
+    QVERIFY(b.form->AbortedDestPath.isEmpty());
+
+    for (int row : {0, 2}) {
+        QCOMPARE(b.list()->subItem(row, JobList::SubStatus), "Done");
+        QVERIFY(!b.list()->isItemChecked(row));
+        QCOMPARE(b.list()->record(row).State, 2);
+    }
+    QCOMPARE(b.list()->subItem(1, JobList::SubStatus), QString());
+    QCOMPARE(b.list()->record(1).State, 1);
+    QCOMPARE(b.list()->counters().CheckedCount, 0);
+    QCOMPARE(b.form->panelText(3), "0 File(s)   00:00:00");
+    QVERIFY(!QFile::exists(b.path("skipped.wav")));
+    QCOMPARE(fileHash(m_short), sourceHash);
+
+    // The files hold what mpg123 makes of the sources.
+    QVERIFY(runTool("mpg123", {"-q", "-w", b.path("ref-a.wav"), m_short}));
+    QVERIFY(runTool("mpg123", {"-q", "-w", b.path("ref-b.wav"), m_mono}));
+    QVERIFY(readWav(b.path("a.wav")).samples == readWav(b.path("ref-a.wav")).samples);
+    QVERIFY(readWav(b.path("b.wav")).samples == readWav(b.path("ref-b.wav")).samples);
+}
+
+void TestConvertForm::overwriteQuestionSkipsOnNo()
+{
+    Bench b;
+    writeFile(b.path("keep.wav"), "not to be touched");
+    writeFile(b.path("replace.wav"), "to be replaced");
+    b.addRow(m_short, b.path("keep.wav"));
+    b.addRow(m_mono, b.path("replace.wav"));
+    b.addRow(m_mono, b.path("new.wav"));
+    b.prompts.messageAnswers << IdNo << IdYes;
+    TConvertForm dialog(b.form.get());
+    QCOMPARE(b.run(dialog), int(TConvertForm::mrOk));
+
+    QCOMPARE(b.prompts.messages.size(), 2);
+    const MessageRequest& asked = b.prompts.messages.first();
+    QCOMPARE(asked.text, question(b.path("keep.wav")));
+    QCOMPARE(asked.caption, "Confirm");
+    QCOMPARE(asked.icon, MsgIcon::Question);
+    QCOMPARE(asked.buttons, (QList<int>{IdYes, IdNo}));
+    QCOMPARE(b.prompts.messages[1].text, question(b.path("replace.wav")));
+
+    QCOMPARE(readFile(b.path("keep.wav")), QByteArray("not to be touched"));
+    QVERIFY(b.list()->isItemChecked(0));
+    QCOMPARE(b.list()->subItem(0, JobList::SubStatus), QString());
+    QCOMPARE(b.list()->record(0).State, 1);
+    QVERIFY(readWav(b.path("replace.wav")).valid);
+    QVERIFY(readWav(b.path("new.wav")).valid);
+    for (int row : {1, 2})
+        QCOMPARE(b.list()->subItem(row, JobList::SubStatus), "Done");
+    QCOMPARE(b.list()->counters().CheckedCount, 1);
+}
+
+void TestConvertForm::overwriteOffReplacesWithoutAsking()
+{
+    Bench b;
+    b.form->settings().OverWrite = false;
+    writeFile(b.path("old.wav"), "old");
+    b.addRow(m_mono, b.path("old.wav"));
+    TConvertForm dialog(b.form.get());
+    QCOMPARE(b.run(dialog), int(TConvertForm::mrOk));
+    QVERIFY(b.prompts.messages.isEmpty());
+    QVERIFY(readWav(b.path("old.wav")).valid);
+    QCOMPARE(b.list()->subItem(0, JobList::SubStatus), "Done");
+}
+
+void TestConvertForm::everyDestinationDeclinedClosesWithOk()
+{
+    Bench b;
+    for (const char* name : {"x.wav", "y.wav"})
+        writeFile(b.path(name), name);
+    b.addRow(m_short, b.path("x.wav"));
+    b.addRow(m_mono, b.path("y.wav"));
+    b.prompts.messageAnswers << IdNo << IdNo;
+    TConvertForm dialog(b.form.get());
+    QCOMPARE(b.run(dialog), int(TConvertForm::mrOk));
+    QCOMPARE(b.prompts.messages.size(), 2);
+    QCOMPARE(dialog.findChild<QProgressBar*>("Gauge_Total")->value(), 2);
+    QCOMPARE(readFile(b.path("x.wav")), QByteArray("x.wav"));
+    QCOMPARE(readFile(b.path("y.wav")), QByteArray("y.wav"));
+    QCOMPARE(b.list()->counters().CheckedCount, 2);
+    QVERIFY(b.form->AbortedDestPath.isEmpty());
+}
+
+void TestConvertForm::abortInTheSecondOfThree()
+{
+    Bench b;
+    b.addRow(m_short, b.path("one.wav"));
+    b.addRow(m_long, b.path("two.wav"));
+    b.addRow(m_mono, b.path("three.wav"));
+    TConvertForm dialog(b.form.get());
+    // Abort as soon as the second file has made some progress.
+    connect(dialog.XaudioPlayer(), &TXaudioPlayer::OnNotifyInputPosition, this, [&](quint32 offset) {
+        if (dialog.CurrentIndex() == 1 && offset > 0 && dialog.isVisible())
+            dialog.findChild<QPushButton*>("BitBtn1")->click();
+    });
+    QCOMPARE(b.run(dialog), int(TConvertForm::mrCancel));
+
+    QCOMPARE(b.form->AbortedDestPath, b.path("two.wav"));
+    QCOMPARE(b.list()->subItem(0, JobList::SubStatus), "Done");
+    QVERIFY(!b.list()->isItemChecked(0));
+    QCOMPARE(b.list()->record(0).State, 2);
+    for (int row : {1, 2}) {
+        QCOMPARE(b.list()->subItem(row, JobList::SubStatus), QString());
+        QVERIFY(b.list()->isItemChecked(row));
+        QCOMPARE(b.list()->record(row).State, 1);
+    }
+    QCOMPARE(b.list()->counters().CheckedCount, 2);
+    QVERIFY(readWav(b.path("one.wav")).valid);
+    QVERIFY(!QFile::exists(b.path("three.wav")));
+    // The second file was cut off: it is a shorter WAV than the whole source makes.
+    const WavData cut = readWav(b.path("two.wav"));
+    QVERIFY(cut.valid);
+    QVERIFY(cut.samples.size() < 40 * 44100 * 4);
+    QVERIFY(b.prompts.messages.isEmpty());
+}
+
+void TestConvertForm::refusalsShowTheLibrarysReason_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("not MPEG audio") << "junk"
+                                    << "Cannot Open Input (not an MPEG audio stream)";
+    QTest::newRow("source gone") << "missing"
+                                 << "Cannot Open Input (file not found)";
+    QTest::newRow("empty file") << "empty"
+                                << "Cannot Open Input (not an MPEG audio stream)";
+    QTest::newRow("destination folder gone") << "nofolder"
+                                             << "Cannot Play Stream (cannot create output file)";
+}
+
+void TestConvertForm::refusalsShowTheLibrarysReason()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    Bench b;
+    QString source = b.path("bad.mp3");
+    QString dest = b.path("bad.wav");
+    if (kind == "junk") {
+        QByteArray junk(30000, '\0');
+        for (int i = 0; i < junk.size(); ++i)
+            junk[i] = char((i * 37) & 0x7F);
+        writeFile(source, junk);
+    } else if (kind == "empty") {
+        writeFile(source, {});
+    } else if (kind == "nofolder") {
+        source = m_mono;
+        dest = b.path("gone/bad.wav");
+    }
+    b.addRow(m_short, b.path("first.wav"));
+    b.addRow(source, dest);
+    b.addRow(m_mono, b.path("third.wav"));
+    TConvertForm dialog(b.form.get());
+    dialog.show();
+    QVERIFY(QTest::qWaitFor([&] { return !b.prompts.messages.isEmpty(); }, 30000));
+    const MessageRequest shown = b.prompts.messages.first();
+    QCOMPARE(shown.text, message);
+    QCOMPARE(shown.caption, "Error");
+    QCOMPARE(shown.icon, MsgIcon::Error);
+    QCOMPARE(shown.buttons, QList<int>{IdOk});
+    // The run waits on the refused file. A refused input also refuses the
+    // play command that follows it.
+    QTest::qWait(300);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(dialog.Running());
+    QCOMPARE(dialog.CurrentIndex(), 1);
+    QStringList expected{message};
+    if (message.startsWith("Cannot Open Input")) expected << "Cannot Play Stream (no input is open)";
+    QStringList texts;
+    for (const MessageRequest& m : b.prompts.messages)
+        texts << m.text;
+    QCOMPARE(texts, expected);
+
+    dialog.findChild<QPushButton*>("BitBtn1")->click();
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(TConvertForm::mrCancel));
+    QCOMPARE(b.form->AbortedDestPath, dest);
+    QCOMPARE(b.list()->subItem(0, JobList::SubStatus), "Done");
+    QCOMPARE(b.list()->subItem(1, JobList::SubStatus), QString());
+    QVERIFY(b.list()->isItemChecked(1));
+    QVERIFY(!QFile::exists(b.path("third.wav")));
+}
+
+void TestConvertForm::positionsDriveTheFileGauge()
+{
+    Bench b;
+    TConvertForm dialog(b.form.get());
+    auto* bar = dialog.findChild<QProgressBar*>("Gauge");
+    dialog.XaudioPlayerNotifyInputPosition(200, 400);
+    QCOMPARE(bar->value(), 200);
+    dialog.XaudioPlayerNotifyInputPosition(400, 400);
+    QCOMPARE(bar->value(), 400);
+    // The range is divided by the gauge's span first: a smaller range gives 0 ...
+    dialog.XaudioPlayerNotifyInputPosition(150, 399);
+    QCOMPARE(bar->value(), 0);
+    // ... a doubled one doubles the offset, which the gauge holds at its end.
+    dialog.XaudioPlayerNotifyInputPosition(150, 800);
+    QCOMPARE(bar->value(), 300);
+    dialog.XaudioPlayerNotifyInputPosition(300, 800);
+    QCOMPARE(bar->value(), 400);
+}
+
+void TestConvertForm::closedBeforeTheRunBegins()
+{
+    Bench b;
+    b.addRow(m_short, b.path("never.wav"));
+    TConvertForm dialog(b.form.get());
+    dialog.show();
+    dialog.close(); // before the 100 ms timer
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(TConvertForm::mrOk));
+    QTest::qWait(300);
+    QVERIFY(!QFile::exists(b.path("never.wav")));
+    QVERIFY(b.list()->isItemChecked(0));
+    QVERIFY(b.form->AbortedDestPath.isEmpty());
+}
+
+void TestConvertForm::unusableLibraryIsReportedOnce_data()
+{
+    QTest::addColumn<QString>("library");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing") << QString() << QString(); // names the program folder's library
+    QTest::newRow("version 3.7") << QStringLiteral(BROKEN_VERSION_PATH)
+                                 << "Xaudio DLL API Mismatch\nExpected 3.8, Got 3.7";
+}
+
+void TestConvertForm::unusableLibraryIsReportedOnce()
+{
+    QFETCH(QString, library);
+    QFETCH(QString, message);
+    Bench b(library);
+    b.addRow(m_short, b.path("a.wav"));
+    if (message.isEmpty()) message = "Cannot Load Xaudio DLL (" + b.path("libxaudio.so") + ")";
+    {
+        TConvertForm dialog(b.form.get());
+        QVERIFY(dialog.Jobs().isEmpty());
+        QCOMPARE(b.run(dialog), int(TConvertForm::mrOk));
+    }
+    // Shown once: neither closing nor destroying the dialog raises it again.
+    QCOMPARE(b.prompts.messages.size(), 1);
+    QCOMPARE(b.prompts.messages.first().text, message);
+    QCOMPARE(b.prompts.messages.first().caption, "Error");
+    QVERIFY(b.list()->isItemChecked(0));
+    QVERIFY(!QFile::exists(b.path("a.wav")));
+    QVERIFY(b.form->AbortedDestPath.isEmpty());
+}
+
+AUDREL_GUI_TEST_MAIN(TestConvertForm)
+#include "tst_convertform.moc"
