@@ -52,8 +52,10 @@ int main(int argc, char** argv)
     player.setXaudioPath(QStringLiteral(XAUDIO_PATH));
     bool ended = false;
     int refused = 0;
-    QObject::connect(&player, &audrel::TXaudioPlayer::OnNotifyPlayerState, [&](int state) { ended = state == 3; });
-    QObject::connect(&player, &audrel::TXaudioPlayer::OnNotifyNack, [&](quint8, qint16 code) { refused = code; });
+    QObject::connect(&player, &audrel::TXaudioPlayer::OnNotifyPlayerState,
+                     [&](int state) { ended = state == 3; });
+    QObject::connect(&player, &audrel::TXaudioPlayer::OnNotifyNack,
+                     [&](quint8, qint16 code) { refused = code; });
     try {
         player.Init();
     } catch (const audrel::EXaudioException& error) {
@@ -79,7 +81,8 @@ int main(int argc, char** argv)
         player.InputOpen(source);
         player.OutputOpen("wav:" + ours);
         player.Play();
-        while (!ended && !refused) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        while (!ended && !refused)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         bestOurs = std::min(bestOurs, clock.nsecsElapsed());
         if (refused) {
             std::fprintf(stderr, "refused: %s\n", qPrintable(player.ErrorString(refused)));

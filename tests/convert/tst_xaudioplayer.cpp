@@ -547,6 +547,15 @@ void TestXaudioPlayer::defaultOutputPlaysInRealTime()
             QVERIFY2(p.ms - started >= 400, qPrintable(QString::number(p.ms - started)));
             break;
         }
+
+    // A second player, on a thread of its own, plays through the device too.
+    player.reset();
+    auto second = newPlayer();
+    PlayerRecorder again(*second);
+    second->InputOpen(source);
+    second->Play();
+    QVERIFY(again.waitForState(XA_PLAYER_STATE_EOS, 20000));
+    QCOMPARE(again.states(), (QList<int>{XA_PLAYER_STATE_PLAYING, XA_PLAYER_STATE_EOS}));
 }
 
 AUDREL_CORE_TEST_MAIN(TestXaudioPlayer)
