@@ -59,6 +59,8 @@ AudioError WavFileOutput::open()
 AudioError WavFileOutput::start(const AudioFormat& format)
 {
     if (!m_file.isOpen()) return m_error = AudioError::CreateFailed;
+    // One file holds samples of one shape only.
+    if (m_dataBytes > 0 && format != m_format) return AudioError::FormatChanged;
     m_format = format;
     return AudioError::None;
 }
