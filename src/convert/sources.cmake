@@ -1,5 +1,6 @@
 list(APPEND AUDREL_CORE_SOURCES
   src/convert/exaudioexception.h
+  src/convert/lamecoder.cpp
   src/convert/xaudionotifywindow.cpp
   src/convert/xaudioplayer.cpp
 )

@@ -3,6 +3,8 @@ list(APPEND AUDREL_CORE_SOURCES
   src/platform/prompts/prompts.cpp
   src/platform/shell/shell.cpp
   src/platform/ini/inifile.cpp
+  src/platform/lame/lameenc.h
+  src/platform/lame/lameenc.cpp
 )
 list(APPEND AUDREL_UI_SOURCES
   src/platform/prompts/dialogprompts.cpp

@@ -2,15 +2,13 @@
 // The user's preferences, kept in "Options.ini" in the program folder: read once
 // when the main window is created, written once when it closes.
 
+#include "platform/lame/lametypes.h"
+
 #include <QString>
 
 #include <cstdint>
 
 namespace audrel {
-
-// MP3 channel modes and encoder qualities as stored in the settings.
-enum : int32_t { STEREO = 0, JSTEREO = 1, DUALCHANNEL = 2, MONO = 3 };
-enum : int32_t { NORMAL_QUALITY = 0, LOW_QUALITY = 1, HIGH_QUALITY = 2, VOICE_QUALITY = 3 };
 
 struct Settings
 {
