@@ -6,5 +6,7 @@ list(APPEND AUDREL_CORE_SOURCES
 )
 list(APPEND AUDREL_UI_SOURCES
   src/convert/cvtitem.h
+  src/convert/conversiondialog.cpp
   src/convert/convertform.cpp
+  src/convert/form_wavtomp3.cpp
 )

@@ -12,6 +12,7 @@ ScriptedPrompts::~ScriptedPrompts()
 int ScriptedPrompts::message(const MessageRequest& request)
 {
     messages.append(request);
+    if (onMessage) onMessage(request);
     if (!messageAnswers.isEmpty())
         return messageAnswers.dequeue();
     return request.buttons.isEmpty() ? IdOk : request.buttons.first();

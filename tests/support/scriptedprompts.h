@@ -6,6 +6,8 @@
 #include <QList>
 #include <QQueue>
 
+#include <functional>
+
 namespace audrel::test {
 
 class ScriptedPrompts final : public Prompts
@@ -29,6 +31,8 @@ public:
     QQueue<int> messageAnswers;
     QQueue<QStringList> openAnswers;
     QQueue<QString> folderAnswers;
+    // Called with each message before it is answered, to look at the program meanwhile.
+    std::function<void(const MessageRequest&)> onMessage;
 
     int message(const MessageRequest& request) override;
     QStringList openFiles(const OpenFilesRequest& request) override;

@@ -1,0 +1,218 @@
+#include "convert/conversiondialog.h"
+
+#include "app/joblist.h"
+#include "app/jobrecords.h"
+#include "app/mainform.h"
+#include "platform/prompts/prompts.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace audrel {
+
+namespace {
+
+QProgressBar* gauge(const char* name, const char* color, QWidget* parent)
+{
+    auto* bar = new QProgressBar(parent);
+    bar->setObjectName(QLatin1String(name));
+    bar->setTextVisible(false);
+    bar->setStyleSheet(
+        QStringLiteral("QProgressBar::chunk { background-color: %1; }").arg(QLatin1String(color)));
+    return bar;
+}
+
+QLineEdit* pathField(const char* name, QWidget* parent)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QLatin1String(name));
+    field->setReadOnly(true);
+    return field;
+}
+
+} // namespace
+
+TConversionDialog::TConversionDialog(TMainForm* owner, JobList* list, const Captions& captions)
+    : QDialog(owner), m_owner(owner), m_list(list), m_verb(captions.verb)
+{
+    setWindowTitle(QLatin1String(captions.window));
+
+    GroupBox = new QGroupBox(QLatin1String(captions.group), this);
+    GroupBox->setObjectName(QStringLiteral("GroupBox"));
+    Edit_Src = pathField("Edit_Src", GroupBox);
+    Edit_Dest = pathField("Edit_Dest", GroupBox);
+    Gauge = gauge("Gauge", "blue", GroupBox);
+    Gauge->setRange(0, captions.gaugeMaximum);
+    Gauge->setValue(0);
+    Gauge_Total = gauge("Gauge_Total", "purple", GroupBox);
+    Gauge_Total->setValue(0);
+    AbortButton = new QPushButton(QStringLiteral("Abort"), this);
+    AbortButton->setObjectName(QLatin1String(captions.abortName));
+
+    auto* grid = new QGridLayout(GroupBox);
+    grid->addWidget(new QLabel(QStringLiteral("Source file:"), GroupBox), 0, 0);
+    grid->addWidget(Edit_Src, 1, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Destination file:"), GroupBox), 2, 0);
+    grid->addWidget(Edit_Dest, 3, 0);
+    grid->addWidget(Gauge, 4, 0);
+    grid->addWidget(new QLabel(QStringLiteral("Total:"), GroupBox), 5, 0);
+    grid->addWidget(Gauge_Total, 6, 0);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(AbortButton);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBox);
+    layout->addLayout(buttons);
+    // A fixed-size dialog, centred on the main window by the window system.
+    setFixedSize(440, 250);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &TConversionDialog::Timer1Timer);
+    connect(AbortButton, &QPushButton::clicked, this, &TConversionDialog::BtnAbortClick);
+    Timer1->start();
+}
+
+TConversionDialog::~TConversionDialog() = default;
+
+void TConversionDialog::GatherJobs()
+{
+    for (int row = 0; row < m_list->count(); ++row) {
+        if (!m_list->isItemChecked(row)) continue;
+        const TJobRec& rec = m_list->record(row);
+        TCvtItem item{rec.Source, rec.Dest, row, 0};
+        if (const auto* wav = dynamic_cast<const TWavRec*>(&rec)) {
+            item.SampleRate = wav->SampleRate;
+            item.Mode = wav->Mode;
+            item.BitsPerSample = wav->BitsPerSample;
+        }
+        m_jobs.append(item);
+    }
+    Gauge_Total->setRange(0, int(m_jobs.size()));
+}
+
+void TConversionDialog::Timer1Timer()
+{
+    Timer1->stop();
+    if (m_closed) return;
+    if (!PrepareRun()) {
+        close();
+        return;
+    }
+    if (!m_jobs.isEmpty()) {
+        m_running = true;
+        StartJob(0);
+    }
+}
+
+void TConversionDialog::showItem(const TCvtItem& item)
+{
+    Edit_Src->setText(item.SourcePath);
+    Edit_Src->setToolTip(item.SourcePath);
+    Edit_Dest->setText(item.DestPath);
+    Edit_Dest->setToolTip(item.DestPath);
+}
+
+TCvtItem* TConversionDialog::NextJob(int index)
+{
+    Gauge->setValue(0);
+    m_currentIndex = index;
+    Gauge_Total->setValue(index);
+    const int count = int(m_jobs.size());
+    while (m_currentIndex < count) {
+        const TCvtItem& item = m_jobs[m_currentIndex];
+        showItem(item);
+        if (!QFile::exists(item.DestPath) || !m_owner->settings().OverWrite) break;
+        const int answer = showMessage(
+            QStringLiteral("Destination file : ") + item.DestPath +
+                QStringLiteral("\n\nThe destination file already exists, do you want to overwrite it ? "),
+            QStringLiteral("Confirm"), MsgIcon::Question, {IdYes, IdNo});
+        if (answer != IdNo) break;
+        ++m_currentIndex;
+        Gauge_Total->setValue(m_currentIndex);
+    }
+    if (m_currentIndex >= count) {
+        FinishRun();
+        return nullptr;
+    }
+    TCvtItem& item = m_jobs[m_currentIndex];
+    item.JobState = 1;
+    GroupBox->setTitle(QStringLiteral(" %1 File #%2 Of %3 ")
+                           .arg(QLatin1String(m_verb))
+                           .arg(m_currentIndex + 1)
+                           .arg(count));
+    return &item;
+}
+
+void TConversionDialog::JobDone()
+{
+    if (m_closed || m_currentIndex >= m_jobs.size()) return;
+    m_jobs[m_currentIndex].JobState = 2;
+    ++m_currentIndex;
+    if (m_currentIndex < m_jobs.size()) {
+        QMetaObject::invokeMethod(
+            this, [this] { if (!m_closed) StartJob(m_currentIndex); }, Qt::QueuedConnection);
+    } else {
+        Gauge_Total->setValue(m_currentIndex);
+        FinishRun();
+    }
+}
+
+void TConversionDialog::FinishRun()
+{
+    m_running = false;
+    close();
+}
+
+void TConversionDialog::BtnAbortClick()
+{
+    close();
+}
+
+void TConversionDialog::reject()
+{
+    close();
+}
+
+void TConversionDialog::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (m_closed) return;
+    m_closed = true;
+    FormClose();
+}
+
+void TConversionDialog::FormClose()
+{
+    Timer1->stop();
+    StopWork();
+    // Between two items nothing is being written, and nothing may be deleted.
+    const bool writing = m_currentIndex < m_jobs.size() && m_jobs[m_currentIndex].JobState == 1;
+    while (!m_jobs.isEmpty()) {
+        const TCvtItem item = m_jobs.takeFirst();
+        if (item.JobState != 2) continue;
+        m_list->setSubItem(item.RowIndex, JobList::SubStatus, QStringLiteral("Done"));
+        m_list->setItemChecked(item.RowIndex, false);
+        m_list->record(item.RowIndex).State = 2;
+    }
+    if (m_running) {
+        if (writing) m_owner->AbortedDestPath = Edit_Dest->text();
+        done(mrCancel);
+    } else {
+        done(mrOk);
+    }
+}
+
+} // namespace audrel

@@ -1,0 +1,415 @@
+// "Convert Wav to Mp3" on a real main window: real WAV files encoded by the
+// real encoder, the results judged by ffprobe.
+
+#include "audiotools.h"
+#include "scriptedprompts.h"
+#include "testmain.h"
+#include "testsupport.h"
+
+#include "app/mainform.h"
+#include "convert/form_wavtomp3.h"
+#include "convert/lamecoder.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QGroupBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace audrel;
+using namespace audrel::test;
+
+namespace {
+
+struct Probe
+{
+    QString codec;
+    int rate = 0;
+    int channels = 0;
+    double seconds = 0;
+};
+
+// What ffprobe finds in the first audio stream of a file.
+Probe probe(const QString& path)
+{
+    QProcess process;
+    process.start("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                              "stream=codec_name,sample_rate,channels:format=duration", "-of", "json", path});
+    process.waitForFinished(60000);
+    const QJsonObject root = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    const QJsonObject stream = root["streams"].toArray().first().toObject();
+    Probe p;
+    p.codec = stream["codec_name"].toString();
+    p.rate = stream["sample_rate"].toString().toInt();
+    p.channels = stream["channels"].toInt();
+    p.seconds = root["format"].toObject()["duration"].toString().toDouble();
+    return p;
+}
+
+// A main window with WAV rows added as the adding code adds them.
+struct Bench
+{
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TMainForm> form = std::make_unique<TMainForm>(dir.path() + "/");
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+    JobList* list() const { return form->WavRecs(); }
+
+    int addRow(const QString& source, const QString& dest, uint32_t rate = 44100, uint32_t mode = 0,
+               uint32_t bits = 16, bool checked = true)
+    {
+        auto rec = std::make_unique<TWavRec>();
+        rec->Source = source;
+        rec->Dest = dest;
+        rec->Seconds = 1;
+        rec->SampleRate = rate;
+        rec->Mode = mode;
+        rec->BitsPerSample = bits;
+        const int row = list()->appendRow(std::move(rec), {dest});
+        if (!checked) list()->setItemChecked(row, false);
+        return row;
+    }
+
+    int run(TForm_WavtoMp3& dialog, int timeoutMs = 120000)
+    {
+        dialog.show();
+        if (!QTest::qWaitFor([&] { return !dialog.isVisible(); }, timeoutMs)) return -1;
+        return dialog.result();
+    }
+};
+
+QString question(const QString& dest)
+{
+    return "Destination file : " + dest +
+           "\n\nThe destination file already exists, do you want to overwrite it ? ";
+}
+
+} // namespace
+
+class TestWavToMp3 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void layoutAndGatheredRows();
+    void encodesCheckedRowsAndWritesDone();
+    void autoSelectKeepsEachFilesFormat();
+    void fixedRateResamplesWithTheOptionsMode();
+    void settingsReachTheEncoder();
+    void overwriteAnsweredYesAndNo();
+    void everyDestinationDeclinedClosesWithOk();
+    void overwriteOffReplacesWithoutAsking();
+    void abortInTheSecondOfThree();
+    void closeBoxDuringARunAborts();
+    void encoderErrorWaitsForAbort();
+    void longBatchRunsToTheEnd();
+
+private:
+    QTemporaryDir m_media;
+    QString m_stereo; // 1.5 s, 44.1 kHz stereo, 16-bit
+    QString m_mono;   // 1 s, 22.05 kHz mono, 8-bit
+    QString m_long;   // 30 s, 44.1 kHz stereo
+};
+
+void TestWavToMp3::initTestCase()
+{
+    for (const char* tool : {"sox", "ffprobe"})
+        if (!haveTool(tool)) QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(tool)));
+    m_stereo = m_media.filePath("stereo.wav");
+    m_mono = m_media.filePath("mono8.wav");
+    m_long = m_media.filePath("long.wav");
+    QVERIFY(makeWav(m_stereo, 44100, 2, 1.5));
+    const QString mono16 = m_media.filePath("mono16.wav");
+    QVERIFY(makeWav(mono16, 22050, 1, 1.0));
+    QVERIFY(runTool("sox", {mono16, "-b", "8", "-e", "unsigned-integer", m_mono}));
+    QVERIFY(makeWav(m_long, 44100, 2, 30.0));
+}
+
+void TestWavToMp3::layoutAndGatheredRows()
+{
+    Bench b;
+    b.addRow(m_stereo, b.path("a.mp3"));
+    b.addRow(m_mono, b.path("b.mp3"), 22050, 3, 8, false);
+    b.addRow(m_mono, b.path("c.mp3"), 22050, 3, 8);
+    TForm_WavtoMp3 dialog(b.form.get());
+    QCOMPARE(dialog.windowTitle(), "Convert Wav to Mp3");
+    QCOMPARE(dialog.findChild<QGroupBox*>("GroupBox")->title(), " Encoding ");
+    QCOMPARE(dialog.findChild<QPushButton*>("btn_Cancel")->text(), "Abort");
+    QCOMPARE(dialog.findChild<QProgressBar*>("Gauge")->maximum(), 100);
+    QCOMPARE(dialog.findChild<QProgressBar*>("Gauge_Total")->maximum(), 2);
+    QCOMPARE(dialog.Jobs().size(), 2);
+    QCOMPARE(dialog.Jobs()[1].RowIndex, 2);
+    QCOMPARE(dialog.Jobs()[1].SampleRate, 22050u);
+    QCOMPARE(dialog.Jobs()[1].Mode, 3u);
+    QCOMPARE(dialog.Jobs()[1].BitsPerSample, 8u);
+    // Closed before the start: nothing converted, result 1, and no late start.
+    dialog.close();
+    QCOMPARE(dialog.result(), int(TForm_WavtoMp3::mrOk));
+    QTest::qWait(300);
+    QVERIFY(!QFile::exists(b.path("a.mp3")));
+}
+
+void TestWavToMp3::encodesCheckedRowsAndWritesDone()
+{
+    Bench b;
+    b.form->settings().SampleRate = 0;
+    b.addRow(m_stereo, b.path("a.mp3"));
+    b.addRow(m_mono, b.path("skip.mp3"), 22050, 3, 8, false);
+    b.addRow(m_mono, b.path("c.mp3"), 22050, 3, 8);
+    TForm_WavtoMp3 dialog(b.form.get());
+    QStringList captions;
+    QList<int> gauges;
+    connect(dialog.LameCoder(), &TLameCoder::OnProgress, this, [&](quint16 percent) {
+        const QString caption = dialog.findChild<QGroupBox*>("GroupBox")->title();
+        if (captions.isEmpty() || captions.last() != caption) captions << caption;
+        gauges << percent;
+    });
+    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
+    QCOMPARE(captions, QStringList({" Encoding File #1 Of 2 ", " Encoding File #2 Of 2 "}));
+    QCOMPARE(gauges.last(), 100);
+    QCOMPARE(dialog.findChild<QProgressBar*>("Gauge_Total")->value(), 2);
+
+    for (int row : {0, 2}) {
+        QCOMPARE(b.list()->subItem(row, JobList::SubStatus), "Done");
+        QVERIFY(!b.list()->isItemChecked(row));
+        QCOMPARE(b.list()->record(row).State, 2);
+    }
+    QVERIFY(!b.list()->isItemChecked(1));
+    QCOMPARE(b.list()->subItem(1, JobList::SubStatus), QString());
+    QCOMPARE(b.list()->record(1).State, 1);
+    QVERIFY(!QFile::exists(b.path("skip.mp3")));
+    QCOMPARE(b.list()->counters().CheckedCount, 0);
+    QCOMPARE(probe(b.path("a.mp3")).codec, "mp3");
+    QVERIFY(b.prompts.messages.isEmpty());
+    QVERIFY(b.form->AbortedDestPath.isEmpty());
+}
+
+void TestWavToMp3::autoSelectKeepsEachFilesFormat()
+{
+    Bench b;
+    b.form->settings().SampleRate = 0;         // Auto Select
+    b.form->settings().Mode = audrel::JSTEREO; // not used with Auto Select
+    b.addRow(m_mono, b.path("mono.mp3"), 22050, 3, 8);
+    b.addRow(m_stereo, b.path("stereo.mp3"));
+    TForm_WavtoMp3 dialog(b.form.get());
+    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
+    const Probe mono = probe(b.path("mono.mp3"));
+    QCOMPARE(mono.rate, 22050);
+    QCOMPARE(mono.channels, 1);
+    // Without an Info frame the decoder's count includes the encoder's delay
+    // and padding: up to three frames of 576 samples at this rate.
+    QVERIFY2(qAbs(mono.seconds - 1.0) < 0.08, qPrintable(QString::number(mono.seconds)));
+    const Probe stereo = probe(b.path("stereo.mp3"));
+    QCOMPARE(stereo.rate, 44100);
+    QCOMPARE(stereo.channels, 2);
+    QVERIFY2(qAbs(stereo.seconds - 1.5) < 0.06, qPrintable(QString::number(stereo.seconds)));
+}
+
+void TestWavToMp3::fixedRateResamplesWithTheOptionsMode()
+{
+    // A fixed rate is the rate of the output: a 22050 Hz mono file keeps its
+    // speed and length and comes out at 44100 Hz in the options' mode.
+    Bench b;
+    b.form->settings().SampleRate = 44100;
+    b.form->settings().Mode = audrel::JSTEREO;
+    b.addRow(m_mono, b.path("mono.mp3"), 22050, 3, 8);
+    TForm_WavtoMp3 dialog(b.form.get());
+    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
+    const Probe p = probe(b.path("mono.mp3"));
+    QCOMPARE(p.rate, 44100);
+    QCOMPARE(p.channels, 2);
+    QVERIFY2(qAbs(p.seconds - 1.0) < 0.06, qPrintable(QString::number(p.seconds)));
+}
+
+void TestWavToMp3::settingsReachTheEncoder()
+{
+    Bench b;
+    Settings& s = b.form->settings();
+    s.Bitrate = 96;
+    s.MaxBitrate = 256;
+    s.Quality = audrel::HIGH_QUALITY;
+    s.VBR = true;
+    s.WriteVBR = false; // set after VBR, so it wins
+    s.VBRQuality = 2;
+    s.Private = true;
+    s.CRC = false;
+    s.Original = true;
+    s.CopyRight = true;
+    s.Mode = audrel::MONO;
+    s.SampleRate = 32000;
+    b.addRow(m_stereo, b.path("a.mp3"));
+    TForm_WavtoMp3 dialog(b.form.get());
+    const TLameCoder* coder = dialog.LameCoder();
+    QCOMPARE(coder->Bitrate(), 96u);
+    QCOMPARE(coder->MaxBitrate(), 256u);
+    QCOMPARE(coder->Quality(), audrel::HIGH_QUALITY);
+    QVERIFY(coder->EnableVBR() != 0);
+    QCOMPARE(coder->WriteVBRHeader(), 0);
+    QCOMPARE(coder->VBRQuality(), 2);
+    QCOMPARE(coder->Private(), -1);
+    QCOMPARE(coder->CRC(), 0);
+    QCOMPARE(coder->Original(), -1);
+    QCOMPARE(coder->Copyright(), -1);
+    QCOMPARE(coder->Mode(), audrel::MONO);
+    QCOMPARE(coder->ReSampleRate(), 32000u);
+    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
+    const Probe p = probe(b.path("a.mp3"));
+    QCOMPARE(p.rate, 32000);
+    QCOMPARE(p.channels, 1);
+}
+
+void TestWavToMp3::overwriteAnsweredYesAndNo()
+{
+    Bench b;
+    writeFile(b.path("yes.mp3"), "old contents that are longer than nothing");
+    writeFile(b.path("no.mp3"), "keep me");
+    b.addRow(m_stereo, b.path("yes.mp3"));
+    b.addRow(m_stereo, b.path("no.mp3"));
+    b.prompts.messageAnswers << IdYes << IdNo;
+    TForm_WavtoMp3 dialog(b.form.get());
+    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
+    QCOMPARE(b.prompts.messages.size(), 2);
+    QCOMPARE(b.prompts.messages[0].text, question(b.path("yes.mp3")));
+    QCOMPARE(b.prompts.messages[0].caption, "Confirm");
+    QCOMPARE(b.prompts.messages[1].text, question(b.path("no.mp3")));
+    QCOMPARE(probe(b.path("yes.mp3")).codec, "mp3");
+    QCOMPARE(readFile(b.path("no.mp3")), QByteArray("keep me"));
+    QCOMPARE(b.list()->subItem(0, JobList::SubStatus), "Done");
+    QCOMPARE(b.list()->subItem(1, JobList::SubStatus), QString());
+    QVERIFY(b.list()->isItemChecked(1));
+}
+
+void TestWavToMp3::everyDestinationDeclinedClosesWithOk()
+{
+    Bench b;
+    for (const char* name : {"x.mp3", "y.mp3", "z.mp3"}) {
+        writeFile(b.path(name), name);
+        b.addRow(m_stereo, b.path(name));
+    }
+    b.prompts.messageAnswers << IdNo << IdNo << IdNo;
+    TForm_WavtoMp3 dialog(b.form.get());
+    QList<int> totals;
+    b.prompts.onMessage = [&](const MessageRequest&) {
+        totals << dialog.findChild<QProgressBar*>("Gauge_Total")->value();
+    };
+    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
+    QCOMPARE(totals, QList<int>({0, 1, 2}));
+    for (const char* name : {"x.mp3", "y.mp3", "z.mp3"})
+        QCOMPARE(readFile(b.path(name)), QByteArray(name));
+    QCOMPARE(b.list()->counters().CheckedCount, 3);
+    QVERIFY(b.form->AbortedDestPath.isEmpty());
+}
+
+void TestWavToMp3::overwriteOffReplacesWithoutAsking()
+{
+    Bench b;
+    b.form->settings().OverWrite = false;
+    writeFile(b.path("a.mp3"), QByteArray(200000, 'x'));
+    b.addRow(m_stereo, b.path("a.mp3"));
+    TForm_WavtoMp3 dialog(b.form.get());
+    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
+    QVERIFY(b.prompts.messages.isEmpty());
+    // Replaced, with no trace of the longer old contents.
+    QVERIFY(!readFile(b.path("a.mp3")).contains(QByteArray(64, 'x')));
+    QCOMPARE(probe(b.path("a.mp3")).codec, "mp3");
+}
+
+void TestWavToMp3::abortInTheSecondOfThree()
+{
+    Bench b;
+    b.addRow(m_stereo, b.path("one.mp3"));
+    b.addRow(m_long, b.path("two.mp3"));
+    b.addRow(m_stereo, b.path("three.mp3"));
+    TForm_WavtoMp3 dialog(b.form.get());
+    connect(dialog.LameCoder(), &TLameCoder::OnProgress, this, [&](quint16 percent) {
+        if (dialog.CurrentIndex() == 1 && percent >= 10 && dialog.isVisible())
+            dialog.findChild<QPushButton*>("btn_Cancel")->click();
+    });
+    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrCancel));
+    QCOMPARE(b.form->AbortedDestPath, b.path("two.mp3"));
+    QVERIFY(QFile::exists(b.path("two.mp3"))); // the command deletes it, not the dialog
+    QCOMPARE(b.list()->subItem(0, JobList::SubStatus), "Done");
+    QVERIFY(!b.list()->isItemChecked(0));
+    for (int row : {1, 2}) {
+        QCOMPARE(b.list()->subItem(row, JobList::SubStatus), QString());
+        QVERIFY(b.list()->isItemChecked(row));
+        QCOMPARE(b.list()->record(row).State, 1);
+    }
+    QVERIFY(!QFile::exists(b.path("three.mp3")));
+    QCOMPARE(b.list()->counters().CheckedCount, 2);
+}
+
+void TestWavToMp3::closeBoxDuringARunAborts()
+{
+    Bench b;
+    b.addRow(m_long, b.path("long.mp3"));
+    TForm_WavtoMp3 dialog(b.form.get());
+    bool closed = false;
+    connect(dialog.LameCoder(), &TLameCoder::OnProgress, this, [&](quint16 percent) {
+        if (percent >= 5 && !closed) {
+            closed = true;
+            dialog.close();
+        }
+    });
+    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrCancel));
+    QCOMPARE(b.form->AbortedDestPath, b.path("long.mp3"));
+    QVERIFY(b.list()->isItemChecked(0));
+}
+
+void TestWavToMp3::encoderErrorWaitsForAbort()
+{
+    Bench b;
+    // Claims 8 bits, so the sample library reads it, and it can't.
+    const QString broken = b.path("broken.wav");
+    writeFile(broken, QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) + QByteArray(8, '\xff'));
+    b.addRow(broken, b.path("broken.mp3"), 8000, 3, 8);
+    b.addRow(m_stereo, b.path("after.mp3"));
+    TForm_WavtoMp3 dialog(b.form.get());
+    dialog.show();
+    QVERIFY(QTest::qWaitFor([&] { return !b.prompts.messages.isEmpty(); }, 10000));
+    QCOMPARE(b.prompts.messages.first().caption, "Error");
+    QVERIFY2(b.prompts.messages.first().text.contains(broken), qPrintable(b.prompts.messages.first().text));
+    // The dialog stays on that item until the user aborts.
+    QTest::qWait(300);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(dialog.Running());
+    QCOMPARE(dialog.CurrentIndex(), 0);
+    dialog.findChild<QPushButton*>("btn_Cancel")->click();
+    QCOMPARE(dialog.result(), int(TForm_WavtoMp3::mrCancel));
+    QCOMPARE(b.form->AbortedDestPath, b.path("broken.mp3"));
+    QVERIFY(!QFile::exists(b.path("after.mp3")));
+    QVERIFY(b.list()->isItemChecked(0));
+    QVERIFY(b.list()->isItemChecked(1));
+}
+
+void TestWavToMp3::longBatchRunsToTheEnd()
+{
+    // Each next file starts from the event loop, so a long batch of short
+    // files neither deepens the stack nor stalls.
+    Bench b;
+    const QString tiny = b.path("tiny.wav");
+    QVERIFY(makeWav(tiny, 8000, 1, 0.05));
+    constexpr int kFiles = 150;
+    for (int i = 0; i < kFiles; ++i)
+        b.addRow(tiny, b.path(QStringLiteral("out%1.mp3").arg(i)), 8000, 3, 16);
+    TForm_WavtoMp3 dialog(b.form.get());
+    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
+    QCOMPARE(b.list()->counters().CheckedCount, 0);
+    for (int i = 0; i < kFiles; ++i)
+        QVERIFY(QFile::exists(b.path(QStringLiteral("out%1.mp3").arg(i))));
+}
+
+AUDREL_GUI_TEST_MAIN(TestWavToMp3)
+#include "tst_wavtomp3.moc"
