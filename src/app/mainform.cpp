@@ -5,6 +5,8 @@
 #include "app/joblistview.h"
 #include "app/playlists.h"
 #include "app/rowbuilder.h"
+#include "convert/convertform.h"
+#include "convert/form_wavtomp3.h"
 #include "info/form_property.h"
 #include "info/form_wavproperty.h"
 #include "info/form_wmaproperty.h"
@@ -29,6 +31,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -223,12 +226,13 @@ void TMainForm::createActions()
         {"Help", &TMainForm::HelpExecute},
         {"Options", &TMainForm::OptionsExecute},
         {"Properties", &TMainForm::PropertiesExecute},
+        {"Convert", &TMainForm::ConvertExecute},
     };
     for (const auto& [name, handler] : commands)
         connect(findChild<QAction*>(QLatin1String(name)), &QAction::triggered, this, handler);
 
     // Commands that are still to come stay visible but cannot be chosen yet.
-    for (const char* name : {"Convert", "Play", "PlaySource", "PlayDestination"})
+    for (const char* name : {"Play", "PlaySource", "PlayDestination"})
         findChild<QAction*>(QLatin1String(name))->setEnabled(false);
 }
 
@@ -688,6 +692,76 @@ void TMainForm::OptionsExecute()
 {
     TOptionForm dialog(m_settings, m_programFolder, this);
     dialog.exec();
+}
+
+bool TMainForm::ProbeWmaEncoder()
+{
+    // The Windows Media encoder is not part of this build yet.
+    return false;
+}
+
+int TMainForm::RunConversionDialog(JobKind kind)
+{
+    switch (kind) {
+    case JobKind::Mp3ToWav: {
+        TConvertForm dialog(this);
+        return dialog.exec();
+    }
+    case JobKind::WavToMp3: {
+        TForm_WavtoMp3 dialog(this);
+        return dialog.exec();
+    }
+    default:
+        return TConversionDialog::mrOk;
+    }
+}
+
+void TMainForm::ConvertExecute()
+{
+    const JobKind kind = currentKind();
+    if ((kind == JobKind::WmaToWav || kind == JobKind::WavToWma) && !ProbeWmaEncoder()) {
+        showMessage(QStringLiteral("Audrel is not installed correctly,\nPlease REINSTALL Audrel and don't skip any step! "),
+                    QStringLiteral("Error"), MsgIcon::Warning);
+        return;
+    }
+    JobList* list = currentList();
+    int first = -1;
+    for (int row = 0; row < list->count() && first < 0; ++row)
+        if (list->isItemChecked(row)) first = row;
+    if (first < 0) {
+        showMessage(QStringLiteral("No File(s) Checked , Please add and checked audio file(s) first! "),
+                    QStringLiteral("Information"), MsgIcon::Warning);
+        return;
+    }
+    const QString dest = list->subItem(first, JobList::SubDest);
+    const QString folder = dest.left(dest.lastIndexOf(QLatin1Char('/')) + 1);
+
+    if (m_settings.PromptCvt) OptionsExecute();
+
+    // Rows that were not converted before the run, to tell the ones it converts.
+    QList<bool> convertedBefore;
+    for (int row = 0; row < list->count(); ++row)
+        convertedBefore.append(list->record(row).State == 2);
+
+    if (RunConversionDialog(kind) == TConversionDialog::mrCancel) {
+        if (!AbortedDestPath.isEmpty() && QFile::exists(AbortedDestPath)) {
+            // Give the encoder or player a moment to let go of the file.
+            QThread::msleep(500);
+            QFile::remove(AbortedDestPath);
+            AbortedDestPath.clear();
+        }
+    } else if (m_settings.PlayDone) {
+        const QString notice = m_programFolder + QLatin1String("notice.wav");
+        if (QFile::exists(notice)) Shell::instance().playSound(notice);
+    }
+    if (m_settings.ViewFolder) Shell::instance().open(folder);
+
+    if (m_settings.RemoveItem) {
+        QList<int> converted;
+        for (int row = 0; row < list->count() && row < convertedBefore.size(); ++row)
+            if (!convertedBefore[row] && list->record(row).State == 2) converted.append(row);
+        if (!converted.isEmpty()) list->removeRowsAt(converted);
+    }
 }
 
 void TMainForm::PropertiesExecute()

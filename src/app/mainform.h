@@ -117,6 +117,10 @@ public slots:
     void AboutAudrel1Click();
     // The information dialog of the visible list for its first selected row.
     void PropertiesExecute();
+    // Converts the checked rows of the visible list in its conversion dialog,
+    // then deletes an aborted destination, plays the notice sound and opens the
+    // destination folder as the settings say.
+    void ConvertExecute();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -140,6 +144,10 @@ private:
     // Panels 1 and 3 after a bulk add, panel 3 in its bulk-add spelling except on
     // the MP3 to WAV list.
     void writeBulkPanels(JobKind kind);
+    // Whether the Windows Media encoder can be created.
+    bool ProbeWmaEncoder();
+    // Shows the conversion dialog of a list modally; its result.
+    int RunConversionDialog(JobKind kind);
 
     QString m_programFolder;
     QStringList m_arguments;

@@ -38,4 +38,10 @@ bool RecordingShell::open(const QString& target)
     return true;
 }
 
+bool RecordingShell::playSound(const QString& path)
+{
+    played.append(path);
+    return true;
+}
+
 } // namespace audrel::test

@@ -23,7 +23,9 @@ public:
     RecordingShell();
     ~RecordingShell();
     QStringList opened;
+    QStringList played;
     bool open(const QString& target) override;
+    bool playSound(const QString& path) override;
 
 private:
     Shell* m_previous;

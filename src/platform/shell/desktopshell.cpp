@@ -1,9 +1,14 @@
 #include "platform/shell/desktopshell.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
+#include <QSoundEffect>
 #include <QUrl>
 
 namespace audrel {
+
+DesktopShell::DesktopShell() = default;
+DesktopShell::~DesktopShell() = default;
 
 bool DesktopShell::open(const QString& target)
 {
@@ -12,6 +17,16 @@ bool DesktopShell::open(const QString& target)
     if (url.isValid() && url.scheme().size() > 1)
         return QDesktopServices::openUrl(url);
     return QDesktopServices::openUrl(QUrl::fromLocalFile(target));
+}
+
+bool DesktopShell::playSound(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) return false;
+    if (!m_sound) m_sound = std::make_unique<QSoundEffect>();
+    m_sound->stop();
+    m_sound->setSource(QUrl::fromLocalFile(path));
+    m_sound->play();
+    return true;
 }
 
 } // namespace audrel

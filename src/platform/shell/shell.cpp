@@ -8,6 +8,7 @@ class NoShell final : public Shell
 {
 public:
     bool open(const QString&) override { return false; }
+    bool playSound(const QString&) override { return false; }
 };
 
 NoShell g_none;
