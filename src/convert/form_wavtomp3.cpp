@@ -3,19 +3,11 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "convert/lamecoder.h"
+#include "convert/mp3settings.h"
 
 #include <QProgressBar>
 
 namespace audrel {
-
-namespace {
-
-TLameCoder::LongBool longBool(bool value)
-{
-    return value ? -1 : 0;
-}
-
-} // namespace
 
 TForm_WavtoMp3::TForm_WavtoMp3(TMainForm* owner)
     : TConversionDialog(owner, owner->WavRecs(),
@@ -28,23 +20,8 @@ TForm_WavtoMp3::TForm_WavtoMp3(TMainForm* owner)
     connect(m_coder, &TLameCoder::OnProgress, this, &TForm_WavtoMp3::LameCoderProgress);
     connect(m_coder, &TLameCoder::OnEndProcess, this, &TForm_WavtoMp3::LameCoderEndProcess);
 
-    // FormCreate. The options' sample rate is the rate of the output; each
-    // file's own rate and channels describe its input (StartJob).
-    const Settings& s = owner->settings();
-    m_outputRate = s.SampleRate > 0 ? uint32_t(s.SampleRate) : 0;
-    m_coder->setSampleRate(m_outputRate);
-    m_coder->setReSampleRate(m_outputRate);
-    m_coder->setBitrate(uint32_t(s.Bitrate));
-    m_coder->setMaxBitrate(uint32_t(s.MaxBitrate));
-    m_coder->setMode(s.Mode);
-    m_coder->setQuality(MPEG_QUALITY(s.Quality));
-    m_coder->setEnableVBR(longBool(s.VBR));
-    m_coder->setVBRQuality(s.VBRQuality);
-    m_coder->setWriteVBRHeader(longBool(s.WriteVBR));
-    m_coder->setPrivate(longBool(s.Private));
-    m_coder->setCRC(longBool(s.CRC));
-    m_coder->setOriginal(longBool(s.Original));
-    m_coder->setCopyright(longBool(s.CopyRight));
+    // FormCreate
+    ApplyMp3Settings(*m_coder, owner->settings());
     GatherJobs();
 }
 
@@ -54,9 +31,7 @@ void TForm_WavtoMp3::StartJob(int index)
 {
     const TCvtItem* item = NextJob(index);
     if (!item) return;
-    m_coder->setSampleRate(item->SampleRate);
-    if (m_outputRate == 0) m_coder->setMode(int(item->Mode));
-    m_coder->setSndEncode(item->BitsPerSample <= 8 ? -1 : 0);
+    PrepareMp3Source(*m_coder, Owner()->settings(), item->SampleRate, item->Mode, item->BitsPerSample);
     m_coder->InputFiles().clear();
     m_coder->OutputFiles().clear();
     m_coder->InputFiles().append(item->SourcePath);

@@ -27,8 +27,6 @@ protected:
 
 private:
     TLameCoder* m_coder;
-    // The options' output rate; 0 ("Auto Select") encodes each file as it is.
-    uint32_t m_outputRate = 0;
 };
 
 } // namespace audrel

@@ -1,6 +1,7 @@
 list(APPEND AUDREL_CORE_SOURCES
   src/convert/exaudioexception.h
   src/convert/lamecoder.cpp
+  src/convert/mp3settings.cpp
   src/convert/xaudionotifywindow.cpp
   src/convert/xaudioplayer.cpp
 )
