@@ -1,6 +1,8 @@
 // audrel-cli: the command-line companion of Audrel. Each command is one entry
 // of the command table below; "info" reports what the file readers find.
 
+#include "app/playlists.h"
+#include "cli/convertcommand.h"
 #include "cli/tagcommand.h"
 #include "info/infotext.h"
 #include "info/mpegaudio.h"
@@ -36,26 +38,6 @@ struct Command
 constexpr int ExitOk = 0;
 constexpr int ExitFileFailed = 1;
 constexpr int ExitUsage = 2;
-
-// The reader a file gets, by its extension in capitals, as the program decides.
-enum class FileKind
-{
-    Unsupported,
-    Mpeg,
-    Wav,
-    Wma
-};
-
-FileKind kindOf(const QString& path)
-{
-    const QString name = QFileInfo(path).fileName().toUpper();
-    if (name.endsWith(QLatin1String(".MP3")) || name.endsWith(QLatin1String(".MP2")) ||
-        name.endsWith(QLatin1String(".MP1")))
-        return FileKind::Mpeg;
-    if (name.endsWith(QLatin1String(".WAV"))) return FileKind::Wav;
-    if (name.endsWith(QLatin1String(".WMA"))) return FileKind::Wma;
-    return FileKind::Unsupported;
-}
 
 // Fills lines, or returns the reason why the file cannot be reported.
 QString describeMpeg(const QString& path, QStringList& lines)
@@ -112,7 +94,7 @@ int runInfo(const QStringList& arguments, Console& console)
     for (const QString& path : arguments) {
         QStringList lines;
         QString problem;
-        switch (kindOf(path)) {
+        switch (KindOf(path)) {
         case FileKind::Mpeg:
             problem = describeMpeg(path, lines);
             break;
@@ -122,7 +104,9 @@ int runInfo(const QStringList& arguments, Console& console)
         case FileKind::Wma:
             problem = describeWma(path, lines);
             break;
-        case FileKind::Unsupported:
+        case FileKind::M3u:
+        case FileKind::Pls:
+        case FileKind::Other:
             problem = QStringLiteral("unsupported file type (expected .mp3, .mp2, .mp1, .wav or .wma)");
             break;
         }
@@ -161,6 +145,10 @@ const Command Commands[] = {
     {"tag", audrel::cli::TagSummary, audrel::cli::TagUsage,
      [](const QStringList& arguments, Console& console) {
          return audrel::cli::runTag(arguments, console.out, console.err);
+     }},
+    {"convert", audrel::cli::ConvertSummary, audrel::cli::ConvertUsage,
+     [](const QStringList& arguments, Console& console) {
+         return audrel::cli::runConvert(arguments, console.out, console.err);
      }},
 };
 

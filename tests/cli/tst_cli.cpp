@@ -3,7 +3,9 @@
 #include "testmain.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -37,6 +39,84 @@ bool tool(const QString& name, const QStringList& arguments)
     return process.waitForFinished(60000) && process.exitCode() == 0;
 }
 
+bool haveTools(const QStringList& names)
+{
+    for (const QString& name : names)
+        if (QStandardPaths::findExecutable(name).isEmpty()) return false;
+    return true;
+}
+
+// What ffprobe reports of the first audio stream: codec_name, sample_rate,
+// channels, bit_rate, duration.
+QMap<QString, QString> probe(const QString& path)
+{
+    QProcess process;
+    process.start(QStandardPaths::findExecutable("ffprobe"),
+                  {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                   "stream=codec_name,sample_rate,channels,bit_rate,duration", "-of",
+                   "default=noprint_wrappers=1", path});
+    QMap<QString, QString> fields;
+    if (!process.waitForFinished(60000) || process.exitCode() != 0) return fields;
+    for (const QString& line :
+         QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+        const qsizetype equals = line.indexOf('=');
+        if (equals > 0) fields.insert(line.left(equals), line.mid(equals + 1).trimmed());
+    }
+    return fields;
+}
+
+// The bytes of the "data" chunk of a RIFF WAVE file, found by walking its chunks.
+QByteArray dataChunk(const QString& path)
+{
+    const QByteArray bytes = audrel::test::readFile(path);
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE") return {};
+    qsizetype at = 12;
+    while (at + 8 <= bytes.size()) {
+        const quint32 size = quint8(bytes[at + 4]) | quint8(bytes[at + 5]) << 8 |
+                             quint8(bytes[at + 6]) << 16 | quint32(quint8(bytes[at + 7])) << 24;
+        if (bytes.mid(at, 4) == "data") return bytes.mid(at + 8, size);
+        at += 8 + size + (size & 1);
+    }
+    return {};
+}
+
+// The contents of files, to show that a run left them as they were.
+QMap<QString, QByteArray> snapshot(const QStringList& paths)
+{
+    QMap<QString, QByteArray> contents;
+    for (const QString& path : paths)
+        contents.insert(path, audrel::test::readFile(path));
+    return contents;
+}
+
+bool unchanged(const QMap<QString, QByteArray>& before)
+{
+    for (auto it = before.begin(); it != before.end(); ++it)
+        if (audrel::test::readFile(it.key()) != it.value()) return false;
+    return true;
+}
+
+// The names in a folder, sorted.
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+// Writes an options file of the given [Encode] and [General] lines.
+QString optionsFile(const QString& path, const QString& encode, const QString& general = {})
+{
+    audrel::test::writeFile(path, ("[General]\n" + general + "[Encode]\n" + encode).toUtf8());
+    return path;
+}
+
+// Whether the first MPEG frame of a file (it starts the file) carries a CRC.
+bool firstFrameProtected(const QString& path)
+{
+    const QByteArray bytes = audrel::test::readFile(path);
+    return bytes.size() > 4 && quint8(bytes[0]) == 0xFF && (quint8(bytes[1]) & 0xE0) == 0xE0 &&
+           (quint8(bytes[1]) & 0x01) == 0;
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -46,6 +126,13 @@ private slots:
     void usage();
     void infoReportsEveryReadableFile();
     void tagWritesAndRemoves();
+    void convertUsageErrors();
+    void convertToMp3FollowsTheSettings();
+    void convertToWavHoldsTheDecodedSamples();
+    void convertTakesPlaylistEntries();
+    void convertKeepsExistingDestinations();
+    void convertReportsBadFilesAndGoesOn();
+    void convertWithoutThePlayerLibrary();
 
 private:
     QTemporaryDir m_dir;
@@ -168,6 +255,311 @@ void TestCli::tagWritesAndRemoves()
     QCOMPARE(run.status, 1);
     QVERIFY(run.err.contains("no MPEG audio found"));
     QCOMPARE(QFileInfo(text).size(), 4000);
+}
+
+void TestCli::convertUsageErrors()
+{
+    Run run = runCli({"--help"});
+    QVERIFY(run.out.contains("convert"));
+    run = runCli({"convert", "--help"});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.out.startsWith("Usage: audrel-cli convert --to mp3|wav"));
+    QVERIFY(run.out.contains("--overwrite"));
+
+    QTemporaryDir dir;
+    const QString wav = dir.filePath("usage.wav");
+    QVERIFY(tool("sox", {"-n", "-r", "8000", "-c", "1", "-b", "16", wav, "synth", "0.2", "sine", "440"}));
+    const QString options = optionsFile(dir.filePath("Options.ini"), {});
+    const QStringList wrong[] = {
+        {"convert"},
+        {"convert", wav},
+        {"convert", "--to", "flac", wav},
+        {"convert", "--to", "mp3"},
+        {"convert", "--to"},
+        {"convert", "--to", "mp3", "--fast", wav},
+        {"convert", "--to", "mp3", "--overwrite=yes", wav},
+        {"convert", "--to", "mp3", "--options", dir.filePath("missing.ini"), wav},
+        {"convert", "--to", "mp3", "--options", options, "--dest"},
+    };
+    for (const QStringList& arguments : wrong) {
+        run = runCli(arguments);
+        QCOMPARE(run.status, 2);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.startsWith("audrel-cli convert: "), qPrintable(run.err));
+    }
+    QVERIFY(run.err.contains("--dest needs a value"));
+    QCOMPARE(entries(dir.path()), (QStringList{"Options.ini", "usage.wav"}));
+}
+
+void TestCli::convertToMp3FollowsTheSettings()
+{
+    if (!haveTools({"sox", "ffprobe"})) QSKIP("sox or ffprobe is not installed");
+    QTemporaryDir dir;
+    const QString stereo = dir.filePath("stereo16.wav");
+    const QString mono = dir.filePath("mono8.wav");
+    QVERIFY(tool("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", stereo, "synth", "3", "sine", "440",
+                         "sine", "660"}));
+    QVERIFY(tool("sox", {"-n", "-r", "22050", "-c", "1", "-b", "8", mono, "synth", "2", "sine", "300"}));
+    const auto sources = snapshot({stereo, mono});
+
+    struct Case
+    {
+        const char* name;
+        QString encode;
+        int rate[2]; // of the stereo file, then of the mono file
+        int channels[2];
+        int bitrate;
+        bool crc;
+    };
+    const Case cases[] = {
+        // The defaults: 44 100 Hz stereo at 128 kbit/s with CRC, whatever the source.
+        {"defaults", {}, {44100, 44100}, {2, 2}, 128000, true},
+        // Auto Select: each source's own rate and channels (at a bit rate for
+        // which the encoder keeps both rates).
+        {"auto", "SampleRate=0\nBitrate=128\nCRC=0\n", {44100, 22050}, {2, 1}, 128000, false},
+        {"fixed", "SampleRate=48000\nMode=3\nBitrate=192\n", {48000, 48000}, {1, 1}, 192000, true},
+    };
+    for (const Case& c : cases) {
+        const QString out = dir.filePath(c.name);
+        QVERIFY(QDir().mkpath(out));
+        // Options files of any name, and one named as beside the program.
+        QVERIFY(QDir().mkpath(dir.filePath("options")));
+        const QString options =
+            optionsFile(QString(c.name) == "fixed" ? dir.filePath("options/Options.ini")
+                                                   : dir.filePath(QString(c.name) + ".ini"),
+                        c.encode);
+        const Run run = runCli({"convert", "--to", "mp3", "--options", options, "--dest", out, stereo, mono});
+        QVERIFY2(run.status == 0, qPrintable(c.name + (": " + run.err)));
+        QCOMPARE(entries(out), (QStringList{"mono8.mp3", "stereo16.mp3"}));
+        const QString results[] = {out + "/stereo16.mp3", out + "/mono8.mp3"};
+        const double seconds[] = {3.0, 2.0};
+        for (int i = 0; i < 2; ++i) {
+            const auto fields = probe(results[i]);
+            QVERIFY2(fields.value("codec_name") == "mp3", qPrintable(results[i]));
+            QCOMPARE(fields.value("sample_rate").toInt(), c.rate[i]);
+            QCOMPARE(fields.value("channels").toInt(), c.channels[i]);
+            QCOMPARE(fields.value("bit_rate").toInt(), c.bitrate);
+            // Every sample is there; what is added is the encoder's delay and the
+            // padding of the last frame, which a file without an Info frame keeps:
+            // less than three frames (1152 samples each at 32 kHz and up, else 576).
+            const double duration = fields.value("duration").toDouble();
+            const double frame = (c.rate[i] >= 32000 ? 1152.0 : 576.0) / c.rate[i];
+            QVERIFY2(duration >= seconds[i] - 0.001 && duration <= seconds[i] + 3 * frame,
+                     qPrintable(QStringLiteral("%1: %2 s").arg(results[i]).arg(duration)));
+            QCOMPARE(firstFrameProtected(results[i]), c.crc);
+        }
+    }
+    QVERIFY(unchanged(sources));
+}
+
+void TestCli::convertToWavHoldsTheDecodedSamples()
+{
+    if (!haveTools({"sox", "lame", "mpg123", "ffprobe"})) QSKIP("a reference tool is not installed");
+    QTemporaryDir dir;
+    const QString music = dir.filePath("music.wav");
+    const QString speech = dir.filePath("speech.wav");
+    QVERIFY(tool("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", music, "synth", "4", "sine", "220",
+                         "pinknoise", "remix", "1", "2", "gain", "-6"}));
+    QVERIFY(tool("sox", {"-n", "-r", "22050", "-c", "1", "-b", "16", speech, "synth", "1.5", "sine", "500"}));
+    const QString mp3s[] = {dir.filePath("music.mp3"), dir.filePath("speech.mp2")};
+    QVERIFY(tool("lame", {"--quiet", "-b", "160", music, mp3s[0]}));
+    QVERIFY(tool("lame", {"--quiet", "-V", "5", speech, mp3s[1]}));
+    const auto sources = snapshot({mp3s[0], mp3s[1]});
+    const QString out = dir.filePath("out");
+    QVERIFY(QDir().mkpath(out));
+
+    const Run run = runCli({"convert", "--to", "wav", "--options", optionsFile(dir.filePath("o.ini"), {}),
+                            "--dest", out, mp3s[0], mp3s[1]});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(entries(out), (QStringList{"music.wav", "speech.wav"}));
+    const struct
+    {
+        QString result;
+        int rate;
+        int channels;
+    } expected[] = {{out + "/music.wav", 44100, 2}, {out + "/speech.wav", 22050, 1}};
+    for (int i = 0; i < 2; ++i) {
+        const auto fields = probe(expected[i].result);
+        QCOMPARE(fields.value("codec_name"), QStringLiteral("pcm_s16le"));
+        QCOMPARE(fields.value("sample_rate").toInt(), expected[i].rate);
+        QCOMPARE(fields.value("channels").toInt(), expected[i].channels);
+        const QString reference = dir.filePath(QString("mpg123-%1.wav").arg(i));
+        QVERIFY(tool("mpg123", {"-q", "-w", reference, mp3s[i]}));
+        const QByteArray ours = dataChunk(expected[i].result);
+        QVERIFY(!ours.isEmpty());
+        QVERIFY(ours == dataChunk(reference));
+    }
+    QVERIFY(unchanged(sources));
+}
+
+void TestCli::convertTakesPlaylistEntries()
+{
+    if (!haveTools({"sox", "ffprobe"})) QSKIP("sox or ffprobe is not installed");
+    QTemporaryDir dir;
+    QVERIFY(QDir().mkpath(dir.filePath("music/sub")));
+    const QString one = dir.filePath("music/one.wav");
+    const QString two = dir.filePath("music/sub/two.wav");
+    const QString three = dir.filePath("three.wav");
+    for (const QString& wav : {one, two, three})
+        QVERIFY(
+            tool("sox", {"-n", "-r", "16000", "-c", "1", "-b", "16", wav, "synth", "0.5", "sine", "440"}));
+    audrel::test::writeFile(dir.filePath("music/skipped.mp3"), QByteArray(100, 'x'));
+    // Relative entries are taken from the playlist's folder; entries of another
+    // kind are left out, and a file named twice is converted once.
+    const QString m3u = dir.filePath("music/list.m3u");
+    audrel::test::writeFile(m3u, "#EXTM3U\r\none.wav\r\n\r\nskipped.mp3\r\nsub/two.wav\r\n");
+    const QString pls = dir.filePath("list.pls");
+    audrel::test::writeFile(
+        pls, ("[playlist]\nNumberOfEntries=2\nFile1=" + three + "\nFile2=music/one.wav\n").toUtf8());
+    const QString out = dir.filePath("out");
+    QVERIFY(QDir().mkpath(out));
+    const QString options = optionsFile(dir.filePath("o.ini"), {});
+
+    Run run = runCli({"convert", "--to", "mp3", "--options", options, "--dest", out, m3u, pls, one});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(run.out, QStringLiteral("3 converted, 0 skipped, 0 failed\n"));
+    QCOMPARE(entries(out), (QStringList{"one.mp3", "three.mp3", "two.mp3"}));
+    for (const QString& name : entries(out))
+        QCOMPARE(probe(out + "/" + name).value("codec_name"), QStringLiteral("mp3"));
+
+    // Without --dest the settings place the results: here beside their sources.
+    run = runCli({"convert", "--to", "mp3", "--options",
+                  optionsFile(dir.filePath("same.ini"), {}, "SameFolder=1\n"), m3u});
+    QCOMPARE(run.status, 0);
+    QVERIFY(QFileInfo::exists(dir.filePath("music/one.mp3")));
+    QVERIFY(QFileInfo::exists(dir.filePath("music/sub/two.mp3")));
+
+    // A missing entry and a playlist that cannot be read are reported; the rest is converted.
+    audrel::test::writeFile(m3u, "one.wav\ngone.wav\n");
+    const QString out2 = dir.filePath("out2");
+    QVERIFY(QDir().mkpath(out2));
+    run = runCli(
+        {"convert", "--to", "mp3", "--options", options, "--dest", out2, m3u, dir.filePath("none.pls")});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(dir.filePath("music/gone.wav") + ": file not found (an entry of " + m3u + ")"),
+             qPrintable(run.err));
+    QVERIFY(run.err.contains(dir.filePath("none.pls") + ": Cannot open file"));
+    QCOMPARE(entries(out2), QStringList{"one.mp3"});
+}
+
+void TestCli::convertKeepsExistingDestinations()
+{
+    if (!haveTools({"sox", "lame", "ffprobe"})) QSKIP("a reference tool is not installed");
+    QTemporaryDir dir;
+    const QString wav = dir.filePath("song.wav");
+    const QString mp3 = dir.filePath("track.mp3");
+    QVERIFY(tool("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", "1", "sine", "440"}));
+    QVERIFY(tool("lame", {"--quiet", "-b", "96", wav, mp3}));
+    const auto sources = snapshot({wav, mp3});
+    const QString options = optionsFile(dir.filePath("o.ini"), {}, "SameFolder=1\n");
+    const QString oldMp3 = dir.filePath("song.mp3");
+    const QString oldWav = dir.filePath("track.wav");
+    audrel::test::writeFile(oldMp3, "an older song.mp3");
+    audrel::test::writeFile(oldWav, "an older track.wav");
+
+    Run run = runCli({"convert", "--to", "mp3", "--options", options, wav});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.err.contains(oldMp3 + " exists, skipped (use --overwrite)"));
+    QCOMPARE(audrel::test::readFile(oldMp3), QByteArray("an older song.mp3"));
+    run = runCli({"convert", "--to", "wav", "--options", options, mp3});
+    QCOMPARE(run.status, 0);
+    QVERIFY(run.err.contains(oldWav + " exists, skipped (use --overwrite)"));
+    QCOMPARE(audrel::test::readFile(oldWav), QByteArray("an older track.wav"));
+
+    QCOMPARE(runCli({"convert", "--to", "mp3", "--overwrite", "--options", options, wav}).status, 0);
+    QCOMPARE(probe(oldMp3).value("codec_name"), QStringLiteral("mp3"));
+    QCOMPARE(runCli({"convert", "--to", "wav", "--overwrite", "--options", options, mp3}).status, 0);
+    QCOMPARE(probe(oldWav).value("codec_name"), QStringLiteral("pcm_s16le"));
+
+    // A destination that is the source itself (through a link) is refused.
+    QVERIFY(QFile::remove(oldWav));
+    QVERIFY(QFile::link(mp3, oldWav));
+    run = runCli({"convert", "--to", "wav", "--overwrite", "--options", options, mp3});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains("is the source itself"), qPrintable(run.err));
+
+    // A destination folder that does not exist.
+    run = runCli({"convert", "--to", "mp3", "--options", options, "--dest", dir.filePath("nowhere"), wav});
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.err.contains("the destination folder \"" + dir.filePath("nowhere") + "\" does not exist"));
+    QVERIFY(!QFileInfo::exists(dir.filePath("nowhere")));
+    QVERIFY(unchanged(sources));
+}
+
+void TestCli::convertReportsBadFilesAndGoesOn()
+{
+    if (!haveTools({"sox", "lame", "ffmpeg", "ffprobe"})) QSKIP("a reference tool is not installed");
+    QTemporaryDir dir;
+    const QString good = dir.filePath("good.mp3");
+    const QString corrupt = dir.filePath("corrupt.mp3");
+    const QString wav = dir.filePath("plain.wav");
+    const QString mpegWav = dir.filePath("mpeg.wav");
+    const QString junkWav = dir.filePath("junk.wav");
+    QVERIFY(tool("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", "1", "sine", "440"}));
+    QVERIFY(tool("lame", {"--quiet", "-b", "128", wav, good}));
+    QVERIFY(tool("ffmpeg", {"-v", "error", "-i", wav, "-c:a", "libmp3lame", "-b:a", "128k", mpegWav}));
+    QByteArray noise(20000, '\0');
+    for (qsizetype i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 251 & 0xFE); // no frame sync anywhere
+    audrel::test::writeFile(corrupt, noise);
+    audrel::test::writeFile(junkWav, "RIFF" + QByteArray(100, 'j'));
+    const QStringList all{good, corrupt, wav, mpegWav, junkWav};
+    const auto sources = snapshot(all);
+    const QString options = optionsFile(dir.filePath("o.ini"), {}, "SameFolder=1\n");
+
+    // The corrupt file also has a destination already: it must survive the failure.
+    const QString corruptDest = dir.filePath("corrupt.wav");
+    audrel::test::writeFile(corruptDest, "keep me");
+    Run run = runCli({"convert", "--to", "wav", "--overwrite", "--options", options, corrupt, wav, good});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(corrupt + ": Cannot Open Input ("), qPrintable(run.err));
+    QVERIFY(run.err.contains(wav + ": not an MPEG audio file"));
+    QCOMPARE(run.out, QStringLiteral("1 converted, 0 skipped, 2 failed\n"));
+    QCOMPARE(probe(dir.filePath("good.wav")).value("codec_name"), QStringLiteral("pcm_s16le"));
+    QCOMPARE(audrel::test::readFile(corruptDest), QByteArray("keep me"));
+    QVERIFY(QFile::remove(corruptDest));
+    run = runCli({"convert", "--to", "wav", "--options", options, corrupt});
+    QCOMPARE(run.status, 1);
+
+    // WAV to MP3: a WAV holding MPEG audio, a WAV without a usable header and an MP3 are refused.
+    run = runCli({"convert", "--to", "mp3", "--options", options, mpegWav, junkWav, good, wav});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(mpegWav + " is already a MP3 file"), qPrintable(run.err));
+    QVERIFY(run.err.contains(junkWav + ": not a WAV file that can be encoded"));
+    QVERIFY(run.err.contains(good + ": not a WAV file (.wav)"));
+    QCOMPARE(probe(dir.filePath("plain.mp3")).value("codec_name"), QStringLiteral("mp3"));
+
+    // Nothing but the sources, the options and the two results: no partial file.
+    QCOMPARE(entries(dir.path()), (QStringList{"corrupt.mp3", "good.mp3", "good.wav", "junk.wav", "mpeg.wav",
+                                               "o.ini", "plain.mp3", "plain.wav"}));
+    QVERIFY(unchanged(sources));
+}
+
+void TestCli::convertWithoutThePlayerLibrary()
+{
+    if (!haveTools({"sox", "lame"})) QSKIP("sox or lame is not installed");
+    // A copy of the program in a folder without the player library beside it.
+    QTemporaryDir dir;
+    const QString program = dir.filePath("audrel-cli");
+    QVERIFY(QFile::copy(QStringLiteral(AUDREL_CLI_PATH), program));
+    const QString wav = dir.filePath("tone.wav");
+    const QString mp3 = dir.filePath("other.mp3");
+    QVERIFY(tool("sox", {"-n", "-r", "44100", "-c", "1", "-b", "16", wav, "synth", "0.5", "sine", "440"}));
+    QVERIFY(tool("lame", {"--quiet", wav, mp3}));
+    const QString options = optionsFile(dir.filePath("o.ini"), {}, "SameFolder=1\n");
+
+    QProcess process;
+    process.start(program, {"convert", "--to", "wav", "--options", options, mp3});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 1);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(err.contains(dir.filePath("libxaudio.so")), qPrintable(err));
+
+    // The encoder does not need it.
+    process.start(program, {"convert", "--to", "mp3", "--options", options, wav});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    QCOMPARE(entries(dir.path()), (QStringList{"audrel-cli", "o.ini", "other.mp3", "tone.mp3", "tone.wav"}));
 }
 
 AUDREL_CORE_TEST_MAIN(TestCli)

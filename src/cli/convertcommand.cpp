@@ -1,0 +1,593 @@
+#include "cli/convertcommand.h"
+
+#include "app/joblist.h"
+#include "app/playlists.h"
+#include "app/rowbuilder.h"
+#include "convert/lamecoder.h"
+#include "convert/mp3settings.h"
+#include "convert/xaudioplayer.h"
+#include "info/mpegaudio.h"
+#include "info/wavfile.h"
+#include "info/wmafile.h"
+#include "platform/errors.h"
+#include "platform/prompts/prompts.h"
+#include "settings/settings.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace audrel::cli {
+
+const char* const ConvertSummary = "convert WAV files to MP3, or MPEG audio files to WAV";
+const char* const ConvertUsage =
+    "Usage: audrel-cli convert --to mp3|wav [--options FILE] [--dest DIR] [--overwrite]\n"
+    "                          FILE...\n"
+    "\n"
+    "Converts each FILE the way the program's job lists do:\n"
+    "  --to mp3   WAV files (.wav) are encoded to MP3 with the encoder settings\n"
+    "             (sample rate, mode, bit rate, quality, VBR, CRC and flags)\n"
+    "  --to wav   MPEG audio files (.mp3, .mp2, .mp1) are decoded to WAV\n"
+    "FILE may also be an M3U or PLS playlist: its entries of the kind converted\n"
+    "are taken. A file listed twice is converted once.\n"
+    "\n"
+    "Options:\n"
+    "  --options FILE  read the settings from FILE instead of the Options.ini beside\n"
+    "                  audrel-cli (missing keys take their defaults)\n"
+    "  --dest DIR      write every result into DIR; without it the settings decide\n"
+    "                  (beside the source, or in their destination folder)\n"
+    "  --overwrite     replace destination files that exist; without it they are\n"
+    "                  left alone and their sources skipped\n"
+    "\n"
+    "The destination is the source's name with the new extension. A source file is\n"
+    "never changed; a result appears under its name only once it is complete, so a\n"
+    "file that fails leaves nothing behind and an existing destination stays as it\n"
+    "was. Progress and problems are written to standard error, each problem naming\n"
+    "its file; the next file is still converted.\n"
+    "\n"
+    "Exit status: 0 every file was converted or skipped because its destination\n"
+    "exists, 1 at least one file failed, 2 for a usage error (also an options file\n"
+    "that cannot be read).\n";
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+struct Arguments
+{
+    bool toMp3 = false;
+    QString optionsFile;
+    QString destFolder;
+    bool overwrite = false;
+    QStringList files;
+};
+
+// Empty when the arguments are usable, else what is wrong with them.
+QString parseArguments(const QStringList& arguments, Arguments& parsed)
+{
+    QString to;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            parsed.files << argument;
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        QString name = argument;
+        QString value;
+        bool valueGiven = false;
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        if (argument.startsWith(QLatin1String("--")) && equals > 2) {
+            name = argument.left(equals);
+            value = argument.mid(equals + 1);
+            valueGiven = true;
+        }
+        if (name == QLatin1String("--overwrite")) {
+            if (valueGiven) return QStringLiteral("--overwrite takes no value");
+            parsed.overwrite = true;
+            continue;
+        }
+        if (name != QLatin1String("--to") && name != QLatin1String("--options") &&
+            name != QLatin1String("--dest"))
+            return QStringLiteral("unknown option \"%1\"").arg(argument);
+        if (!valueGiven) {
+            if (i + 1 >= arguments.size()) return name + QStringLiteral(" needs a value");
+            value = arguments[++i];
+        }
+        if (value.isEmpty()) return name + QStringLiteral(" needs a value");
+        if (name == QLatin1String("--to"))
+            to = value.toLower();
+        else if (name == QLatin1String("--options"))
+            parsed.optionsFile = value;
+        else
+            parsed.destFolder = value;
+    }
+    if (to.isEmpty()) return QStringLiteral("--to mp3 or --to wav is required");
+    if (to != QLatin1String("mp3") && to != QLatin1String("wav"))
+        return QStringLiteral("--to takes mp3 or wav, not \"%1\"").arg(to);
+    parsed.toMp3 = to == QLatin1String("mp3");
+    if (parsed.files.isEmpty()) return QStringLiteral("no file given");
+    return {};
+}
+
+// The settings of --options FILE, or those of the Options.ini beside the program.
+bool loadSettings(const Arguments& arguments, Settings& settings, QString& problem)
+{
+    if (arguments.optionsFile.isEmpty()) {
+        settings = LoadSettings(ProgramFolder());
+    } else {
+        const QFileInfo info(arguments.optionsFile);
+        if (!info.isFile() || !info.isReadable()) {
+            problem = QStringLiteral("cannot read the options file \"%1\"").arg(arguments.optionsFile);
+            return false;
+        }
+        // The settings are read from the Options.ini of a folder: a file of
+        // another name is linked into a folder of its own under that name.
+        if (info.fileName() == QLatin1String(kSettingsFileName)) {
+            settings = LoadSettings(info.absolutePath() + QLatin1Char('/'));
+        } else {
+            QTemporaryDir folder;
+            const QString link = folder.filePath(QLatin1String(kSettingsFileName));
+            if (!folder.isValid() || !QFile::link(info.absoluteFilePath(), link)) {
+                problem = QStringLiteral("cannot read the options file \"%1\"").arg(arguments.optionsFile);
+                return false;
+            }
+            settings = LoadSettings(folder.path() + QLatin1Char('/'));
+        }
+    }
+    if (!arguments.destFolder.isEmpty()) {
+        settings.SameFolder = false;
+        settings.DestFolder = QDir::cleanPath(QFileInfo(arguments.destFolder).absoluteFilePath());
+    }
+    return true;
+}
+
+// The builder's messages (a WAV that already holds MPEG audio) are kept for the
+// report instead of being shown.
+class CommandPrompts final : public Prompts
+{
+public:
+    CommandPrompts() : m_previous(Prompts::install(this)) {}
+    ~CommandPrompts() override { Prompts::install(m_previous); }
+
+    int message(const MessageRequest& request) override
+    {
+        last = request.text;
+        last.replace(QLatin1String(",\n"), QLatin1String(", "));
+        last.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        return request.buttons.isEmpty() ? IdOk : request.buttons.first();
+    }
+    QStringList openFiles(const OpenFilesRequest&) override { return {}; }
+    QString browseForFolder(const QString&, const QString&) override { return {}; }
+
+    QString last;
+
+private:
+    Prompts* m_previous;
+};
+
+// Progress and problems on standard error. On a terminal the line of the file
+// being converted is rewritten in place; otherwise each file gets one line
+// when it is done.
+class Report
+{
+public:
+    explicit Report(QTextStream& err) : m_err(err), m_terminal(isatty(STDERR_FILENO) == 1) {}
+
+    void problem(const QString& path, const QString& text)
+    {
+        endLine();
+        m_err << "audrel-cli convert: " << path << ": " << text << '\n';
+        m_err.flush();
+    }
+    void problem(const QString& text)
+    {
+        endLine();
+        m_err << "audrel-cli convert: " << text << '\n';
+        m_err.flush();
+    }
+
+    void begin(int index, int count, const QString& source)
+    {
+        m_prefix = QStringLiteral("[%1/%2] %3").arg(index + 1).arg(count).arg(QFileInfo(source).fileName());
+        m_percent = -1;
+        progress(0);
+    }
+    void progress(int percent)
+    {
+        if (!m_terminal || percent == m_percent) return;
+        m_percent = percent;
+        m_err << '\r' << m_prefix << "  " << percent << "%\x1b[K";
+        m_err.flush();
+        m_open = true;
+    }
+    void done(const QString& dest)
+    {
+        if (m_terminal) m_err << '\r';
+        m_err << m_prefix << "  done -> " << dest << (m_terminal ? "\x1b[K\n" : "\n");
+        m_err.flush();
+        m_open = false;
+    }
+
+private:
+    // Clears the progress line, so that a problem takes its place.
+    void endLine()
+    {
+        if (!m_open) return;
+        m_err << "\r\x1b[K";
+        m_open = false;
+    }
+
+    QTextStream& m_err;
+    const bool m_terminal;
+    bool m_open = false;
+    QString m_prefix;
+    int m_percent = -1;
+};
+
+// The file being written, removed when the command is interrupted.
+char g_partial[4096];
+volatile std::sig_atomic_t g_partialSet = 0;
+
+extern "C" void removePartialAndExit(int signal)
+{
+    if (g_partialSet) unlink(g_partial);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void setPartial(const QString& path)
+{
+    g_partialSet = 0;
+    const QByteArray name = QFile::encodeName(path);
+    if (path.isEmpty() || name.size() >= qsizetype(sizeof g_partial)) return;
+    std::memcpy(g_partial, name.constData(), size_t(name.size()) + 1);
+    g_partialSet = 1;
+}
+
+// A new empty file beside dest that the result is written to, or empty when
+// none can be created.
+QString createPartial(const QString& dest)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name =
+            dest + QStringLiteral(".part") + (attempt ? QString::number(attempt) : QString());
+        QFile file(name);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return name;
+        if (file.error() != QFileDevice::OpenError || !QFileInfo(QFileInfo(name).absolutePath()).isWritable())
+            return {};
+    }
+    return {};
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat first, second;
+    if (stat(QFile::encodeName(a).constData(), &first) != 0) return false;
+    if (stat(QFile::encodeName(b).constData(), &second) != 0) return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// How a destination is known among those written in this run.
+QString destKey(const QString& dest)
+{
+    const QFileInfo info(dest);
+    return QFileInfo(info.absolutePath()).canonicalFilePath() + QLatin1Char('/') + info.fileName();
+}
+
+// Decodes source into the WAV file temp through the player; returns why it
+// failed, or an empty string.
+QString decodeToWav(TXaudioPlayer& player, const QString& source, const QString& temp,
+                    const std::function<void(int)>& progress)
+{
+    QEventLoop loop;
+    QString failure;
+    bool ended = false;
+    bool closing = false;
+    bool closed = false;
+    const QMetaObject::Connection connections[] = {
+        QObject::connect(&player, &TXaudioPlayer::OnNotifyNack,
+                         [&](quint8 command, qint16 code) {
+                             if (closing || ended || !failure.isEmpty()) return;
+                             // A refused output comes back as the refusal of Play, with its reason.
+                             if (command == XA_MSG_COMMAND_INPUT_OPEN)
+                                 failure =
+                                     QStringLiteral("Cannot Open Input (%1)").arg(player.ErrorString(code));
+                             else if (command == XA_MSG_COMMAND_PLAY)
+                                 failure =
+                                     QStringLiteral("Cannot Play Stream (%1)").arg(player.ErrorString(code));
+                             else
+                                 return;
+                             loop.quit();
+                         }),
+        QObject::connect(&player, &TXaudioPlayer::OnNotifyPlayerState,
+                         [&](int state) {
+                             if (closing || state != XA_PLAYER_STATE_EOS || !failure.isEmpty()) return;
+                             ended = true;
+                             loop.quit();
+                         }),
+        QObject::connect(&player, &TXaudioPlayer::OnNotifyInputPosition,
+                         [&](quint32 offset, quint32 range) {
+                             if (!closing && !ended && failure.isEmpty() && range > 0)
+                                 progress(int(qint64(offset) * 100 / range));
+                         }),
+        QObject::connect(&player, &TXaudioPlayer::OnNotifyAck,
+                         [&](quint8 command) {
+                             if (!closing || command != XA_MSG_COMMAND_INPUT_CLOSE) return;
+                             closed = true;
+                             loop.quit();
+                         }),
+    };
+
+    int sent = player.InputOpen(source);
+    if (sent == XA_SUCCESS) sent = player.OutputOpen(QStringLiteral("wav:") + temp);
+    if (sent == XA_SUCCESS) sent = player.Play();
+    if (sent == XA_SUCCESS)
+        loop.exec();
+    else
+        failure = QStringLiteral("Cannot Play Stream (%1)").arg(player.ErrorString(sent));
+
+    // The player carries out its commands in order: once the input is closed,
+    // the output file is complete and no longer written to.
+    closing = true;
+    player.OutputClose();
+    if (player.InputClose() == XA_SUCCESS && !closed) loop.exec();
+    for (const QMetaObject::Connection& connection : connections)
+        QObject::disconnect(connection);
+    return failure;
+}
+
+// Encodes the row's source into the MP3 file temp with the settings, as the
+// WAV to MP3 conversion does; returns why it failed, or an empty string.
+QString encodeToMp3(TLameCoder& coder, const Settings& settings, const TWavRec& row, const QString& temp,
+                    const std::function<void(int)>& progress)
+{
+    ApplyMp3Settings(coder, settings);
+    PrepareMp3Source(coder, settings, row.SampleRate, row.Mode, row.BitsPerSample);
+    coder.InputFiles().clear();
+    coder.OutputFiles().clear();
+    coder.InputFiles().append(row.Source);
+    coder.OutputFiles().append(temp);
+
+    const QMetaObject::Connection connection = QObject::connect(
+        &coder, &TLameCoder::OnProgress, [&progress](quint16 percent) { progress(int(percent)); });
+    QString failure;
+    try {
+        coder.EncodeFiles();
+    } catch (const EAudrelError& error) { // ELameError, EFileError
+        failure = error.message();
+    }
+    QObject::disconnect(connection);
+    return failure;
+}
+
+} // namespace
+
+int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    Arguments parsed;
+    if (const QString problem = parseArguments(arguments, parsed); !problem.isEmpty()) {
+        err << "audrel-cli convert: " << problem << " (see audrel-cli convert --help)\n";
+        return ExitUsage;
+    }
+    Settings settings;
+    if (QString problem; !loadSettings(parsed, settings, problem)) {
+        err << "audrel-cli convert: " << problem << '\n';
+        return ExitUsage;
+    }
+
+    Report report(err);
+    CommandPrompts prompts;
+    int failed = 0;
+
+    // The rows, built as the program's lists build them.
+    JobList mp3List(JobKind::Mp3ToWav);
+    JobList wavList(JobKind::WavToMp3);
+    JobList wmaList(JobKind::WmaToWav);
+    JobList wavToWmaList(JobKind::WavToWma);
+    JobList* const lists[4] = {&mp3List, &wavList, &wmaList, &wavToWmaList};
+    TMPEGAudio mpeg;
+    mpeg.OnError = nullptr; // a file that is not MPEG audio is reported when it is decoded
+    TWAVfile wav;
+    TWMAfile wma;
+    RowBuilder builder(lists, settings, mpeg, wav, wma);
+
+    const JobKind kind = parsed.toMp3 ? JobKind::WavToMp3 : JobKind::Mp3ToWav;
+    const FileKind own = parsed.toMp3 ? FileKind::Wav : FileKind::Mpeg;
+    JobList& list = *lists[int(kind)];
+
+    auto addSource = [&](const QString& path, const QString& playlist) {
+        if (!list.IsNewSource(path)) return; // converted once
+        const QFileInfo info(path);
+        if (!info.exists()) {
+            report.problem(path, playlist.isEmpty()
+                                     ? QStringLiteral("file not found")
+                                     : QStringLiteral("file not found (an entry of %1)").arg(playlist));
+            ++failed;
+            return;
+        }
+        if (!info.isFile() || !info.isReadable()) {
+            report.problem(path, QStringLiteral("not a readable file"));
+            ++failed;
+            return;
+        }
+        prompts.last.clear();
+        const int before = list.count();
+        bool added = false;
+        try {
+            added = builder.AddRow(kind, path);
+        } catch (const EFileError& error) {
+            // The row was added before its size could not be taken.
+            if (list.count() > before) list.removeRowsAt({list.count() - 1});
+            report.problem(path, error.message());
+            ++failed;
+            return;
+        }
+        if (added) return;
+        if (!prompts.last.isEmpty())
+            report.problem(prompts.last);
+        else
+            report.problem(path,
+                           QStringLiteral("not a WAV file that can be encoded (a RIFF WAVE file with one "
+                                          "or two channels and its \"fmt \" chunk first)"));
+        ++failed;
+    };
+
+    for (const QString& argument : parsed.files) {
+        const QString path = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
+        const FileKind fileKind = KindOf(path);
+        if (fileKind == own) {
+            addSource(path, {});
+        } else if (fileKind == FileKind::M3u || fileKind == FileKind::Pls) {
+            QStringList entries;
+            try {
+                entries = ReadPlaylist(path);
+            } catch (const EFileError& error) {
+                report.problem(path, error.message());
+                ++failed;
+                continue;
+            }
+            int taken = 0;
+            for (const QString& entry : entries) {
+                if (KindOf(entry) != own) continue;
+                addSource(QDir::cleanPath(entry), path);
+                ++taken;
+            }
+            if (taken == 0) {
+                report.problem(path, parsed.toMp3 ? QStringLiteral("the playlist names no WAV file")
+                                                  : QStringLiteral("the playlist names no MPEG audio file"));
+                ++failed;
+            }
+        } else {
+            report.problem(path,
+                           parsed.toMp3
+                               ? QStringLiteral("not a WAV file (.wav): only WAV files are converted to MP3")
+                               : QStringLiteral("not an MPEG audio file (.mp3, .mp2, .mp1): only those are "
+                                                "converted to WAV"));
+            ++failed;
+        }
+    }
+
+    std::signal(SIGINT, removePartialAndExit);
+    std::signal(SIGTERM, removePartialAndExit);
+    std::signal(SIGHUP, removePartialAndExit);
+
+    std::unique_ptr<TLameCoder> coder;
+    std::unique_ptr<TXaudioPlayer> player;
+    QSet<QString> written;
+    int converted = 0;
+    int skipped = 0;
+    const int count = list.count();
+    for (int row = 0; row < count; ++row) {
+        const TJobRec& rec = list.record(row);
+        const QString& source = rec.Source;
+        const QString& dest = rec.Dest;
+        const QFileInfo destInfo(dest);
+        const QString folder = destInfo.absolutePath();
+        if (!QFileInfo(folder).isDir()) {
+            report.problem(source,
+                           QStringLiteral("the destination folder \"%1\" does not exist").arg(folder));
+            ++failed;
+            continue;
+        }
+        if (sameFile(source, dest)) {
+            report.problem(source, QStringLiteral("the destination \"%1\" is the source itself").arg(dest));
+            ++failed;
+            continue;
+        }
+        const QString key = destKey(dest);
+        if (written.contains(key)) {
+            report.problem(source, QStringLiteral("the destination \"%1\" was written from another file just "
+                                                  "before and is not replaced")
+                                       .arg(dest));
+            ++failed;
+            continue;
+        }
+        if (destInfo.exists() || destInfo.isSymLink()) {
+            if (destInfo.isDir()) {
+                report.problem(source, QStringLiteral("the destination \"%1\" is a folder").arg(dest));
+                ++failed;
+                continue;
+            }
+            if (!parsed.overwrite) {
+                report.problem(dest + QStringLiteral(" exists, skipped (use --overwrite)"));
+                ++skipped;
+                continue;
+            }
+        }
+
+        if (parsed.toMp3 && !coder) {
+            try {
+                coder = std::make_unique<TLameCoder>();
+            } catch (const EAudrelError& error) {
+                report.problem(QString(error.message()).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+                return ExitFailed;
+            }
+        }
+        if (!parsed.toMp3 && !player) {
+            player = std::make_unique<TXaudioPlayer>();
+            player->setXaudioPath(ProgramFolder() + QLatin1String(TXaudioPlayer::kLibraryName));
+            player->setPriority(2);
+            try {
+                player->Init();
+            } catch (const EXaudioException& error) {
+                report.problem(QString(error.message()).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+                return ExitFailed;
+            }
+        }
+
+        const QString partial = createPartial(dest);
+        if (partial.isEmpty()) {
+            report.problem(
+                source, QStringLiteral("cannot create a file in the destination folder \"%1\"").arg(folder));
+            ++failed;
+            continue;
+        }
+        setPartial(partial);
+        report.begin(row, count, source);
+        const auto progress = [&report](int percent) { report.progress(percent); };
+        QString failure =
+            parsed.toMp3 ? encodeToMp3(*coder, settings, static_cast<const TWavRec&>(rec), partial, progress)
+                         : decodeToWav(*player, source, partial, progress);
+        if (failure.isEmpty() &&
+            std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(dest).constData()) != 0)
+            failure = QStringLiteral("cannot write \"%1\": %2")
+                          .arg(dest, QString::fromLocal8Bit(std::strerror(errno)));
+        if (!failure.isEmpty()) {
+            QFile::remove(partial);
+            setPartial({});
+            report.problem(source, failure.replace(QLatin1Char('\n'), QLatin1Char(' ')));
+            ++failed;
+            continue;
+        }
+        setPartial({});
+        written.insert(key);
+        ++converted;
+        report.done(dest);
+    }
+
+    out << converted << " converted, " << skipped << " skipped, " << failed << " failed\n";
+    out.flush();
+    return failed > 0 ? ExitFailed : ExitOk;
+}
+
+} // namespace audrel::cli
