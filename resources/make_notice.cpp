@@ -33,7 +33,8 @@ double note(double t, double frequency)
     const double attack = std::min(1.0, t / 0.006);
     const double decay = std::exp(-t / 0.16);
     const double w = 2 * std::numbers::pi * frequency * t;
-    return attack * decay * (std::sin(w) + 0.3 * std::sin(2 * w) * std::exp(-t / 0.05) + 0.1 * std::sin(3 * w));
+    return attack * decay *
+           (std::sin(w) + 0.3 * std::sin(2 * w) * std::exp(-t / 0.05) + 0.1 * std::sin(3 * w));
 }
 
 } // namespace
@@ -60,8 +61,8 @@ int main(int argc, char** argv)
     put32(file, uint32_t(36 + data.size()));
     file.insert(file.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
     put32(file, 16);
-    put16(file, 1);        // PCM
-    put16(file, 1);        // mono
+    put16(file, 1); // PCM
+    put16(file, 1); // mono
     put32(file, kRate);
     put32(file, kRate * 2);
     put16(file, 2);

@@ -149,10 +149,8 @@ TCvtItem* TConversionDialog::NextJob(int index)
     }
     TCvtItem& item = m_jobs[m_currentIndex];
     item.JobState = 1;
-    GroupBox->setTitle(QStringLiteral(" %1 File #%2 Of %3 ")
-                           .arg(QLatin1String(m_verb))
-                           .arg(m_currentIndex + 1)
-                           .arg(count));
+    GroupBox->setTitle(
+        QStringLiteral(" %1 File #%2 Of %3 ").arg(QLatin1String(m_verb)).arg(m_currentIndex + 1).arg(count));
     return &item;
 }
 
@@ -163,7 +161,11 @@ void TConversionDialog::JobDone()
     ++m_currentIndex;
     if (m_currentIndex < m_jobs.size()) {
         QMetaObject::invokeMethod(
-            this, [this] { if (!m_closed) StartJob(m_currentIndex); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                if (!m_closed) StartJob(m_currentIndex);
+            },
+            Qt::QueuedConnection);
     } else {
         Gauge_Total->setValue(m_currentIndex);
         FinishRun();

@@ -47,11 +47,11 @@ public:
 protected:
     struct Captions
     {
-        const char* window;     // "Convert Mp3 to Wav"
-        const char* group;      // " Decoding ", until the run begins
-        const char* verb;       // "Decoding", in " Decoding File #2 Of 5 "
-        const char* abortName;  // object name of the Abort button
-        int gaugeMaximum;       // the per-file gauge runs from 0 to this
+        const char* window;    // "Convert Mp3 to Wav"
+        const char* group;     // " Decoding ", until the run begins
+        const char* verb;      // "Decoding", in " Decoding File #2 Of 5 "
+        const char* abortName; // object name of the Abort button
+        int gaugeMaximum;      // the per-file gauge runs from 0 to this
     };
     TConversionDialog(TMainForm* owner, JobList* list, const Captions& captions);
 

@@ -15,8 +15,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QProgressBar>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -132,8 +132,7 @@ void TestConvertCommand::nothingCheckedOpensNothing()
     b.convert(JobKind::WavToMp3);
     QVERIFY(b.modals.isEmpty());
     QCOMPARE(b.prompts.messages.size(), 1);
-    QCOMPARE(b.prompts.messages[0].text,
-             "No File(s) Checked , Please add and checked audio file(s) first! ");
+    QCOMPARE(b.prompts.messages[0].text, "No File(s) Checked , Please add and checked audio file(s) first! ");
     QCOMPARE(b.prompts.messages[0].caption, "Information");
     QVERIFY(!QFile::exists(b.path("a.mp3")));
     QVERIFY(b.shell.opened.isEmpty());
