@@ -1,6 +1,7 @@
 // The player library through its binding: loading and binding failures,
 // notification delivery, refusals, conversion to WAV judged against mpg123,
-// corrupt input, and playback in real time.
+// corrupt input, playback in real time, and the audio device module that the
+// library loads only when a device output is asked for.
 
 #include "audiotools.h"
 #include "playerrecorder.h"
@@ -20,6 +21,7 @@
 #include <dlfcn.h>
 
 #include <memory>
+#include <optional>
 
 using namespace audrel;
 using namespace audrel::test;
@@ -65,6 +67,27 @@ bool convert(TXaudioPlayer& player, PlayerRecorder& recorder, const QString& sou
     return recorder.waitForState(XA_PLAYER_STATE_EOS);
 }
 
+// Waits for the answer to a command: XA_SUCCESS when acknowledged, the error
+// code when refused, 1 when no answer came.
+int answerTo(PlayerRecorder& recorder, int command)
+{
+    const auto answer = [&]() -> std::optional<int> {
+        for (const auto& e : recorder.events) {
+            if (e.code == XA_MSG_NOTIFY_ACK && e.a == command) return XA_SUCCESS;
+            if (e.code == XA_MSG_NOTIFY_NACK && e.a == command) return int(e.b);
+        }
+        return std::nullopt;
+    };
+    if (!QTest::qWaitFor([&] { return answer().has_value(); }, 20000)) return 1;
+    return *answer();
+}
+
+// The audio device module beside the player library in the build folder.
+QString deviceModulePath()
+{
+    return QFileInfo(QStringLiteral(XAUDIO_PATH)).dir().filePath(QStringLiteral("libxaudio_device.so"));
+}
+
 } // namespace
 
 class TestXaudioPlayer : public QObject
@@ -91,6 +114,8 @@ private slots:
 
     void silentOutputKeepsRealTime();
     void defaultOutputPlaysInRealTime();
+    void deviceOutputIsRefusedWithoutTheDeviceModule();
+    void deviceModuleIsLoadedBesideTheRealLibraryOnFirstNeed();
 
 private:
     QTemporaryDir m_dir;
@@ -556,6 +581,95 @@ void TestXaudioPlayer::defaultOutputPlaysInRealTime()
     second->Play();
     QVERIFY(again.waitForState(XA_PLAYER_STATE_EOS, 20000));
     QCOMPARE(again.states(), (QList<int>{XA_PLAYER_STATE_PLAYING, XA_PLAYER_STATE_EOS}));
+}
+
+void TestXaudioPlayer::deviceOutputIsRefusedWithoutTheDeviceModule()
+{
+    // A copy, not a link: the library looks for the module beside its own file.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString library = folder.filePath("libxaudio.so");
+    QVERIFY(QFile::copy(QStringLiteral(XAUDIO_PATH), library));
+    QVERIFY(!QFileInfo::exists(folder.filePath("libxaudio_device.so")));
+
+    TXaudioPlayer player;
+    player.setXaudioPath(library);
+    PlayerRecorder recorder(player);
+    QVERIFY(player.Init());
+
+    // Playing with no output opened asks for the device.
+    player.InputOpen(m_mp3);
+    QCOMPARE(answerTo(recorder, kInputOpen), XA_SUCCESS);
+    recorder.clear();
+    player.Play();
+    QCOMPARE(answerTo(recorder, kPlay), XA_ERROR_NO_AUDIO_DEVICE);
+    QVERIFY(!recorder.sawState(XA_PLAYER_STATE_PLAYING));
+    QCOMPARE(player.ErrorString(XA_ERROR_NO_AUDIO_DEVICE), "no audio device");
+
+    for (const QString& name : {QStringLiteral("audio:"), QString()}) {
+        recorder.clear();
+        player.OutputOpen(name);
+        QCOMPARE(answerTo(recorder, kOutputOpen), XA_ERROR_NO_AUDIO_DEVICE);
+        recorder.clear();
+        player.Play();
+        QCOMPARE(answerTo(recorder, kPlay), XA_ERROR_NO_AUDIO_DEVICE);
+        QVERIFY(!recorder.sawState(XA_PLAYER_STATE_PLAYING));
+    }
+
+    // The same player still converts to WAV.
+    const QString reference = m_dir.filePath("no-device-module.mpg123.wav");
+    QVERIFY(runTool("mpg123", {"-q", "-w", reference, m_mp3}));
+    const QString ours = m_dir.filePath("no-device-module.wav");
+    QVERIFY(convert(player, recorder, m_mp3, ours));
+    const WavData expected = readWav(reference);
+    const WavData actual = readWav(ours);
+    QVERIFY(expected.valid);
+    QVERIFY(actual.valid);
+    QCOMPARE(actual.rate, expected.rate);
+    QCOMPARE(actual.channels, expected.channels);
+    QVERIFY2(actual.samples == expected.samples, "the samples differ from mpg123's");
+}
+
+void TestXaudioPlayer::deviceModuleIsLoadedBesideTheRealLibraryOnFirstNeed()
+{
+    QVERIFY2(QFileInfo::exists(deviceModulePath()), qPrintable(deviceModulePath() + " was not built"));
+    // Copies of the library and its module, reached through a link from a
+    // folder that holds neither, as when the program's folder links to them.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(QDir(folder.path()).mkpath("real"));
+    QVERIFY(QDir(folder.path()).mkpath("program"));
+    const QString library = folder.filePath("real/libxaudio.so");
+    const QString module = folder.filePath("real/libxaudio_device.so");
+    QVERIFY(QFile::copy(QStringLiteral(XAUDIO_PATH), library));
+    QVERIFY(QFile::copy(deviceModulePath(), module));
+    const QString link = folder.filePath("program/libxaudio.so");
+    QVERIFY(QFile::link(library, link));
+
+    TXaudioPlayer player;
+    player.setXaudioPath(link);
+    PlayerRecorder recorder(player);
+    QVERIFY(player.Init());
+
+    // Converting to a file leaves the module alone.
+    QVERIFY(convert(player, recorder, m_mp3, m_dir.filePath("through-link.wav")));
+    QVERIFY(readWav(m_dir.filePath("through-link.wav")).valid);
+    QVERIFY(isMapped(library));
+    QVERIFY(!isMapped(module));
+
+    // The device output loads it from the folder of the real file.
+    recorder.clear();
+    player.OutputOpen("audio:");
+    const int answer = answerTo(recorder, kOutputOpen);
+    QVERIFY(isMapped(module));
+    if (answer == XA_ERROR_NO_AUDIO_DEVICE) QSKIP("no audio device (scripts/test provides one)");
+    QCOMPARE(answer, XA_SUCCESS);
+    recorder.clear();
+    player.InputOpen(m_mp3);
+    player.Play();
+    QVERIFY(recorder.waitForState(XA_PLAYER_STATE_PLAYING, 20000));
+    player.Stop();
+    QVERIFY(recorder.waitForState(XA_PLAYER_STATE_STOPPED, 20000));
 }
 
 AUDREL_CORE_TEST_MAIN(TestXaudioPlayer)

@@ -1,8 +1,10 @@
 # The audio engine shared by the stand-ins of the outside player components:
 # decoders and outputs. Position-independent, so shared libraries can take it in.
-find_package(Qt6 6.4 REQUIRED COMPONENTS Multimedia)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Multimedia)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 
+# Decoding and the outputs that need no device: Qt Core and libmpg123 only,
+# so a conversion to a file maps nothing of Qt Multimedia.
 add_library(audrel_audio STATIC
   src/platform/audio/audioerror.h
   src/platform/audio/audioformat.h
@@ -11,11 +13,23 @@ add_library(audrel_audio STATIC
   src/platform/audio/mpg123decoder.cpp
   src/platform/audio/wavfileoutput.cpp
   src/platform/audio/silentoutput.cpp
-  src/platform/audio/deviceoutput.cpp
 )
 set_target_properties(audrel_audio PROPERTIES
   POSITION_INDEPENDENT_CODE ON
   CXX_VISIBILITY_PRESET hidden
   VISIBILITY_INLINES_HIDDEN ON)
 target_include_directories(audrel_audio PUBLIC src)
-target_link_libraries(audrel_audio PUBLIC Qt6::Core Qt6::Multimedia PkgConfig::MPG123)
+target_link_libraries(audrel_audio PUBLIC Qt6::Core PkgConfig::MPG123)
+
+# The default audio device through Qt Multimedia, which brings Qt Gui, Qt
+# Network and many more libraries with it. The player library reaches it
+# through the module libxaudio_device.so, loaded on first need.
+add_library(audrel_audio_device STATIC
+  src/platform/audio/deviceoutput.h
+  src/platform/audio/deviceoutput.cpp
+)
+set_target_properties(audrel_audio_device PROPERTIES
+  POSITION_INDEPENDENT_CODE ON
+  CXX_VISIBILITY_PRESET hidden
+  VISIBILITY_INLINES_HIDDEN ON)
+target_link_libraries(audrel_audio_device PUBLIC audrel_audio Qt6::Multimedia)

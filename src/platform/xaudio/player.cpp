@@ -1,9 +1,9 @@
 #include "platform/xaudio/player.h"
 
-#include "platform/audio/deviceoutput.h"
 #include "platform/audio/mpg123decoder.h"
 #include "platform/audio/silentoutput.h"
 #include "platform/audio/wavfileoutput.h"
+#include "platform/xaudio/devicemodule.h"
 #include "platform/xaudio/notification.h"
 
 #include <QAbstractEventDispatcher>
@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <dlfcn.h>
 
 namespace audrel::xaudio {
 
@@ -54,6 +56,60 @@ QThread::Priority threadPriority(int priority)
     default:
         return QThread::NormalPriority;
     }
+}
+
+// The entry points of the device module; null when it could not be loaded.
+struct DeviceModule
+{
+    DeviceAvailableFunction available = nullptr;
+    DeviceOutputNewFunction create = nullptr;
+};
+
+// Loads the device module from the folder of the file this library was loaded
+// from. The library may be reached through a symbolic link; the module lies
+// beside the file itself.
+DeviceModule loadDeviceModule()
+{
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<const void*>(&loadDeviceModule), &info) || !info.dli_fname) return {};
+    char* resolved = realpath(info.dli_fname, nullptr);
+    if (!resolved) return {};
+    std::string path(resolved);
+    std::free(resolved);
+    path.erase(path.rfind('/') + 1);
+    path += kDeviceModuleName;
+
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) return {};
+    DeviceModule module;
+    module.available = reinterpret_cast<DeviceAvailableFunction>(dlsym(handle, kDeviceAvailableSymbol));
+    module.create = reinterpret_cast<DeviceOutputNewFunction>(dlsym(handle, kDeviceOutputNewSymbol));
+    if (!module.available || !module.create) {
+        dlclose(handle);
+        return {};
+    }
+    // The module stays loaded for the rest of the process (it is linked -z nodelete).
+    return module;
+}
+
+// The device module, loaded once per process by whichever player needs it first.
+const DeviceModule& deviceModule()
+{
+    static const DeviceModule module = loadDeviceModule();
+    return module;
+}
+
+// A new output to the default audio device, or the error code that refuses it.
+std::unique_ptr<audio::AudioOutput> newDeviceOutput(int& error)
+{
+    const DeviceModule& module = deviceModule();
+    if (!module.available || !module.available()) {
+        error = XA_ERROR_NO_AUDIO_DEVICE;
+        return nullptr;
+    }
+    std::unique_ptr<audio::AudioOutput> output(module.create());
+    error = output ? XA_SUCCESS : XA_ERROR_OUT_OF_MEMORY;
+    return output;
 }
 
 } // namespace
@@ -335,9 +391,9 @@ void Player::play()
     }
     if (!m_output) {
         if (m_outputError != XA_SUCCESS) return nack(XA_MSG_COMMAND_PLAY, m_outputError);
-        if (!audio::DeviceOutput::deviceAvailable())
-            return nack(XA_MSG_COMMAND_PLAY, XA_ERROR_NO_AUDIO_DEVICE);
-        m_output = std::make_unique<audio::DeviceOutput>();
+        int refusal = XA_SUCCESS;
+        m_output = newDeviceOutput(refusal);
+        if (!m_output) return nack(XA_MSG_COMMAND_PLAY, refusal);
         m_outputKind = OutputKind::Device;
     }
     const AudioError error = m_output->start(m_decoder->format());
@@ -480,8 +536,10 @@ void Player::openOutput(const std::string& name)
         m_output = std::make_unique<audio::SilentOutput>();
         m_outputKind = OutputKind::Silent;
     } else if (name.empty() || startsWith(name, "audio:")) {
-        if (!audio::DeviceOutput::deviceAvailable()) return refuse(XA_ERROR_NO_AUDIO_DEVICE);
-        m_output = std::make_unique<audio::DeviceOutput>();
+        int refusal = XA_SUCCESS;
+        auto device = newDeviceOutput(refusal);
+        if (!device) return refuse(refusal);
+        m_output = std::move(device);
         m_outputKind = OutputKind::Device;
     } else {
         return refuse(XA_ERROR_UNKNOWN_OUTPUT);
