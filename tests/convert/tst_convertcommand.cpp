@@ -3,9 +3,9 @@
 // after it (the aborted file deleted, the notice sound, the folder, removal).
 
 #include "audiotools.h"
-#include "scriptedprompts.h"
 #include "testmain.h"
 #include "testsupport.h"
+#include "windowbench.h"
 
 #include "app/mainform.h"
 #include "convert/form_wavtomp3.h"
@@ -31,22 +31,17 @@ using namespace audrel::test;
 namespace {
 
 // A main window whose program folder holds the player library and the notice sound.
-struct Bench
+struct Bench : WindowBench
 {
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
     RecordingShell shell;
-    std::unique_ptr<TMainForm> form;
     // Modal windows seen while the command ran, in order of appearance.
     QStringList modals;
     // Acts on the modal window on top while the command runs.
     std::function<void(QWidget*)> onModal;
 
-    explicit Bench(bool notice = true)
+    explicit Bench(bool notice = true) : WindowBench(QStringLiteral(XAUDIO_PATH))
     {
-        QFile::link(QStringLiteral(XAUDIO_PATH), dir.filePath("libxaudio.so"));
         if (notice) writeFile(dir.filePath("notice.wav"), "RIFF");
-        form = std::make_unique<TMainForm>(dir.path() + "/");
         Settings& s = form->settings();
         s.ViewFolder = true;
         s.PlayDone = true;
@@ -55,20 +50,9 @@ struct Bench
         s.OverWrite = true;
         s.SampleRate = 0;
     }
-    QString path(const QString& name) const { return dir.filePath(name); }
-
     int addWav(const QString& source, const QString& dest, bool checked = true)
     {
-        auto rec = std::make_unique<TWavRec>();
-        rec->Source = source;
-        rec->Dest = dest;
-        rec->Seconds = 1;
-        rec->SampleRate = 44100;
-        rec->Mode = 0;
-        rec->BitsPerSample = 16;
-        const int row = form->WavRecs()->appendRow(std::move(rec), {dest});
-        if (!checked) form->WavRecs()->setItemChecked(row, false);
-        return row;
+        return addWavRow(source, dest, 44100, 0, 16, checked);
     }
 
     // Runs the command on a tab, watching the modal windows it opens.
@@ -265,11 +249,7 @@ void TestConvertCommand::mp3TabDecodesThroughThePlayerLibrary()
     Bench b;
     const QString mp3 = b.path("song.mp3");
     QVERIFY(makeMp3(mp3, 44100, 2, 1.0, {"-b", "128"}));
-    auto rec = std::make_unique<TMp3Rec>();
-    rec->Source = mp3;
-    rec->Dest = b.path("song.wav");
-    rec->Seconds = 1;
-    b.form->Mp3Recs()->appendRow(std::move(rec), {b.path("song.wav")});
+    b.addMp3Row(mp3, b.path("song.wav"));
     b.convert(JobKind::Mp3ToWav);
     QCOMPARE(b.modals, QStringList{"ConvertForm"});
     QVERIFY(readWav(b.path("song.wav")).valid);

@@ -2,9 +2,9 @@
 // player library beside the program.
 
 #include "audiotools.h"
-#include "scriptedprompts.h"
 #include "testmain.h"
 #include "testsupport.h"
+#include "windowbench.h"
 
 #include "app/mainform.h"
 #include "convert/convertform.h"
@@ -28,45 +28,15 @@ using namespace audrel::test;
 namespace {
 
 // A main window whose program folder holds the player library (or not).
-struct Bench
+struct Bench : WindowBench
 {
-    QTemporaryDir dir;
-    std::unique_ptr<TMainForm> form;
-    ScriptedPrompts prompts;
-
-    explicit Bench(const QString& library = QStringLiteral(XAUDIO_PATH))
-    {
-        if (!library.isEmpty()) QFile::link(library, dir.filePath("libxaudio.so"));
-        form = std::make_unique<TMainForm>(dir.path() + "/");
-    }
-    QString path(const QString& name) const { return dir.filePath(name); }
+    explicit Bench(const QString& library = QStringLiteral(XAUDIO_PATH)) : WindowBench(library) {}
     JobList* list() const { return form->Mp3Recs(); }
-
     int addRow(const QString& source, const QString& dest, bool checked = true)
     {
-        auto rec = std::make_unique<TMp3Rec>();
-        rec->Source = source;
-        rec->Dest = dest;
-        rec->Seconds = 2;
-        const int row = list()->appendRow(std::move(rec), {dest});
-        if (!checked) list()->setItemChecked(row, false);
-        return row;
-    }
-
-    // Shows the dialog and waits until it closes; its result.
-    int run(TConvertForm& dialog, int timeoutMs = 60000)
-    {
-        dialog.show();
-        if (!QTest::qWaitFor([&] { return !dialog.isVisible(); }, timeoutMs)) return -1;
-        return dialog.result();
+        return addMp3Row(source, dest, checked);
     }
 };
-
-QString question(const QString& dest)
-{
-    return "Destination file : " + dest +
-           "\n\nThe destination file already exists, do you want to overwrite it ? ";
-}
 
 } // namespace
 
@@ -194,11 +164,11 @@ void TestConvertForm::overwriteQuestionSkipsOnNo()
 
     QCOMPARE(b.prompts.messages.size(), 2);
     const MessageRequest& asked = b.prompts.messages.first();
-    QCOMPARE(asked.text, question(b.path("keep.wav")));
+    QCOMPARE(asked.text, overwriteQuestion(b.path("keep.wav")));
     QCOMPARE(asked.caption, "Confirm");
     QCOMPARE(asked.icon, MsgIcon::Question);
     QCOMPARE(asked.buttons, (QList<int>{IdYes, IdNo}));
-    QCOMPARE(b.prompts.messages[1].text, question(b.path("replace.wav")));
+    QCOMPARE(b.prompts.messages[1].text, overwriteQuestion(b.path("replace.wav")));
 
     QCOMPARE(readFile(b.path("keep.wav")), QByteArray("not to be touched"));
     QVERIFY(b.list()->isItemChecked(0));

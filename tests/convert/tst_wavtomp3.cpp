@@ -2,9 +2,9 @@
 // real encoder, the results judged by ffprobe.
 
 #include "audiotools.h"
-#include "scriptedprompts.h"
 #include "testmain.h"
 #include "testsupport.h"
+#include "windowbench.h"
 
 #include "app/mainform.h"
 #include "convert/form_wavtomp3.h"
@@ -55,44 +55,15 @@ Probe probe(const QString& path)
     return p;
 }
 
-// A main window with WAV rows added as the adding code adds them.
-struct Bench
+struct Bench : WindowBench
 {
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
-    std::unique_ptr<TMainForm> form = std::make_unique<TMainForm>(dir.path() + "/");
-
-    QString path(const QString& name) const { return dir.filePath(name); }
     JobList* list() const { return form->WavRecs(); }
-
     int addRow(const QString& source, const QString& dest, uint32_t rate = 44100, uint32_t mode = 0,
                uint32_t bits = 16, bool checked = true)
     {
-        auto rec = std::make_unique<TWavRec>();
-        rec->Source = source;
-        rec->Dest = dest;
-        rec->Seconds = 1;
-        rec->SampleRate = rate;
-        rec->Mode = mode;
-        rec->BitsPerSample = bits;
-        const int row = list()->appendRow(std::move(rec), {dest});
-        if (!checked) list()->setItemChecked(row, false);
-        return row;
-    }
-
-    int run(TForm_WavtoMp3& dialog, int timeoutMs = 120000)
-    {
-        dialog.show();
-        if (!QTest::qWaitFor([&] { return !dialog.isVisible(); }, timeoutMs)) return -1;
-        return dialog.result();
+        return addWavRow(source, dest, rate, mode, bits, checked);
     }
 };
-
-QString question(const QString& dest)
-{
-    return "Destination file : " + dest +
-           "\n\nThe destination file already exists, do you want to overwrite it ? ";
-}
 
 } // namespace
 
@@ -281,9 +252,9 @@ void TestWavToMp3::overwriteAnsweredYesAndNo()
     TForm_WavtoMp3 dialog(b.form.get());
     QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
     QCOMPARE(b.prompts.messages.size(), 2);
-    QCOMPARE(b.prompts.messages[0].text, question(b.path("yes.mp3")));
+    QCOMPARE(b.prompts.messages[0].text, overwriteQuestion(b.path("yes.mp3")));
     QCOMPARE(b.prompts.messages[0].caption, "Confirm");
-    QCOMPARE(b.prompts.messages[1].text, question(b.path("no.mp3")));
+    QCOMPARE(b.prompts.messages[1].text, overwriteQuestion(b.path("no.mp3")));
     QCOMPARE(probe(b.path("yes.mp3")).codec, "mp3");
     QCOMPARE(readFile(b.path("no.mp3")), QByteArray("keep me"));
     QCOMPARE(b.list()->subItem(0, JobList::SubStatus), "Done");

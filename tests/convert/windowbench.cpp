@@ -1,0 +1,60 @@
+#include "windowbench.h"
+
+#include "app/jobrecords.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QTest>
+
+namespace audrel::test {
+
+WindowBench::WindowBench(const QString& library)
+{
+    if (!library.isEmpty()) QFile::link(library, dir.filePath("libxaudio.so"));
+    form = std::make_unique<TMainForm>(dir.path() + "/");
+}
+
+namespace {
+
+int append(JobList* list, std::unique_ptr<TJobRec> rec, const QString& source, const QString& dest,
+           bool checked)
+{
+    rec->Source = source;
+    rec->Dest = dest;
+    rec->Seconds = 2;
+    const int row = list->appendRow(std::move(rec), {dest});
+    if (!checked) list->setItemChecked(row, false);
+    return row;
+}
+
+} // namespace
+
+int WindowBench::addMp3Row(const QString& source, const QString& dest, bool checked)
+{
+    return append(form->Mp3Recs(), std::make_unique<TMp3Rec>(), source, dest, checked);
+}
+
+int WindowBench::addWavRow(const QString& source, const QString& dest, uint32_t rate, uint32_t mode,
+                           uint32_t bits, bool checked)
+{
+    auto rec = std::make_unique<TWavRec>();
+    rec->SampleRate = rate;
+    rec->Mode = mode;
+    rec->BitsPerSample = bits;
+    return append(form->WavRecs(), std::move(rec), source, dest, checked);
+}
+
+int WindowBench::run(QDialog& dialog, int timeoutMs)
+{
+    dialog.show();
+    if (!QTest::qWaitFor([&] { return !dialog.isVisible(); }, timeoutMs)) return -1;
+    return dialog.result();
+}
+
+QString overwriteQuestion(const QString& dest)
+{
+    return "Destination file : " + dest +
+           "\n\nThe destination file already exists, do you want to overwrite it ? ";
+}
+
+} // namespace audrel::test

@@ -1,0 +1,42 @@
+#pragma once
+// A real main window in a temporary program folder, with rows put straight
+// into its lists and every prompt answered by a script, for the tests of the
+// conversion dialogs and the Convert command.
+
+#include "scriptedprompts.h"
+
+#include "app/mainform.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+class QDialog;
+
+namespace audrel::test {
+
+struct WindowBench
+{
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TMainForm> form;
+
+    // library, when given, is linked into the program folder as the player library.
+    explicit WindowBench(const QString& library = {});
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    // Rows as the adding code makes them; each returns the row.
+    int addMp3Row(const QString& source, const QString& dest, bool checked = true);
+    int addWavRow(const QString& source, const QString& dest, uint32_t rate = 44100, uint32_t mode = 0,
+                  uint32_t bits = 16, bool checked = true);
+
+    // Shows a dialog and waits until it closes: its result, or -1 when it is
+    // still open after the time given.
+    static int run(QDialog& dialog, int timeoutMs = 120000);
+};
+
+// The question asked before an existing destination is replaced.
+QString overwriteQuestion(const QString& dest);
+
+} // namespace audrel::test
