@@ -28,14 +28,7 @@ sox -q -n -r 44100 -c 2 -b 16 "$work/src.wav" synth 60 sine 330 sine 1250 remix 
 lame --quiet -b 192 "$work/src.wav" "$work/sixty.mp3"
 printf '[General]\nSameFolder=1\n' > "$work/Options.ini"
 
-# Wall time of a command in nanoseconds.
-time_ns() {
-  local start end
-  start=$(date +%s%N)
-  "$@" > /dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
-  end=$(date +%s%N)
-  echo $((end - start))
-}
+source "$here/bench/timing.sh"
 
 # The data chunk of a WAV file, found by walking its chunks.
 data_chunk() {

@@ -35,14 +35,7 @@ sox -q -n -r 44100 -c 2 -b 16 "$src" synth 60 sine 220 sine 330 sine 440 pinknoi
   remix 1,2v0.5,4v0.3 2,3v0.5,4v0.3 gain -n -3
 printf '[General]\nSameFolder=1\n' > "$work/Options.ini"
 
-# Wall time of a command in nanoseconds.
-time_ns() {
-  local start end
-  start=$(date +%s%N)
-  "$@" > /dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
-  end=$(date +%s%N)
-  echo $((end - start))
-}
+source "$here/bench/timing.sh"
 
 cat "$src" > /dev/null # warm the page cache for both
 best_cli=
