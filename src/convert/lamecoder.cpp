@@ -214,6 +214,37 @@ void TLameCoder::EncodeFiles()
     emit OnEndProcess();
 }
 
+// Fills the encoder's configuration from the settings and opens its stream
+// for an input at inputRate; raises when the encoder refuses the settings.
+void TLameCoder::InitStream(Run& run, uint32_t inputRate, DWORD& samples, DWORD& bufferSize)
+{
+    BE_CONFIG config;
+    std::memset(&config, 0, sizeof config);
+    config.dwConfig = BE_CONFIG_LAME;
+    config.dwStructVersion = 1;
+    config.dwStructSize = sizeof(BE_CONFIG);
+    config.dwSampleRate = inputRate;
+    config.dwReSampleRate = m_reSampleRate;
+    config.nMode = m_mode;
+    config.dwBitrate = m_bitrate;
+    config.dwMaxBitrate = m_maxBitrate;
+    config.nQuality = m_quality;
+    config.dwMpegVersion = 1;
+    config.dwPsyModel = 0;
+    config.dwEmphasis = 0;
+    config.bPrivate = m_private;
+    config.bCRC = m_crc;
+    config.bCopyright = m_copyright;
+    config.bOriginal = m_original;
+    config.bWriteVBRHeader = m_writeVBRHeader;
+    config.bEnableVBR = m_enableVBR;
+    config.nVBRQuality = m_vbrQuality;
+    const BE_ERR initResult = beInitStream(&config, &samples, &bufferSize, &run.stream);
+    if (initResult != BE_ERR_SUCCESSFUL)
+        throw ELameError(QStringLiteral("beInitStream failed %1").arg(initResult));
+    run.haveStream = true;
+}
+
 bool TLameCoder::encodeFile(quint16 number, const QString& inputPath, const QString& outputPath)
 {
     Run run;
@@ -254,33 +285,9 @@ bool TLameCoder::encodeFile(quint16 number, const QString& inputPath, const QStr
     const int inChannels = layout.channels;
     const qint64 blockBytes = qint64(inChannels) * 2;
 
-    BE_CONFIG config;
-    std::memset(&config, 0, sizeof config);
-    config.dwConfig = BE_CONFIG_LAME;
-    config.dwStructVersion = 1;
-    config.dwStructSize = sizeof(BE_CONFIG);
-    config.dwSampleRate = layout.rate;
-    config.dwReSampleRate = m_reSampleRate;
-    config.nMode = m_mode;
-    config.dwBitrate = m_bitrate;
-    config.dwMaxBitrate = m_maxBitrate;
-    config.nQuality = m_quality;
-    config.dwMpegVersion = 1;
-    config.dwPsyModel = 0;
-    config.dwEmphasis = 0;
-    config.bPrivate = m_private;
-    config.bCRC = m_crc;
-    config.bCopyright = m_copyright;
-    config.bOriginal = m_original;
-    config.bWriteVBRHeader = m_writeVBRHeader;
-    config.bEnableVBR = m_enableVBR;
-    config.nVBRQuality = m_vbrQuality;
     DWORD samples = 0;
     DWORD bufferSize = 0;
-    const BE_ERR initResult = beInitStream(&config, &samples, &bufferSize, &run.stream);
-    if (initResult != BE_ERR_SUCCESSFUL)
-        throw ELameError(QStringLiteral("beInitStream failed %1").arg(initResult));
-    run.haveStream = true;
+    InitStream(run, layout.rate, samples, bufferSize);
 
     emit OnBeginFile(number, inputPath);
 

@@ -129,6 +129,7 @@ private:
     struct Run;
     // Converts one file; false when the run was cancelled on the way.
     bool encodeFile(quint16 number, const QString& input, const QString& output);
+    void InitStream(Run& run, uint32_t inputRate, uint32_t& samples, uint32_t& bufferSize);
 
     uint32_t m_sampleRate = 44100;
     uint32_t m_reSampleRate = 0;
