@@ -4,9 +4,6 @@
 
 #include <QApplication>
 
-#include <exception>
-#include <functional>
-
 namespace audrel {
 
 class TApplication : public QApplication
@@ -15,13 +12,6 @@ public:
     TApplication(int& argc, char** argv);
 
     bool notify(QObject* receiver, QEvent* event) override;
-
-    // Shows the message of an exception in an error box.
-    static void HandleException(std::exception_ptr error);
 };
-
-// Runs a handler; an exception it raises is shown by the default exception
-// handler, and whatever called the handler carries on.
-void guarded(const std::function<void()>& handler);
 
 } // namespace audrel

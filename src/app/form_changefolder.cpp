@@ -1,6 +1,6 @@
 #include "app/form_changefolder.h"
 
-#include "app/joblist.h"
+#include "jobs/joblist.h"
 #include "platform/prompts/prompts.h"
 #include "settings/settings.h"
 
@@ -94,8 +94,7 @@ void TForm_ChangeFolder::Btn_BrowseClick()
 {
     QString folder = Edit_Folder->text();
     if (BrowseForFolder(QStringLiteral("Select Directory to save destination files "), QString(), folder)) {
-        if (!folder.endsWith(QDir::separator()))
-            folder += QDir::separator();
+        if (!folder.endsWith(QDir::separator())) folder += QDir::separator();
         Edit_Folder->setText(folder);
     } else {
         Edit_Folder->clear(); // the browser's answer on cancel is the empty start

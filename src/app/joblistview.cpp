@@ -1,13 +1,13 @@
 #include "app/joblistview.h"
 
-#include "app/joblist.h"
+#include "jobs/joblist.h"
 
-#include <QHeaderView>
 #include <QDropEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
-#include <QItemSelectionModel>
 
 namespace audrel {
 
@@ -41,7 +41,8 @@ JobListView::JobListView(JobList* list, bool keepSelectionVisible, QWidget* pare
     if (!keepSelectionVisible) {
         QPalette p = palette();
         p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Inactive, QPalette::Base));
-        p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Inactive, QPalette::Text));
+        p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                   p.color(QPalette::Inactive, QPalette::Text));
         setPalette(p);
     }
 }
@@ -65,8 +66,7 @@ QStringList localFiles(const QMimeData* mime)
     QStringList paths;
     if (mime && mime->hasUrls())
         for (const QUrl& url : mime->urls())
-            if (url.isLocalFile())
-                paths << url.toLocalFile();
+            if (url.isLocalFile()) paths << url.toLocalFile();
     return paths;
 }
 
@@ -74,24 +74,21 @@ QStringList localFiles(const QMimeData* mime)
 
 void JobListView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (localFiles(event->mimeData()).isEmpty())
-        return event->ignore();
+    if (localFiles(event->mimeData()).isEmpty()) return event->ignore();
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }
 
 void JobListView::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (localFiles(event->mimeData()).isEmpty())
-        return event->ignore();
+    if (localFiles(event->mimeData()).isEmpty()) return event->ignore();
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }
 
 void JobListView::dropEvent(QDropEvent* event)
 {
-    if (!takeDrop(event->mimeData()))
-        return event->ignore();
+    if (!takeDrop(event->mimeData())) return event->ignore();
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }
@@ -99,8 +96,7 @@ void JobListView::dropEvent(QDropEvent* event)
 bool JobListView::takeDrop(const QMimeData* mime)
 {
     const QStringList paths = localFiles(mime);
-    if (!paths.isEmpty())
-        emit filesDropped(paths);
+    if (!paths.isEmpty()) emit filesDropped(paths);
     return !paths.isEmpty();
 }
 

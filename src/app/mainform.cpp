@@ -3,8 +3,6 @@
 #include "app/form_about.h"
 #include "app/form_changefolder.h"
 #include "app/joblistview.h"
-#include "app/playlists.h"
-#include "app/rowbuilder.h"
 #include "convert/convertform.h"
 #include "convert/form_wavtomp3.h"
 #include "info/form_property.h"
@@ -13,9 +11,11 @@
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
 #include "info/wmafile.h"
-#include "platform/ipc/handoverserver.h"
+#include "jobs/playlists.h"
+#include "jobs/rowbuilder.h"
 #include "platform/errors.h"
 #include "platform/ini/inifile.h"
+#include "platform/ipc/handoverserver.h"
 #include "platform/prompts/prompts.h"
 #include "platform/shell/shell.h"
 #include "settings/optionform.h"
@@ -120,9 +120,8 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& arguments,
 
     for (int i = 0; i < 4; ++i) {
         m_lists[i] = new JobList(JobKind(i), this);
-        connect(m_lists[i], &JobList::panelChanged, this, [this, i](int panel) {
-            if (int(currentKind()) == i)
-                writePanel(m_lists[i], panel);
+        connect(m_lists[i], &JobList::countersChanged, this, [this, i] {
+            if (int(currentKind()) == i) writeChangedPanels(m_lists[i]);
         });
     }
     createActions();
@@ -159,8 +158,7 @@ QAction* TMainForm::action(const char* name, const QString& caption, const QStri
     a->setObjectName(QLatin1String(name));
     a->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
     a->setStatusTip(hint);
-    if (!shortcut.isEmpty())
-        a->setShortcut(shortcut);
+    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
     addAction(a); // shortcuts work while the menu bar or toolbar is hidden
     return a;
 }
@@ -186,11 +184,13 @@ void TMainForm::createActions()
     QStyle* s = style();
     auto icon = [s](QStyle::StandardPixmap p) { return s->standardIcon(p); };
 
-    action("Add", QStringLiteral("Add File(s)"), QStringLiteral("Add Audio File(s) To Convert"), Qt::Key_Insert)
+    action("Add", QStringLiteral("Add File(s)"), QStringLiteral("Add Audio File(s) To Convert"),
+           Qt::Key_Insert)
         ->setIcon(icon(QStyle::SP_FileDialogNewFolder));
     action("Delete", QStringLiteral("Delete"), QStringLiteral("Remove selected files"), Qt::Key_Delete)
         ->setIcon(icon(QStyle::SP_TrashIcon));
-    action("Convert", QStringLiteral("Convert"), QStringLiteral("Convert file(s) which is checked in batches"))
+    action("Convert", QStringLiteral("Convert"),
+           QStringLiteral("Convert file(s) which is checked in batches"))
         ->setIcon(icon(QStyle::SP_BrowserReload));
     action("Play", QStringLiteral("Play"), QStringLiteral("Play selected file(s)  in batches"))
         ->setIcon(icon(QStyle::SP_MediaPlay));
@@ -208,7 +208,8 @@ void TMainForm::createActions()
     action("InvertCheck", QStringLiteral("Invert Check"));
     action("Help", QStringLiteral("Help"), QStringLiteral("Open help document"), Qt::Key_F1)
         ->setIcon(icon(QStyle::SP_DialogHelpButton));
-    action("Explore", QStringLiteral("Browse Destination Folder"), QStringLiteral("Browse Destination Folder"))
+    action("Explore", QStringLiteral("Browse Destination Folder"),
+           QStringLiteral("Browse Destination Folder"))
         ->setIcon(icon(QStyle::SP_DirOpenIcon));
     action("ChangeFolder", QStringLiteral("ChangeFolder"));
 
@@ -293,10 +294,11 @@ void TMainForm::createMenus()
     QMenu* help = bar->addMenu(QStringLiteral("Help"));
     help->addAction(alias(act("Help"), QStringLiteral("Contents")));
     help->addSeparator();
-    QAction* home = help->addAction(QStringLiteral("Home Page"), this, [this] { Shell::instance().open(m_links.Homepage); });
+    QAction* home = help->addAction(QStringLiteral("Home Page"), this,
+                                    [this] { Shell::instance().open(m_links.Homepage); });
     home->setObjectName(QStringLiteral("HomePage1"));
-    QAction* support =
-        help->addAction(QStringLiteral("Tech Support"), this, [this] { Shell::instance().open(m_links.MailTo); });
+    QAction* support = help->addAction(QStringLiteral("Tech Support"), this,
+                                       [this] { Shell::instance().open(m_links.MailTo); });
     support->setObjectName(QStringLiteral("TechSupport1"));
     help->addSeparator();
     QAction* about = help->addAction(QStringLiteral("About..."), this, &TMainForm::AboutAudrel1Click);
@@ -430,12 +432,18 @@ void TMainForm::writePanel(const JobList* list, int panel, CountSpacing spacing)
     switch (panel) {
     case PanelTotal:
         m_panels[panel]->setText(CountText(c.TotalCount, c.TotalSeconds));
+        m_shown.TotalCount = c.TotalCount;
+        m_shown.TotalSeconds = c.TotalSeconds;
         break;
     case PanelChecked:
         m_panels[panel]->setText(CountText(c.CheckedCount, c.CheckedSeconds, spacing));
+        m_shown.CheckedCount = c.CheckedCount;
+        m_shown.CheckedSeconds = c.CheckedSeconds;
         break;
     case PanelSelected:
         m_panels[panel]->setText(CountText(c.SelectedCount, c.SelectedSeconds));
+        m_shown.SelectedCount = c.SelectedCount;
+        m_shown.SelectedSeconds = c.SelectedSeconds;
         break;
     default:
         break;
@@ -449,6 +457,19 @@ void TMainForm::writeCounterPanels(const JobList* list)
     writePanel(list, PanelSelected);
 }
 
+// Only the panels whose counters moved are written, so a selection change
+// leaves the checked panel in the spelling a bulk add gave it.
+void TMainForm::writeChangedPanels(const JobList* list)
+{
+    const JobCounters& c = list->counters();
+    if (c.TotalCount != m_shown.TotalCount || c.TotalSeconds != m_shown.TotalSeconds)
+        writePanel(list, PanelTotal);
+    if (c.CheckedCount != m_shown.CheckedCount || c.CheckedSeconds != m_shown.CheckedSeconds)
+        writePanel(list, PanelChecked);
+    if (c.SelectedCount != m_shown.SelectedCount || c.SelectedSeconds != m_shown.SelectedSeconds)
+        writePanel(list, PanelSelected);
+}
+
 void TMainForm::PageControl1Change()
 {
     writeCounterPanels(currentList());
@@ -457,21 +478,21 @@ void TMainForm::PageControl1Change()
 void TMainForm::Timer1Timer()
 {
     Timer1->stop();
-    if (m_arguments.size() > 1)
-        AddFromListFile(m_arguments[1]);
+    if (m_arguments.size() > 1) AddFromListFile(m_arguments[1]);
 }
 
 void TMainForm::ListenForHandover(HandoverServer* server)
 {
     // Queued: a request arriving while a message box is open waits for it.
-    connect(server, &HandoverServer::listFileReceived, this, &TMainForm::AddFromListFile, Qt::QueuedConnection);
-    connect(server, &HandoverServer::foregroundRequested, this, &TMainForm::ForceForeground, Qt::QueuedConnection);
+    connect(server, &HandoverServer::listFileReceived, this, &TMainForm::AddFromListFile,
+            Qt::QueuedConnection);
+    connect(server, &HandoverServer::foregroundRequested, this, &TMainForm::ForceForeground,
+            Qt::QueuedConnection);
 }
 
 void TMainForm::ForceForeground()
 {
-    if (isMinimized())
-        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    if (isMinimized()) setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     show();
     raise();
     activateWindow();
@@ -508,8 +529,7 @@ bool TMainForm::runBulkAdd(const std::function<void()>& add)
             error = e.message();
         }
     }
-    if (error.isEmpty())
-        return true;
+    if (error.isEmpty()) return true;
     writeCounterPanels(currentList());
     showMessage(error, QStringLiteral("Error"), MsgIcon::Error);
     return false;
@@ -518,7 +538,8 @@ bool TMainForm::runBulkAdd(const std::function<void()>& add)
 void TMainForm::writeBulkPanels(JobKind kind)
 {
     writePanel(list(kind), PanelTotal);
-    writePanel(list(kind), PanelChecked, kind == JobKind::Mp3ToWav ? CountSpacing::Normal : CountSpacing::BulkAdd);
+    writePanel(list(kind), PanelChecked,
+               kind == JobKind::Mp3ToWav ? CountSpacing::Normal : CountSpacing::BulkAdd);
 }
 
 void TMainForm::AddExecute()
@@ -528,10 +549,12 @@ void TMainForm::AddExecute()
         const char* filter;
         const char* defaultExt;
     } dialogs[4] = {
-        {"All Supported File|*.mp3;*.mp2;*.mp1;*.m3u;*.pls|Mpeg Audio File (*.MP3;*.MP2;*.MP1)|*.mp3;*.mp2;*.mp1|"
+        {"All Supported File|*.mp3;*.mp2;*.mp1;*.m3u;*.pls|Mpeg Audio File "
+         "(*.MP3;*.MP2;*.MP1)|*.mp3;*.mp2;*.mp1|"
          "Winamp Playlist File (*.M3U;*.PLS)|*.m3u;*.pls",
          "*.mp3;*.mp2;*.mp1;*.m3u;*.pls"},
-        {"All Supported File|*.wav;*.pls;*.m3u|Windows waveform (*.WAV)|*.wav|Winamp Playlist File (*.M3U;*.PLS)|"
+        {"All Supported File|*.wav;*.pls;*.m3u|Windows waveform (*.WAV)|*.wav|Winamp Playlist File "
+         "(*.M3U;*.PLS)|"
          "*.m3u;*.pls",
          "*.wav"},
         {"All Supported File|*.wma;*.pls;*.m3u|Windows Media audio file (*.WMA)|*.wma|Winamp Playlist File "
@@ -546,10 +569,8 @@ void TMainForm::AddExecute()
     request.filter = QLatin1String(dialog.filter);
     request.defaultExt = QLatin1String(dialog.defaultExt);
     const QStringList files = Prompts::instance().openFiles(request);
-    if (files.isEmpty())
-        return;
-    if (runBulkAdd([&] { m_builder->AddChosen(kind, files); }))
-        writeBulkPanels(kind);
+    if (files.isEmpty()) return;
+    if (runBulkAdd([&] { m_builder->AddChosen(kind, files); })) writeBulkPanels(kind);
 }
 
 void TMainForm::AddFromListFile(const QString& path)
@@ -562,49 +583,52 @@ void TMainForm::AddFromListFile(const QString& path)
     RowBuilder::Counts counts;
     const bool completed = runBulkAdd([&] {
         const QStringList lines = ReadTextLines(path);
-        if (lines.isEmpty())
-            return;
+        if (lines.isEmpty()) return;
         const FileKind first = KindOf(lines.first());
-        showTab(first == FileKind::Wma ? JobKind::WmaToWav
+        showTab(first == FileKind::Wma   ? JobKind::WmaToWav
                 : first == FileKind::Wav ? JobKind::WavToMp3
                                          : JobKind::Mp3ToWav);
         for (const QString& line : lines)
             m_builder->Dispatch(line, counts);
     });
-    if (!completed)
-        return;
-    if (currentKind() != JobKind::WavToWma)
-        writeBulkPanels(currentKind());
+    if (!completed) return;
+    if (currentKind() != JobKind::WavToWma) writeBulkPanels(currentKind());
     if (counts.Mpeg > 0 || counts.Wav > 0 || counts.Wma > 0)
-        showMessage(QStringLiteral("%1 MPEG file(s) added and %2 WAV file(s) added, %3 WMA file(s) added, \n\n"
-                                   "Please Click \"Convert Button\" to Start Converting.")
-                        .arg(counts.Mpeg)
-                        .arg(counts.Wav)
-                        .arg(counts.Wma),
-                    QStringLiteral("Information"), MsgIcon::Information);
+        showMessage(
+            QStringLiteral("%1 MPEG file(s) added and %2 WAV file(s) added, %3 WMA file(s) added, \n\n"
+                           "Please Click \"Convert Button\" to Start Converting.")
+                .arg(counts.Mpeg)
+                .arg(counts.Wav)
+                .arg(counts.Wma),
+            QStringLiteral("Information"), MsgIcon::Information);
 }
 
 void TMainForm::DropFiles(const QStringList& paths)
 {
-    if (paths.isEmpty())
-        return;
+    if (paths.isEmpty()) return;
     if (m_bulkAdding) {
         QTimer::singleShot(50, this, [this, paths] { DropFiles(paths); });
         return;
     }
     switch (KindOf(paths.first())) {
-    case FileKind::Wma: showTab(JobKind::WmaToWav); break;
-    case FileKind::Wav: showTab(JobKind::WavToMp3); break;
-    case FileKind::Mpeg: showTab(JobKind::Mp3ToWav); break;
-    default: break; // a playlist or anything else leaves the tab
+    case FileKind::Wma:
+        showTab(JobKind::WmaToWav);
+        break;
+    case FileKind::Wav:
+        showTab(JobKind::WavToMp3);
+        break;
+    case FileKind::Mpeg:
+        showTab(JobKind::Mp3ToWav);
+        break;
+    default:
+        break; // a playlist or anything else leaves the tab
     }
     RowBuilder::Counts uncounted;
     const bool completed = runBulkAdd([&] {
         for (const QString& path : paths)
             m_builder->Dispatch(path, uncounted);
     });
-    if (completed && currentKind() != JobKind::WavToWma)
-        writeBulkPanels(currentKind());
+    if (completed && currentKind() != JobKind::WavToWma) writeBulkPanels(currentKind());
 }
 
 void TMainForm::CheckExecute()
@@ -647,8 +671,7 @@ void TMainForm::DeleteExecute()
 {
     JobListView* v = view(currentKind());
     const QList<int> rows = currentList()->selectedRows();
-    if (rows.isEmpty())
-        return;
+    if (rows.isEmpty()) return;
     v->setUpdatesEnabled(false);
     currentList()->removeRowsAt(rows);
     v->setUpdatesEnabled(true);
@@ -656,8 +679,7 @@ void TMainForm::DeleteExecute()
 
 void TMainForm::ClearExecute()
 {
-    if (currentList()->count() == 0)
-        return;
+    if (currentList()->count() == 0) return;
     JobListView* v = view(currentKind());
     v->setUpdatesEnabled(false);
     currentList()->clear();
@@ -700,28 +722,31 @@ bool TMainForm::ProbeWmaEncoder()
     return false;
 }
 
-int TMainForm::RunConversionDialog(JobKind kind)
+ConversionOutcome TMainForm::RunConversionDialog(JobKind kind)
 {
+    std::unique_ptr<TConversionDialog> dialog;
     switch (kind) {
-    case JobKind::Mp3ToWav: {
-        TConvertForm dialog(this);
-        return dialog.exec();
-    }
-    case JobKind::WavToMp3: {
-        TForm_WavtoMp3 dialog(this);
-        return dialog.exec();
-    }
+    case JobKind::Mp3ToWav:
+        dialog = std::make_unique<TConvertForm>(*list(kind), m_settings, m_programFolder, this);
+        break;
+    case JobKind::WavToMp3:
+        dialog = std::make_unique<TForm_WavtoMp3>(*list(kind), m_settings, this);
+        break;
     default:
-        return TConversionDialog::mrOk;
+        return {};
     }
+    dialog->exec();
+    return dialog->Outcome();
 }
 
 void TMainForm::ConvertExecute()
 {
     const JobKind kind = currentKind();
     if ((kind == JobKind::WmaToWav || kind == JobKind::WavToWma) && !ProbeWmaEncoder()) {
-        showMessage(QStringLiteral("Audrel is not installed correctly,\nPlease REINSTALL Audrel and don't skip any step! "),
-                    QStringLiteral("Error"), MsgIcon::Warning);
+        showMessage(
+            QStringLiteral(
+                "Audrel is not installed correctly,\nPlease REINSTALL Audrel and don't skip any step! "),
+            QStringLiteral("Error"), MsgIcon::Warning);
         return;
     }
     JobList* list = currentList();
@@ -738,30 +763,21 @@ void TMainForm::ConvertExecute()
 
     if (m_settings.PromptCvt) OptionsExecute();
 
-    // Rows that were not converted before the run, to tell the ones it converts.
-    QList<bool> convertedBefore;
-    for (int row = 0; row < list->count(); ++row)
-        convertedBefore.append(list->record(row).State == 2);
-
-    if (RunConversionDialog(kind) == TConversionDialog::mrCancel) {
-        if (!AbortedDestPath.isEmpty() && QFile::exists(AbortedDestPath)) {
+    const ConversionOutcome outcome = RunConversionDialog(kind);
+    // A run whose engine could not start converted nothing: no sound, no folder.
+    if (outcome.EngineFailed) return;
+    if (outcome.Result == TConversionDialog::mrCancel) {
+        if (!outcome.AbortedDestPath.isEmpty() && QFile::exists(outcome.AbortedDestPath)) {
             // Give the encoder or player a moment to let go of the file.
             QThread::msleep(500);
-            QFile::remove(AbortedDestPath);
-            AbortedDestPath.clear();
+            QFile::remove(outcome.AbortedDestPath);
         }
     } else if (m_settings.PlayDone) {
         const QString notice = m_programFolder + QLatin1String("notice.wav");
         if (QFile::exists(notice)) Shell::instance().playSound(notice);
     }
     if (m_settings.ViewFolder) Shell::instance().open(folder);
-
-    if (m_settings.RemoveItem) {
-        QList<int> converted;
-        for (int row = 0; row < list->count() && row < convertedBefore.size(); ++row)
-            if (!convertedBefore[row] && list->record(row).State == 2) converted.append(row);
-        if (!converted.isEmpty()) list->removeRowsAt(converted);
-    }
+    if (m_settings.RemoveItem && !outcome.ConvertedRows.isEmpty()) list->removeRowsAt(outcome.ConvertedRows);
 }
 
 void TMainForm::PropertiesExecute()
@@ -773,14 +789,26 @@ void TMainForm::PropertiesExecute()
         return;
     }
     CurrentFile = currentList()->record(selected.first()).Source;
-    std::unique_ptr<QDialog> dialog;
     switch (currentKind()) {
-    case JobKind::Mp3ToWav: dialog = std::make_unique<TForm_Property>(CurrentFile, Mp3Recs(), this); break;
-    case JobKind::WmaToWav: dialog = std::make_unique<TForm_WmaProperty>(CurrentFile, this); break;
-    case JobKind::WavToMp3:
-    case JobKind::WavToWma: dialog = std::make_unique<TForm_WavProperty>(CurrentFile, this); break;
+    case JobKind::Mp3ToWav: {
+        TForm_Property dialog(CurrentFile, this);
+        dialog.exec();
+        // The tag editor's texts show in the Title, Artist, Album and Year columns.
+        const QStringList columns = dialog.UpdatedColumns();
+        const QList<int> rows = Mp3Recs()->selectedRows();
+        if (!rows.isEmpty())
+            for (int i = 0; i < columns.size(); ++i)
+                Mp3Recs()->setSubItem(rows.first(), JobList::SubTitle + i, columns[i]);
+        break;
     }
-    dialog->exec();
+    case JobKind::WmaToWav:
+        TForm_WmaProperty(CurrentFile, this).exec();
+        break;
+    case JobKind::WavToMp3:
+    case JobKind::WavToWma:
+        TForm_WavProperty(CurrentFile, this).exec();
+        break;
+    }
 }
 
 void TMainForm::AboutAudrel1Click()

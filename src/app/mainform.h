@@ -2,8 +2,9 @@
 // The main window: four job lists on tabs, the menus, toolbar and popup menu
 // that share the commands, and the status bar with the visible list's counters.
 
-#include "app/counttext.h"
-#include "app/joblist.h"
+#include "convert/conversiondialog.h"
+#include "jobs/counttext.h"
+#include "jobs/joblist.h"
 #include "settings/settings.h"
 
 #include <QMainWindow>
@@ -69,6 +70,13 @@ public:
     JobList* currentList() const { return list(currentKind()); }
     void showTab(JobKind kind);
 
+    // Status bar panels that show a list's counters.
+    enum StatusPanel
+    {
+        PanelTotal = 1,
+        PanelChecked = 3,
+        PanelSelected = 5
+    };
     QString panelText(int panel) const;
     // Writes a counter panel (1, 3 or 5) from a list's counters.
     void writePanel(const JobList* list, int panel, CountSpacing spacing = CountSpacing::Normal);
@@ -84,9 +92,6 @@ public:
     void ListenForHandover(HandoverServer* server);
 
     QString CurrentFile;
-    // The destination an aborted conversion dialog was writing; the Convert
-    // command deletes that file and clears this.
-    QString AbortedDestPath;
 
 public slots:
     // The Add command: the visible list's open dialog, then its files and playlists.
@@ -146,8 +151,10 @@ private:
     void writeBulkPanels(JobKind kind);
     // Whether the Windows Media encoder can be created.
     bool ProbeWmaEncoder();
-    // Shows the conversion dialog of a list modally; its result.
-    int RunConversionDialog(JobKind kind);
+    // Shows the conversion dialog of a list modally; what it did.
+    ConversionOutcome RunConversionDialog(JobKind kind);
+    // Rewrites the counter panels whose counters have changed.
+    void writeChangedPanels(const JobList* list);
 
     QString m_programFolder;
     QStringList m_arguments;
@@ -165,6 +172,7 @@ private:
     QToolBar* ToolBar1 = nullptr;
     QMenu* PopupMenu_mp3 = nullptr;
     QLabel* m_panels[kPanelCount] = {};
+    JobCounters m_shown; // the counters the panels show
 };
 
 } // namespace audrel

@@ -1,10 +1,3 @@
-list(APPEND AUDREL_CORE_SOURCES
-  src/app/jobrecords.h
-  src/app/counttext.cpp
-  src/app/joblist.cpp
-  src/app/playlists.cpp
-  src/app/rowbuilder.cpp
-)
 list(APPEND AUDREL_UI_SOURCES
   src/app/application.cpp
   src/app/form_about.cpp

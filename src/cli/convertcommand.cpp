@@ -1,33 +1,28 @@
 #include "cli/convertcommand.h"
 
-#include "app/joblist.h"
-#include "app/playlists.h"
-#include "app/rowbuilder.h"
-#include "convert/lamecoder.h"
-#include "convert/mp3settings.h"
-#include "convert/xaudioplayer.h"
+#include "convert/conversionpath.h"
+#include "convert/cvtitem.h"
+#include "convert/destinationfile.h"
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
 #include "info/wmafile.h"
+#include "jobs/joblist.h"
+#include "jobs/playlists.h"
+#include "jobs/rowbuilder.h"
 #include "platform/errors.h"
 #include "platform/prompts/prompts.h"
 #include "settings/settings.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
 
-#include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <cstring>
-#include <functional>
 #include <memory>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace audrel::cli {
@@ -68,9 +63,24 @@ constexpr int ExitOk = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
+// The conversion directions, by the value of --to and the kind of source
+// file: a new direction is a new row.
+struct Direction
+{
+    const char* to;
+    FileKind source;
+    JobKind kind;
+    const char* sources; // what the sources are called in messages
+};
+
+const Direction kDirections[] = {
+    {"mp3", FileKind::Wav, JobKind::WavToMp3, "a WAV file (.wav)"},
+    {"wav", FileKind::Mpeg, JobKind::Mp3ToWav, "an MPEG audio file (.mp3, .mp2, .mp1)"},
+};
+
 struct Arguments
 {
-    bool toMp3 = false;
+    QString to;
     QString optionsFile;
     QString destFolder;
     bool overwrite = false;
@@ -121,10 +131,14 @@ QString parseArguments(const QStringList& arguments, Arguments& parsed)
         else
             parsed.destFolder = value;
     }
-    if (to.isEmpty()) return QStringLiteral("--to mp3 or --to wav is required");
-    if (to != QLatin1String("mp3") && to != QLatin1String("wav"))
-        return QStringLiteral("--to takes mp3 or wav, not \"%1\"").arg(to);
-    parsed.toMp3 = to == QLatin1String("mp3");
+    QStringList targets;
+    for (const Direction& direction : kDirections)
+        if (!targets.contains(QLatin1String(direction.to))) targets << QLatin1String(direction.to);
+    if (to.isEmpty())
+        return QStringLiteral("--to %1 is required").arg(targets.join(QStringLiteral(" or --to ")));
+    if (!targets.contains(to))
+        return QStringLiteral("--to takes %1, not \"%2\"").arg(targets.join(QStringLiteral(" or ")), to);
+    parsed.to = to;
     if (parsed.files.isEmpty()) return QStringLiteral("no file given");
     return {};
 }
@@ -264,29 +278,6 @@ void setPartial(const QString& path)
     g_partialSet = 1;
 }
 
-// A new empty file beside dest that the result is written to, or empty when
-// none can be created.
-QString createPartial(const QString& dest)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name =
-            dest + QStringLiteral(".part") + (attempt ? QString::number(attempt) : QString());
-        QFile file(name);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return name;
-        if (file.error() != QFileDevice::OpenError || !QFileInfo(QFileInfo(name).absolutePath()).isWritable())
-            return {};
-    }
-    return {};
-}
-
-bool sameFile(const QString& a, const QString& b)
-{
-    struct stat first, second;
-    if (stat(QFile::encodeName(a).constData(), &first) != 0) return false;
-    if (stat(QFile::encodeName(b).constData(), &second) != 0) return false;
-    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
 // How a destination is known among those written in this run.
 QString destKey(const QString& dest)
 {
@@ -294,91 +285,12 @@ QString destKey(const QString& dest)
     return QFileInfo(info.absolutePath()).canonicalFilePath() + QLatin1Char('/') + info.fileName();
 }
 
-// Decodes source into the WAV file temp through the player; returns why it
-// failed, or an empty string.
-QString decodeToWav(TXaudioPlayer& player, const QString& source, const QString& temp,
-                    const std::function<void(int)>& progress)
+// One row to convert, in the order the files were given.
+struct Task
 {
-    QEventLoop loop;
-    QString failure;
-    bool ended = false;
-    bool closing = false;
-    bool closed = false;
-    const QMetaObject::Connection connections[] = {
-        QObject::connect(&player, &TXaudioPlayer::OnNotifyNack,
-                         [&](quint8 command, qint16 code) {
-                             if (closing || ended || !failure.isEmpty()) return;
-                             // A refused output comes back as the refusal of Play, with its reason.
-                             if (command == XA_MSG_COMMAND_INPUT_OPEN)
-                                 failure =
-                                     QStringLiteral("Cannot Open Input (%1)").arg(player.ErrorString(code));
-                             else if (command == XA_MSG_COMMAND_PLAY)
-                                 failure =
-                                     QStringLiteral("Cannot Play Stream (%1)").arg(player.ErrorString(code));
-                             else
-                                 return;
-                             loop.quit();
-                         }),
-        QObject::connect(&player, &TXaudioPlayer::OnNotifyPlayerState,
-                         [&](int state) {
-                             if (closing || state != XA_PLAYER_STATE_EOS || !failure.isEmpty()) return;
-                             ended = true;
-                             loop.quit();
-                         }),
-        QObject::connect(&player, &TXaudioPlayer::OnNotifyInputPosition,
-                         [&](quint32 offset, quint32 range) {
-                             if (!closing && !ended && failure.isEmpty() && range > 0)
-                                 progress(int(qint64(offset) * 100 / range));
-                         }),
-        QObject::connect(&player, &TXaudioPlayer::OnNotifyAck,
-                         [&](quint8 command) {
-                             if (!closing || command != XA_MSG_COMMAND_INPUT_CLOSE) return;
-                             closed = true;
-                             loop.quit();
-                         }),
-    };
-
-    int sent = player.InputOpen(source);
-    if (sent == XA_SUCCESS) sent = player.OutputOpen(QStringLiteral("wav:") + temp);
-    if (sent == XA_SUCCESS) sent = player.Play();
-    if (sent == XA_SUCCESS)
-        loop.exec();
-    else
-        failure = QStringLiteral("Cannot Play Stream (%1)").arg(player.ErrorString(sent));
-
-    // The player carries out its commands in order: once the input is closed,
-    // the output file is complete and no longer written to.
-    closing = true;
-    player.OutputClose();
-    if (player.InputClose() == XA_SUCCESS && !closed) loop.exec();
-    for (const QMetaObject::Connection& connection : connections)
-        QObject::disconnect(connection);
-    return failure;
-}
-
-// Encodes the row's source into the MP3 file temp with the settings, as the
-// WAV to MP3 conversion does; returns why it failed, or an empty string.
-QString encodeToMp3(TLameCoder& coder, const Settings& settings, const TWavRec& row, const QString& temp,
-                    const std::function<void(int)>& progress)
-{
-    ApplyMp3Settings(coder, settings);
-    PrepareMp3Source(coder, settings, row.SampleRate, row.Mode, row.BitsPerSample);
-    coder.InputFiles().clear();
-    coder.OutputFiles().clear();
-    coder.InputFiles().append(row.Source);
-    coder.OutputFiles().append(temp);
-
-    const QMetaObject::Connection connection = QObject::connect(
-        &coder, &TLameCoder::OnProgress, [&progress](quint16 percent) { progress(int(percent)); });
-    QString failure;
-    try {
-        coder.EncodeFiles();
-    } catch (const EAudrelError& error) { // ELameError, EFileError
-        failure = error.message();
-    }
-    QObject::disconnect(connection);
-    return failure;
-}
+    const Direction* direction;
+    int row;
+};
 
 } // namespace
 
@@ -411,11 +323,29 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
     TWMAfile wma;
     RowBuilder builder(lists, settings, mpeg, wav, wma);
 
-    const JobKind kind = parsed.toMp3 ? JobKind::WavToMp3 : JobKind::Mp3ToWav;
-    const FileKind own = parsed.toMp3 ? FileKind::Wav : FileKind::Mpeg;
-    JobList& list = *lists[int(kind)];
+    // The directions of --to, and the source kinds they take.
+    QList<const Direction*> directions;
+    for (const Direction& direction : kDirections)
+        if (parsed.to == QLatin1String(direction.to)) directions << &direction;
+    const auto directionOf = [&](FileKind kind) -> const Direction* {
+        for (const Direction* direction : directions)
+            if (direction->source == kind) return direction;
+        return nullptr;
+    };
+    // "a WAV file (.wav)", and "WAV file (.wav)" without the article.
+    QStringList sourceNames;
+    QStringList kindNames;
+    for (const Direction* direction : directions) {
+        const QString name = QLatin1String(direction->sources);
+        sourceNames << name;
+        kindNames << name.mid(name.indexOf(QLatin1Char(' ')) + 1);
+    }
+    const QString sourcesText = sourceNames.join(QStringLiteral(" or "));
+    const QString target = parsed.to.toUpper();
 
-    auto addSource = [&](const QString& path, const QString& playlist) {
+    QList<Task> tasks;
+    auto addSource = [&](const Direction& direction, const QString& path, const QString& playlist) {
+        JobList& list = *lists[int(direction.kind)];
         if (!list.IsNewSource(path)) return; // converted once
         const QFileInfo info(path);
         if (!info.exists()) {
@@ -434,7 +364,7 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
         const int before = list.count();
         bool added = false;
         try {
-            added = builder.AddRow(kind, path);
+            added = builder.AddRow(direction.kind, path);
         } catch (const EFileError& error) {
             // The row was added before its size could not be taken.
             if (list.count() > before) list.removeRowsAt({list.count() - 1});
@@ -442,7 +372,10 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
             ++failed;
             return;
         }
-        if (added) return;
+        if (added) {
+            tasks.append({&direction, list.count() - 1});
+            return;
+        }
         if (!prompts.last.isEmpty())
             report.problem(prompts.last);
         else
@@ -455,8 +388,8 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
     for (const QString& argument : parsed.files) {
         const QString path = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
         const FileKind fileKind = KindOf(path);
-        if (fileKind == own) {
-            addSource(path, {});
+        if (const Direction* direction = directionOf(fileKind)) {
+            addSource(*direction, path, {});
         } else if (fileKind == FileKind::M3u || fileKind == FileKind::Pls) {
             QStringList entries;
             try {
@@ -468,21 +401,20 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
             }
             int taken = 0;
             for (const QString& entry : entries) {
-                if (KindOf(entry) != own) continue;
-                addSource(QDir::cleanPath(entry), path);
+                const Direction* direction = directionOf(KindOf(entry));
+                if (!direction) continue;
+                addSource(*direction, QDir::cleanPath(entry), path);
                 ++taken;
             }
             if (taken == 0) {
-                report.problem(path, parsed.toMp3 ? QStringLiteral("the playlist names no WAV file")
-                                                  : QStringLiteral("the playlist names no MPEG audio file"));
+                report.problem(
+                    path,
+                    QStringLiteral("the playlist names no %1").arg(kindNames.join(QStringLiteral(" or "))));
                 ++failed;
             }
         } else {
             report.problem(path,
-                           parsed.toMp3
-                               ? QStringLiteral("not a WAV file (.wav): only WAV files are converted to MP3")
-                               : QStringLiteral("not an MPEG audio file (.mp3, .mp2, .mp1): only those are "
-                                                "converted to WAV"));
+                           QStringLiteral("not %1: only those are converted to %2").arg(sourcesText, target));
             ++failed;
         }
     }
@@ -491,29 +423,17 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
     std::signal(SIGTERM, removePartialAndExit);
     std::signal(SIGHUP, removePartialAndExit);
 
-    std::unique_ptr<TLameCoder> coder;
-    std::unique_ptr<TXaudioPlayer> player;
+    std::unique_ptr<ConversionPath> paths[4];
     QSet<QString> written;
     int converted = 0;
     int skipped = 0;
-    const int count = list.count();
-    for (int row = 0; row < count; ++row) {
-        const TJobRec& rec = list.record(row);
-        const QString& source = rec.Source;
-        const QString& dest = rec.Dest;
+    const int count = int(tasks.size());
+    for (int index = 0; index < count; ++index) {
+        const Task& task = tasks[index];
+        const TCvtItem item = TCvtItem::FromRow(*lists[int(task.direction->kind)], task.row);
+        const QString& source = item.SourcePath;
+        const QString& dest = item.DestPath;
         const QFileInfo destInfo(dest);
-        const QString folder = destInfo.absolutePath();
-        if (!QFileInfo(folder).isDir()) {
-            report.problem(source,
-                           QStringLiteral("the destination folder \"%1\" does not exist").arg(folder));
-            ++failed;
-            continue;
-        }
-        if (sameFile(source, dest)) {
-            report.problem(source, QStringLiteral("the destination \"%1\" is the source itself").arg(dest));
-            ++failed;
-            continue;
-        }
         const QString key = destKey(dest);
         if (written.contains(key)) {
             report.problem(source, QStringLiteral("the destination \"%1\" was written from another file just "
@@ -522,58 +442,34 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
             ++failed;
             continue;
         }
-        if (destInfo.exists() || destInfo.isSymLink()) {
-            if (destInfo.isDir()) {
-                report.problem(source, QStringLiteral("the destination \"%1\" is a folder").arg(dest));
-                ++failed;
-                continue;
-            }
-            if (!parsed.overwrite) {
-                report.problem(dest + QStringLiteral(" exists, skipped (use --overwrite)"));
-                ++skipped;
-                continue;
-            }
+        if ((destInfo.exists() || destInfo.isSymLink()) && !destInfo.isDir() && !parsed.overwrite) {
+            report.problem(dest + QStringLiteral(" exists, skipped (use --overwrite)"));
+            ++skipped;
+            continue;
         }
 
-        if (parsed.toMp3 && !coder) {
+        std::unique_ptr<ConversionPath>& path = paths[int(task.direction->kind)];
+        if (!path) {
+            path = ConversionPath::create(task.direction->kind, settings, ProgramFolder());
             try {
-                coder = std::make_unique<TLameCoder>();
+                path->Init();
             } catch (const EAudrelError& error) {
                 report.problem(QString(error.message()).replace(QLatin1Char('\n'), QLatin1Char(' ')));
                 return ExitFailed;
             }
         }
-        if (!parsed.toMp3 && !player) {
-            player = std::make_unique<TXaudioPlayer>();
-            player->setXaudioPath(ProgramFolder() + QLatin1String(TXaudioPlayer::kLibraryName));
-            player->setPriority(2);
-            try {
-                player->Init();
-            } catch (const EXaudioException& error) {
-                report.problem(QString(error.message()).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-                return ExitFailed;
-            }
-        }
 
-        const QString partial = createPartial(dest);
-        if (partial.isEmpty()) {
-            report.problem(
-                source, QStringLiteral("cannot create a file in the destination folder \"%1\"").arg(folder));
-            ++failed;
-            continue;
+        DestinationFile destination;
+        QString failure = destination.prepare(source, dest);
+        if (failure.isEmpty()) {
+            setPartial(destination.tempPath());
+            report.begin(index, count, source);
+            failure = RunToEnd(*path, item, destination.tempPath(),
+                               [&report](int percent) { report.progress(percent); });
+            if (failure.isEmpty()) failure = destination.commit();
         }
-        setPartial(partial);
-        report.begin(row, count, source);
-        const auto progress = [&report](int percent) { report.progress(percent); };
-        QString failure =
-            parsed.toMp3 ? encodeToMp3(*coder, settings, static_cast<const TWavRec&>(rec), partial, progress)
-                         : decodeToWav(*player, source, partial, progress);
-        if (failure.isEmpty() &&
-            std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(dest).constData()) != 0)
-            failure = QStringLiteral("cannot write \"%1\": %2")
-                          .arg(dest, QString::fromLocal8Bit(std::strerror(errno)));
         if (!failure.isEmpty()) {
-            QFile::remove(partial);
+            destination.discard();
             setPartial({});
             report.problem(source, failure.replace(QLatin1Char('\n'), QLatin1Char(' ')));
             ++failed;

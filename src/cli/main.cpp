@@ -1,13 +1,13 @@
 // audrel-cli: the command-line companion of Audrel. Each command is one entry
 // of the command table below; "info" reports what the file readers find.
 
-#include "app/playlists.h"
 #include "cli/convertcommand.h"
 #include "cli/tagcommand.h"
 #include "info/infotext.h"
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
 #include "info/wmafile.h"
+#include "jobs/playlists.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

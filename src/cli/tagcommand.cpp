@@ -1,9 +1,9 @@
 #include "cli/tagcommand.h"
 
-#include "app/playlists.h"
 #include "info/genres.h"
 #include "info/infotext.h"
 #include "info/mpegaudio.h"
+#include "jobs/playlists.h"
 #include "platform/errors.h"
 
 #include <QFileInfo>
@@ -39,11 +39,9 @@ std::optional<int> genreCode(const QString& text)
 {
     bool number = false;
     const int code = text.toInt(&number);
-    if (number)
-        return code >= 0 && code <= 255 ? std::optional<int>(code) : std::nullopt;
+    if (number) return code >= 0 && code <= 255 ? std::optional<int>(code) : std::nullopt;
     for (int i = 0; i < GenreCount; ++i)
-        if (text.compare(QLatin1String(GenreNames[i]), Qt::CaseInsensitive) == 0)
-            return i;
+        if (text.compare(QLatin1String(GenreNames[i]), Qt::CaseInsensitive) == 0) return i;
     return std::nullopt;
 }
 
@@ -55,26 +53,24 @@ int runTag(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << "audrel-cli tag: " << problem << " (see audrel-cli tag --help)\n";
         return ExitUsage;
     };
-    if (arguments.isEmpty())
-        return usage(QStringLiteral("no file given"));
+    if (arguments.isEmpty()) return usage(QStringLiteral("no file given"));
     const QString path = arguments.first();
     bool remove = false;
     QHash<QString, QString> fields;
-    static const QStringList valued{"--title", "--artist", "--album", "--year", "--comment", "--track", "--genre"};
+    static const QStringList valued{"--title",   "--artist", "--album", "--year",
+                                    "--comment", "--track",  "--genre"};
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& option = arguments[i];
         if (option == QLatin1String("--remove")) {
             remove = true;
         } else if (valued.contains(option)) {
-            if (i + 1 >= arguments.size())
-                return usage(option + QStringLiteral(" needs a value"));
+            if (i + 1 >= arguments.size()) return usage(option + QStringLiteral(" needs a value"));
             fields.insert(option, arguments[++i]);
         } else {
             return usage(QStringLiteral("unknown option \"%1\"").arg(option));
         }
     }
-    if (remove && !fields.isEmpty())
-        return usage(QStringLiteral("--remove takes no field options"));
+    if (remove && !fields.isEmpty()) return usage(QStringLiteral("--remove takes no field options"));
     if (!remove && fields.isEmpty())
         return usage(QStringLiteral("nothing to write: give a field option or --remove"));
 
@@ -96,36 +92,31 @@ int runTag(const QStringList& arguments, QTextStream& out, QTextStream& err)
     };
     if (KindOf(path) != FileKind::Mpeg)
         return fail(QStringLiteral("not an MPEG audio file (expected .mp3, .mp2 or .mp1)"));
-    if (!QFileInfo::exists(path))
-        return fail(QStringLiteral("file not found"));
+    if (!QFileInfo::exists(path)) return fail(QStringLiteral("file not found"));
 
     TMPEGAudio mpeg;
     mpeg.OnError = nullptr; // no questions on the command line
     mpeg.LoadFile(path);
-    if (!mpeg.IsValid())
-        return fail(QStringLiteral("no MPEG audio found; the file is left as it was"));
+    if (!mpeg.IsValid()) return fail(QStringLiteral("no MPEG audio found; the file is left as it was"));
 
     // Start from the tag the file has; a file without one starts empty.
     if (!mpeg.HasTag()) {
-        for (auto setter : {&TMPEGAudio::setTitle, &TMPEGAudio::setArtist, &TMPEGAudio::setAlbum,
-                            &TMPEGAudio::setComment})
+        for (auto setter :
+             {&TMPEGAudio::setTitle, &TMPEGAudio::setArtist, &TMPEGAudio::setAlbum, &TMPEGAudio::setComment})
             (mpeg.*setter)(QString());
         mpeg.setYear(QStringLiteral("    "));
         mpeg.setGenre(255);
         mpeg.setTrack(0);
     }
     const std::pair<const char*, void (TMPEGAudio::*)(const QString&)> texts[] = {
-        {"--title", &TMPEGAudio::setTitle},     {"--artist", &TMPEGAudio::setArtist},
-        {"--album", &TMPEGAudio::setAlbum},     {"--comment", &TMPEGAudio::setComment},
+        {"--title", &TMPEGAudio::setTitle}, {"--artist", &TMPEGAudio::setArtist},
+        {"--album", &TMPEGAudio::setAlbum}, {"--comment", &TMPEGAudio::setComment},
         {"--year", &TMPEGAudio::setYear},
     };
     for (const auto& [option, setter] : texts)
-        if (fields.contains(QLatin1String(option)))
-            (mpeg.*setter)(fields[QLatin1String(option)]);
-    if (genre)
-        mpeg.setGenre(uint8_t(*genre));
-    if (track)
-        mpeg.setTrack(uint8_t(*track));
+        if (fields.contains(QLatin1String(option))) (mpeg.*setter)(fields[QLatin1String(option)]);
+    if (genre) mpeg.setGenre(uint8_t(*genre));
+    if (track) mpeg.setTrack(uint8_t(*track));
 
     int32_t result = 0;
     try {
@@ -134,8 +125,9 @@ int runTag(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return fail(e.message());
     }
     if (result != 0)
-        return fail(QStringLiteral("cannot write the file: ") +
-                    (result > 0 ? QString::fromLocal8Bit(std::strerror(result)) : QStringLiteral("file not found")));
+        return fail(
+            QStringLiteral("cannot write the file: ") +
+            (result > 0 ? QString::fromLocal8Bit(std::strerror(result)) : QStringLiteral("file not found")));
     out << path << '\n';
     for (const QString& line : MpegMemoLines(mpeg) + MpegTagLines(mpeg))
         out << "  " << line << '\n';

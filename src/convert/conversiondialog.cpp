@@ -1,8 +1,8 @@
 #include "convert/conversiondialog.h"
 
-#include "app/joblist.h"
-#include "app/jobrecords.h"
-#include "app/mainform.h"
+#include "jobs/joblist.h"
+#include "jobs/jobrecords.h"
+#include "platform/errors.h"
 #include "platform/prompts/prompts.h"
 
 #include <QCloseEvent>
@@ -39,11 +39,19 @@ QLineEdit* pathField(const char* name, QWidget* parent)
     return field;
 }
 
+void showError(const QString& message)
+{
+    showMessage(message, QStringLiteral("Error"), MsgIcon::Error, {IdOk});
+}
+
 } // namespace
 
-TConversionDialog::TConversionDialog(TMainForm* owner, JobList* list, const Captions& captions)
-    : QDialog(owner), m_owner(owner), m_list(list), m_verb(captions.verb)
+TConversionDialog::TConversionDialog(JobList& list, const Settings& settings,
+                                     std::unique_ptr<ConversionPath> path, const Captions& captions,
+                                     QWidget* parent)
+    : QDialog(parent), m_list(list), m_settings(settings), m_path(std::move(path)), m_verb(captions.verb)
 {
+    setObjectName(QLatin1String(captions.objectName));
     setWindowTitle(QLatin1String(captions.window));
 
     GroupBox = new QGroupBox(QLatin1String(captions.group), this);
@@ -76,6 +84,20 @@ TConversionDialog::TConversionDialog(TMainForm* owner, JobList* list, const Capt
     // A fixed-size dialog, centred on the main window by the window system.
     setFixedSize(440, 250);
 
+    connect(m_path.get(), &ConversionPath::progress, this, [this](qint64 done, qint64 total) {
+        if (!m_closed) ShowProgress(done, total);
+    });
+    connect(m_path.get(), &ConversionPath::finished, this, &TConversionDialog::PathFinished);
+    connect(m_path.get(), &ConversionPath::failed, this, &TConversionDialog::PathFailed);
+
+    // FormCreate: an engine that cannot start is reported once, when the run would begin.
+    try {
+        m_path->Init();
+    } catch (...) {
+        m_engineError = ExceptionText(std::current_exception());
+    }
+    if (m_engineError.isEmpty()) GatherJobs();
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
@@ -89,17 +111,8 @@ TConversionDialog::~TConversionDialog() = default;
 
 void TConversionDialog::GatherJobs()
 {
-    for (int row = 0; row < m_list->count(); ++row) {
-        if (!m_list->isItemChecked(row)) continue;
-        const TJobRec& rec = m_list->record(row);
-        TCvtItem item{rec.Source, rec.Dest, row, 0};
-        if (const auto* wav = dynamic_cast<const TWavRec*>(&rec)) {
-            item.SampleRate = wav->SampleRate;
-            item.Mode = wav->Mode;
-            item.BitsPerSample = wav->BitsPerSample;
-        }
-        m_jobs.append(item);
-    }
+    for (int row = 0; row < m_list.count(); ++row)
+        if (m_list.isItemChecked(row)) m_jobs.append(TCvtItem::FromRow(m_list, row));
     Gauge_Total->setRange(0, int(m_jobs.size()));
 }
 
@@ -107,7 +120,9 @@ void TConversionDialog::Timer1Timer()
 {
     Timer1->stop();
     if (m_closed) return;
-    if (!PrepareRun()) {
+    if (!m_engineError.isEmpty()) {
+        showError(m_engineError);
+        m_outcome.EngineFailed = true;
         close();
         return;
     }
@@ -134,11 +149,12 @@ TCvtItem* TConversionDialog::NextJob(int index)
     while (m_currentIndex < count) {
         const TCvtItem& item = m_jobs[m_currentIndex];
         showItem(item);
-        if (!QFile::exists(item.DestPath) || !m_owner->settings().OverWrite) break;
+        if (!QFile::exists(item.DestPath) || !m_settings.OverWrite) break;
         const int answer = showMessage(
             QStringLiteral("Destination file : ") + item.DestPath +
                 QStringLiteral("\n\nThe destination file already exists, do you want to overwrite it ? "),
             QStringLiteral("Confirm"), MsgIcon::Question, {IdYes, IdNo});
+        if (m_closed) return nullptr;
         if (answer != IdNo) break;
         ++m_currentIndex;
         Gauge_Total->setValue(m_currentIndex);
@@ -148,16 +164,28 @@ TCvtItem* TConversionDialog::NextJob(int index)
         return nullptr;
     }
     TCvtItem& item = m_jobs[m_currentIndex];
-    item.JobState = 1;
+    item.JobState = ItemState::Converting;
     GroupBox->setTitle(
         QStringLiteral(" %1 File #%2 Of %3 ").arg(QLatin1String(m_verb)).arg(m_currentIndex + 1).arg(count));
     return &item;
 }
 
-void TConversionDialog::JobDone()
+void TConversionDialog::StartJob(int index)
 {
-    if (m_closed || m_currentIndex >= m_jobs.size()) return;
-    m_jobs[m_currentIndex].JobState = 2;
+    const TCvtItem* item = NextJob(index);
+    if (!item) return;
+    const QString problem = m_destination.prepare(item->SourcePath, item->DestPath);
+    if (!problem.isEmpty()) return PathFailed(problem);
+    m_path->start(*item, m_destination.tempPath());
+}
+
+void TConversionDialog::PathFinished()
+{
+    if (m_closed || m_currentIndex >= m_jobs.size() ||
+        m_jobs[m_currentIndex].JobState != ItemState::Converting)
+        return;
+    if (const QString problem = m_destination.commit(); !problem.isEmpty()) return PathFailed(problem);
+    m_jobs[m_currentIndex].JobState = ItemState::Converted;
     ++m_currentIndex;
     if (m_currentIndex < m_jobs.size()) {
         QMetaObject::invokeMethod(
@@ -170,6 +198,12 @@ void TConversionDialog::JobDone()
         Gauge_Total->setValue(m_currentIndex);
         FinishRun();
     }
+}
+
+void TConversionDialog::PathFailed(const QString& message)
+{
+    // The run waits on this item until the user aborts.
+    if (!m_closed) showError(message);
 }
 
 void TConversionDialog::FinishRun()
@@ -199,22 +233,26 @@ void TConversionDialog::closeEvent(QCloseEvent* event)
 void TConversionDialog::FormClose()
 {
     Timer1->stop();
-    StopWork();
+    if (m_engineError.isEmpty()) m_path->stop();
     // Between two items nothing is being written, and nothing may be deleted.
-    const bool writing = m_currentIndex < m_jobs.size() && m_jobs[m_currentIndex].JobState == 1;
-    while (!m_jobs.isEmpty()) {
-        const TCvtItem item = m_jobs.takeFirst();
-        if (item.JobState != 2) continue;
-        m_list->setSubItem(item.RowIndex, JobList::SubStatus, QStringLiteral("Done"));
-        m_list->setItemChecked(item.RowIndex, false);
-        m_list->record(item.RowIndex).State = 2;
+    const bool writing =
+        m_currentIndex < m_jobs.size() && m_jobs[m_currentIndex].JobState == ItemState::Converting;
+    for (const TCvtItem& item : std::as_const(m_jobs)) {
+        if (item.JobState != ItemState::Converted) continue;
+        m_list.setSubItem(item.RowIndex, JobList::SubStatus, QStringLiteral("Done"));
+        m_list.setItemChecked(item.RowIndex, false);
+        m_list.record(item.RowIndex).State = JobState::Converted;
+        m_outcome.ConvertedRows.append(item.RowIndex);
     }
+    m_jobs.clear();
     if (m_running) {
-        if (writing) m_owner->AbortedDestPath = Edit_Dest->text();
-        done(mrCancel);
+        if (writing) m_outcome.AbortedDestPath = m_destination.tempPath();
+        m_destination.release();
+        m_outcome.Result = mrCancel;
     } else {
-        done(mrOk);
+        m_outcome.Result = mrOk;
     }
+    done(m_outcome.Result);
 }
 
 } // namespace audrel

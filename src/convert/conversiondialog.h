@@ -3,15 +3,25 @@
 // destination, a per-file and an overall gauge and the Abort button; the work
 // items gathered from the checked rows of one list; the one-shot start 100 ms
 // after creation; the question before an existing destination is replaced;
-// and, on closing, "Done" written into the rows converted, which are
-// unchecked, and the modal result: 1 when the run ended by itself (or never
-// began) and 2 when it was aborted, the destination being written then left in
-// the main window's AbortedDestPath.
+// each item converted by the direction's ConversionPath into a temporary file
+// that takes the destination's name when complete; a failure shown in an
+// error box, after which the dialog waits on that item for Abort; and, on
+// closing, "Done" written into the rows converted, which are unchecked, and
+// the modal result: 1 when the run ended by itself (or never began) and 2
+// when it was aborted.
+//
+// A dialog is given the list, the settings and its path, and hands back its
+// outcome; it knows nothing of the window that opened it.
 
+#include "convert/conversionpath.h"
 #include "convert/cvtitem.h"
+#include "convert/destinationfile.h"
+#include "settings/settings.h"
 
 #include <QDialog>
 #include <QList>
+
+#include <memory>
 
 class QGroupBox;
 class QLineEdit;
@@ -22,7 +32,18 @@ class QTimer;
 namespace audrel {
 
 class JobList;
-class TMainForm;
+
+// What a run of a conversion dialog did.
+struct ConversionOutcome
+{
+    int Result = 1; // the modal result
+    // The rows this run converted, in ascending order.
+    QList<int> ConvertedRows;
+    // The file being written when the run was aborted; empty when none was.
+    QString AbortedDestPath;
+    // The engine could not start, so nothing was converted.
+    bool EngineFailed = false;
+};
 
 class TConversionDialog : public QDialog
 {
@@ -40,6 +61,9 @@ public:
     const QList<TCvtItem>& Jobs() const { return m_jobs; }
     int CurrentIndex() const { return m_currentIndex; }
     bool Running() const { return m_running; }
+    ConversionPath* Path() const { return m_path.get(); }
+    // Complete once the dialog has closed.
+    const ConversionOutcome& Outcome() const { return m_outcome; }
 
     // Every way of closing (Abort, the end of the run, the close box, Escape) comes here.
     void reject() override;
@@ -47,37 +71,22 @@ public:
 protected:
     struct Captions
     {
-        const char* window;    // "Convert Mp3 to Wav"
-        const char* group;     // " Decoding ", until the run begins
-        const char* verb;      // "Decoding", in " Decoding File #2 Of 5 "
-        const char* abortName; // object name of the Abort button
-        int gaugeMaximum;      // the per-file gauge runs from 0 to this
+        const char* objectName; // "ConvertForm"
+        const char* window;     // "Convert Mp3 to Wav"
+        const char* group;      // " Decoding ", until the run begins
+        const char* verb;       // "Decoding", in " Decoding File #2 Of 5 "
+        const char* abortName;  // object name of the Abort button
+        int gaugeMaximum;       // the per-file gauge runs from 0 to this
     };
-    TConversionDialog(TMainForm* owner, JobList* list, const Captions& captions);
+    // Makes the path's engine ready and gathers the checked rows of the list;
+    // an engine that cannot start gathers nothing and is reported when the
+    // run would begin.
+    TConversionDialog(JobList& list, const Settings& settings, std::unique_ptr<ConversionPath> path,
+                      const Captions& captions, QWidget* parent);
 
-    // Gathers the checked rows of the list as work items, in row order.
-    void GatherJobs();
+    // The path's progress on the per-file gauge, each dialog on its own scale.
+    virtual void ShowProgress(qint64 done, qint64 total) = 0;
 
-    // Shows items from index on and asks before each existing destination
-    // (when the settings say so); declined items are passed over. Returns
-    // the item to convert, marked as being converted, with the progress caption
-    // written; null when every remaining item was declined and the dialog has closed.
-    TCvtItem* NextJob(int index);
-    // The current item is converted; the next one starts once the caller has
-    // returned to the event loop, so a batch of any length runs in constant
-    // stack. After the last one the dialog closes.
-    void JobDone();
-    // Ends the run by itself and closes: result 1.
-    void FinishRun();
-
-    // Called when the run would begin; false closes the dialog with nothing converted.
-    virtual bool PrepareRun() { return true; }
-    // Starts converting from item index on (NextJob does the asking).
-    virtual void StartJob(int index) = 0;
-    // Stops whatever is under way; called once as the dialog closes.
-    virtual void StopWork() = 0;
-
-    TMainForm* Owner() const { return m_owner; }
     void Timer1Timer();
     void BtnAbortClick();
     void closeEvent(QCloseEvent* event) override;
@@ -89,18 +98,36 @@ protected:
     QProgressBar* Gauge_Total;
     QPushButton* AbortButton;
     QTimer* Timer1;
-    bool m_closed = false;
 
 private:
+    void GatherJobs();
+    // Starts converting from item index on, asking before each existing
+    // destination (when the settings say so) and passing over declined items.
+    void StartJob(int index);
+    // Shows items from index on and asks before each existing destination;
+    // returns the item to convert, marked as being converted, or null when
+    // every remaining item was declined and the dialog has closed.
+    TCvtItem* NextJob(int index);
+    // The current item's output is complete: it takes its name, and the next
+    // item starts once the caller has returned to the event loop, so a batch
+    // of any length runs in constant stack. After the last one the dialog closes.
+    void PathFinished();
+    void PathFailed(const QString& message);
+    void FinishRun();
     void FormClose();
     void showItem(const TCvtItem& item);
 
-    TMainForm* m_owner;
-    JobList* m_list;
+    JobList& m_list;
+    Settings m_settings;
+    std::unique_ptr<ConversionPath> m_path;
+    QString m_engineError;
+    DestinationFile m_destination;
     const char* m_verb;
     QList<TCvtItem> m_jobs;
     int m_currentIndex = 0;
     bool m_running = false;
+    bool m_closed = false;
+    ConversionOutcome m_outcome;
 };
 
 } // namespace audrel

@@ -13,28 +13,19 @@ class TConvertForm : public TConversionDialog
     Q_OBJECT
 
 public:
-    // Gathers the checked rows of the owner's MP3 to WAV list. The player
-    // library is looked for in the owner's program folder.
-    explicit TConvertForm(TMainForm* owner);
+    // Gathers the checked rows of the list. The player library is looked for
+    // in the program folder.
+    TConvertForm(JobList& list, const Settings& settings, const QString& programFolder,
+                 QWidget* parent = nullptr);
     ~TConvertForm() override;
 
-    TXaudioPlayer* XaudioPlayer() const { return m_player; }
+    TXaudioPlayer* XaudioPlayer() const;
 
+    // The per-file gauge: the offset on the player's scale of Range.
     void XaudioPlayerNotifyInputPosition(quint32 Offset, quint32 Range);
-    void XaudioPlayerNotifyPlayerState(int State);
-    void XaudioPlayerNotifyNack(quint8 Command, qint16 Code);
 
 protected:
-    bool PrepareRun() override;
-    void StartJob(int index) override;
-    void StopWork() override;
-
-private:
-    void ShowPlayerError(const QString& message, int code);
-
-    TXaudioPlayer* m_player = nullptr;
-    // Why the player library cannot be used; empty when it can.
-    QString m_playerError;
+    void ShowProgress(qint64 done, qint64 total) override;
 };
 
 } // namespace audrel

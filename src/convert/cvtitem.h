@@ -1,5 +1,6 @@
 #pragma once
-// One work item of a conversion dialog: a checked row and how far it got.
+// One work item of a conversion run: a checked row, where its result goes,
+// and how far it got.
 
 #include <QString>
 
@@ -7,16 +8,28 @@
 
 namespace audrel {
 
+class JobList;
+
+enum class ItemState : int32_t
+{
+    Waiting = 0,
+    Converting = 1,
+    Converted = 2,
+};
+
 struct TCvtItem
 {
     QString SourcePath;
     QString DestPath;
     int32_t RowIndex = 0;
-    int32_t JobState = 0; // 0 pending, 1 being converted, 2 converted
+    ItemState JobState = ItemState::Waiting;
     // The source's format, for WAV sources (the encoders read it).
     uint32_t SampleRate = 0;
     uint32_t Mode = 0; // 0 stereo, 3 mono
     uint32_t BitsPerSample = 0;
+
+    // The item of a row: its record's source, destination and format.
+    static TCvtItem FromRow(const JobList& list, int row);
 };
 
 } // namespace audrel

@@ -13,20 +13,15 @@ class TForm_WavtoMp3 : public TConversionDialog
     Q_OBJECT
 
 public:
-    explicit TForm_WavtoMp3(TMainForm* owner);
+    TForm_WavtoMp3(JobList& list, const Settings& settings, QWidget* parent = nullptr);
     ~TForm_WavtoMp3() override;
 
-    TLameCoder* LameCoder() const { return m_coder; }
+    TLameCoder* LameCoder() const;
 
     void LameCoderProgress(quint16 PercentComplete);
-    void LameCoderEndProcess();
 
 protected:
-    void StartJob(int index) override;
-    void StopWork() override;
-
-private:
-    TLameCoder* m_coder;
+    void ShowProgress(qint64 done, qint64 total) override;
 };
 
 } // namespace audrel

@@ -1,12 +1,15 @@
 list(APPEND AUDREL_CORE_SOURCES
   src/convert/exaudioexception.h
+  src/convert/cvtitem.cpp
   src/convert/lamecoder.cpp
-  src/convert/mp3settings.cpp
   src/convert/xaudionotifywindow.cpp
   src/convert/xaudioplayer.cpp
+  src/convert/destinationfile.cpp
+  src/convert/conversionpath.cpp
+  src/convert/mp3towavpath.cpp
+  src/convert/wavtomp3path.cpp
 )
 list(APPEND AUDREL_UI_SOURCES
-  src/convert/cvtitem.h
   src/convert/conversiondialog.cpp
   src/convert/convertform.cpp
   src/convert/form_wavtomp3.cpp

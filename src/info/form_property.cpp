@@ -1,10 +1,9 @@
 #include "info/form_property.h"
 
-#include "app/application.h"
-#include "app/joblist.h"
 #include "info/genres.h"
 #include "info/infotext.h"
 #include "info/mpegaudio.h"
+#include "platform/errors.h"
 #include "platform/prompts/prompts.h"
 
 #include <QCheckBox>
@@ -25,10 +24,6 @@ namespace audrel {
 
 namespace {
 
-// Columns of the MP3 to WAV list after the source: destination, status,
-// duration, then title, artist, album and year.
-constexpr int kTitleSubItem = 3;
-
 QLineEdit* editor(QWidget* parent, const char* name, int maxLength)
 {
     auto* e = new QLineEdit(parent);
@@ -39,8 +34,8 @@ QLineEdit* editor(QWidget* parent, const char* name, int maxLength)
 
 } // namespace
 
-TForm_Property::TForm_Property(const QString& path, JobList* mp3List, QWidget* parent)
-    : QDialog(parent), m_mpeg(std::make_unique<TMPEGAudio>()), m_mp3List(mp3List)
+TForm_Property::TForm_Property(const QString& path, QWidget* parent)
+    : QDialog(parent), m_mpeg(std::make_unique<TMPEGAudio>())
 {
     setObjectName(QStringLiteral("Form_Property"));
     setWindowTitle(QStringLiteral("Mpeg file property + ID3 tag editor"));
@@ -54,14 +49,16 @@ TForm_Property::TForm_Property(const QString& path, JobList* mp3List, QWidget* p
     Check_ID3v1 = new QCheckBox(QStringLiteral("ID3v1 Tag"), tagGroup);
     Check_ID3v1->setObjectName(QStringLiteral("Check_ID3v1"));
     Edit_track = editor(tagGroup, "Edit_track", 3);
-    Edit_track->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), Edit_track));
+    Edit_track->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), Edit_track));
     Edit_Title = editor(tagGroup, "Edit_Title", 30);
     Edit_Artist = editor(tagGroup, "Edit_Artist", 30);
     Edit_Album = editor(tagGroup, "Edit_Album", 30);
     Edit_Comment = editor(tagGroup, "Edit_Comment", 30);
     // Four digit places; places left open stay blanks in the tag.
     Edit_year = editor(tagGroup, "Edit_year", 4);
-    Edit_year->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9 ]{0,4}")), Edit_year));
+    Edit_year->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9 ]{0,4}")), Edit_year));
     Combo_Genre = new QComboBox(tagGroup);
     Combo_Genre->setObjectName(QStringLiteral("Combo_Genre"));
     Combo_Genre->setEditable(true);
@@ -141,23 +138,15 @@ void TForm_Property::fillEditors()
 void TForm_Property::Check_ID3v1Click()
 {
     const bool on = Check_ID3v1->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{Edit_Title, Edit_Artist, Edit_Album, Edit_year, Edit_Comment,
-                                                      Edit_track, Combo_Genre})
+    for (QWidget* w : std::initializer_list<QWidget*>{Edit_Title, Edit_Artist, Edit_Album, Edit_year,
+                                                      Edit_Comment, Edit_track, Combo_Genre})
         w->setEnabled(on);
 }
 
 void TForm_Property::Btn_updateClick()
 {
     const QString year = Edit_year->text().leftJustified(4, QLatin1Char(' '), true);
-    if (m_mp3List) {
-        const QList<int> selected = m_mp3List->selectedRows();
-        if (!selected.isEmpty()) {
-            const int row = selected.first();
-            const QString texts[4] = {Edit_Title->text(), Edit_Artist->text(), Edit_Album->text(), year};
-            for (int i = 0; i < 4; ++i)
-                m_mp3List->setSubItem(row, kTitleSubItem + i, texts[i]);
-        }
-    }
+    m_updatedColumns = {Edit_Title->text(), Edit_Artist->text(), Edit_Album->text(), year};
     m_mpeg->setComment(Edit_Comment->text());
     m_mpeg->setTitle(Edit_Title->text());
     m_mpeg->setAlbum(Edit_Album->text());
@@ -167,8 +156,7 @@ void TForm_Property::Btn_updateClick()
     m_mpeg->setGenre(genreIndex > 0 ? uint8_t(genreIndex - 1) : uint8_t(255));
     bool ok = false;
     const int track = Edit_track->text().trimmed().toInt(&ok);
-    if (ok)
-        m_mpeg->setTrack(uint8_t(track & 0xFF));
+    if (ok) m_mpeg->setTrack(uint8_t(track & 0xFF));
     const QString file = m_mpeg->Data.FileName;
     const int32_t result = m_mpeg->WriteTag();
     if (result != 0) {

@@ -1,8 +1,10 @@
 #pragma once
 // "Mpeg file property + ID3 tag editor": the MPEG header values of a file and
-// an editor for its ID3v1 tag.
+// an editor for its ID3v1 tag. After Update it hands back the texts that the
+// MP3 to WAV list shows in its Title, Artist, Album and Year columns.
 
 #include <QDialog>
+#include <QStringList>
 
 #include <memory>
 
@@ -15,7 +17,6 @@ class QPushButton;
 
 namespace audrel {
 
-class JobList;
 class TMPEGAudio;
 
 class TForm_Property : public QDialog
@@ -23,14 +24,16 @@ class TForm_Property : public QDialog
     Q_OBJECT
 
 public:
-    // mp3List: the MP3 to WAV list, whose selected row shows the new tag texts.
-    TForm_Property(const QString& path, JobList* mp3List, QWidget* parent = nullptr);
+    TForm_Property(const QString& path, QWidget* parent = nullptr);
     ~TForm_Property() override;
 
     const TMPEGAudio& MPEGAudio() const { return *m_mpeg; }
+    // After Update: title, artist, album and year as the list columns show
+    // them; empty when the dialog closed without Update.
+    const QStringList& UpdatedColumns() const { return m_updatedColumns; }
 
     void Check_ID3v1Click();
-    // Writes the tag and the row's columns, then closes.
+    // Writes the tag, keeps the column texts, then closes.
     void Btn_updateClick();
     // Puts the editors back as the file was read.
     void Btn_UndoClick();
@@ -39,7 +42,7 @@ private:
     void fillEditors();
 
     std::unique_ptr<TMPEGAudio> m_mpeg;
-    JobList* m_mp3List;
+    QStringList m_updatedColumns;
     bool m_genreTyped = false; // the genre was typed, so no list entry is chosen
 
     QLabel* Panel_Name;

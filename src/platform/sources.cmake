@@ -1,5 +1,5 @@
 list(APPEND AUDREL_CORE_SOURCES
-  src/platform/errors.h
+  src/platform/errors.cpp
   src/platform/prompts/prompts.cpp
   src/platform/shell/shell.cpp
   src/platform/ini/inifile.cpp

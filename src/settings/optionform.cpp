@@ -1,6 +1,5 @@
 #include "settings/optionform.h"
 
-#include "app/application.h"
 #include "platform/errors.h"
 #include "platform/prompts/prompts.h"
 
@@ -25,11 +24,17 @@
 namespace audrel {
 
 const int32_t TOptionForm::SampleRates[9] = {0, 48000, 44100, 32000, 24000, 22050, 16000, 11025, 8000};
-const int32_t TOptionForm::Bitrates[17] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+const int32_t TOptionForm::Bitrates[17] = {8,  16,  24,  32,  40,  48,  56,  64, 80,
+                                           96, 112, 128, 160, 192, 224, 256, 320};
 
 namespace {
 
-enum class WmaChannels { MonoOnly, StereoOnly, Both };
+enum class WmaChannels
+{
+    MonoOnly,
+    StereoOnly,
+    Both
+};
 
 struct WmaRow
 {
@@ -70,8 +75,7 @@ int32_t leadingNumber(const QString& text, const QString& unit)
     const QString number = text.left(text.indexOf(unit) < 0 ? text.size() : text.indexOf(unit));
     bool ok = false;
     const int32_t value = number.toInt(&ok);
-    if (!ok)
-        throw EAudrelError(QStringLiteral("'%1' is not a valid integer value").arg(number));
+    if (!ok) throw EAudrelError(QStringLiteral("'%1' is not a valid integer value").arg(number));
     return value;
 }
 
@@ -86,8 +90,7 @@ QSlider* slider(QWidget* parent, const char* name, int maximum)
     return s;
 }
 
-template <class W>
-W* named(W* widget, const char* name)
+template <class W> W* named(W* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -96,8 +99,7 @@ W* named(W* widget, const char* name)
 QString withBackslashRule(QString folder)
 {
     // The stored folder always ends in a separator.
-    if (!folder.endsWith(QDir::separator()))
-        folder += QDir::separator();
+    if (!folder.endsWith(QDir::separator())) folder += QDir::separator();
     return folder;
 }
 
@@ -120,7 +122,8 @@ TOptionForm::TOptionForm(Settings& settings, const QString& programFolder, QWidg
     Edit_Folder = named(new QLineEdit, "Edit_Folder");
     Btn_Browse = named(new QToolButton, "Btn_Browse");
     Btn_Browse->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    Check_view = named(new QCheckBox(QStringLiteral("Explore output folder after conversion is done")), "Check_view");
+    Check_view =
+        named(new QCheckBox(QStringLiteral("Explore output folder after conversion is done")), "Check_view");
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(Edit_Folder);
     folderRow->addWidget(Btn_Browse);
@@ -130,11 +133,12 @@ TOptionForm::TOptionForm(Settings& settings, const QString& programFolder, QWidg
     outputLayout->addLayout(folderRow);
     outputLayout->addWidget(Check_view);
     Check_over = named(new QCheckBox(QStringLiteral("Prompt for overwrite existing files")), "Check_over");
-    Check_remove = named(
-        new QCheckBox(QStringLiteral("Remove the file(s) from list after it has been successfully converted")),
-        "Check_remove");
+    Check_remove = named(new QCheckBox(QStringLiteral(
+                             "Remove the file(s) from list after it has been successfully converted")),
+                         "Check_remove");
     Check_play = named(new QCheckBox(QStringLiteral("Play a sound when all conversion done ")), "Check_play");
-    Check_prompt = named(new QCheckBox(QStringLiteral("Prompt check options when beginning convert.")), "Check_prompt");
+    Check_prompt =
+        named(new QCheckBox(QStringLiteral("Prompt check options when beginning convert.")), "Check_prompt");
     auto* generalLayout = new QVBoxLayout(general);
     generalLayout->addWidget(outputGroup);
     for (QCheckBox* box : {Check_over, Check_remove, Check_play, Check_prompt})
@@ -161,7 +165,8 @@ TOptionForm::TOptionForm(Settings& settings, const QString& programFolder, QWidg
     Track_MaxBit = slider(mp3Group, "Track_MaxBit", 16);
     Label_max = named(new QLabel, "Label_max");
     Com_Quality = named(new QComboBox, "Com_Quality");
-    Com_Quality->addItems({QStringLiteral("Normal"), QStringLiteral("Low"), QStringLiteral("High"), QStringLiteral("Voice")});
+    Com_Quality->addItems(
+        {QStringLiteral("Normal"), QStringLiteral("Low"), QStringLiteral("High"), QStringLiteral("Voice")});
     Track_VBR = slider(mp3Group, "Track_VBR", 9);
     Label_quality = named(new QLabel, "Label_quality");
     Check_copy = named(new QCheckBox(QStringLiteral("Copyright")), "Check_copy");
@@ -244,12 +249,10 @@ TOptionForm::TOptionForm(Settings& settings, const QString& programFolder, QWidg
     connect(BitBtn1, &QPushButton::clicked, this, &TOptionForm::BitBtn1Click);
     connect(Combo_Bit, &QComboBox::activated, this, &TOptionForm::Combo_BitChange);
     connect(Radio_WMA_Stereo, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            wmaChannelsClicked();
+        if (on) wmaChannelsClicked();
     });
     connect(Radio_WMA_Mono, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            wmaChannelsClicked();
+        if (on) wmaChannelsClicked();
     });
     connect(Btn_ok, &QPushButton::clicked, this, [this] { guarded([this] { Btn_okClick(); }); });
     connect(Btn_Cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -259,18 +262,15 @@ TOptionForm::TOptionForm(Settings& settings, const QString& programFolder, QWidg
 int TOptionForm::BitrateIndex(int32_t bitrate)
 {
     for (int i = 0; i < 17; ++i)
-        if (Bitrates[i] == bitrate)
-            return i;
+        if (Bitrates[i] == bitrate) return i;
     return 0;
 }
 
 int TOptionForm::SampleRateIndex(int32_t rate)
 {
-    if (rate == 0)
-        return 0;
+    if (rate == 0) return 0;
     for (int i = 1; i < 9; ++i)
-        if (SampleRates[i] == rate)
-            return i;
+        if (SampleRates[i] == rate) return i;
     return 2;
 }
 
@@ -299,8 +299,7 @@ void TOptionForm::FormCreate()
     setSlider(Track_MaxBit, BitrateIndex(s.MaxBitrate));
 
     QRadioButton* modes[4] = {radio_stereo, radio_joint, radio_dual, Radio_mono};
-    if (s.Mode >= 0 && s.Mode <= 3)
-        modes[s.Mode]->setChecked(true);
+    if (s.Mode >= 0 && s.Mode <= 3) modes[s.Mode]->setChecked(true);
 
     Com_Quality->setCurrentIndex(s.Quality >= 0 && s.Quality < Com_Quality->count() ? s.Quality : -1);
     Check_VBR->setChecked(s.VBR);
@@ -369,8 +368,7 @@ void TOptionForm::Track_MaxBitChange()
 {
     const QSignalBlocker blockMax(Track_MaxBit);
     Track_MaxBit->setValue(std::clamp(Track_MaxBit->value(), BitMinPos, BitMaxPos));
-    if (Track_MaxBit->value() < Track_MinBit->value())
-        Track_MaxBit->setValue(Track_MinBit->value());
+    if (Track_MaxBit->value() < Track_MinBit->value()) Track_MaxBit->setValue(Track_MinBit->value());
     Label_max->setText(QString::number(Bitrates[Track_MaxBit->value()]) + QStringLiteral(" kBits/s"));
 }
 
@@ -420,8 +418,7 @@ void TOptionForm::FillWMASampleRates()
 {
     Combo_Sam->clear();
     const int index = Combo_Bit->currentIndex();
-    if (index < 0)
-        return;
+    if (index < 0) return;
     const WmaRow& row = wmaTable()[index];
     if (row.channels == WmaChannels::MonoOnly) {
         Radio_WMA_Mono->setEnabled(true);
@@ -449,8 +446,7 @@ void TOptionForm::Combo_BitChange()
 void TOptionForm::wmaChannelsClicked()
 {
     const int32_t checked = Radio_WMA_Mono->isChecked() ? 1 : 2;
-    if (checked == LastWMAChannels)
-        return;
+    if (checked == LastWMAChannels) return;
     LastWMAChannels = checked;
     Combo_Sam->clear();
     const int index = Combo_Bit->currentIndex();
@@ -472,8 +468,7 @@ void TOptionForm::Btn_okClick()
 {
     Settings& s = m_settings;
     s.SameFolder = Radio_same->isChecked();
-    if (Edit_Folder->text().trimmed().isEmpty())
-        Edit_Folder->setText(m_programFolder);
+    if (Edit_Folder->text().trimmed().isEmpty()) Edit_Folder->setText(m_programFolder);
     Edit_Folder->setText(withBackslashRule(Edit_Folder->text()));
     s.DestFolder = Edit_Folder->text();
     s.ViewFolder = Check_view->isChecked();
@@ -486,8 +481,7 @@ void TOptionForm::Btn_okClick()
     s.MaxBitrate = Bitrates[Track_MaxBit->value()];
     const QRadioButton* modes[4] = {radio_stereo, radio_joint, radio_dual, Radio_mono};
     for (int mode = 0; mode < 4; ++mode)
-        if (modes[mode]->isChecked())
-            s.Mode = mode;
+        if (modes[mode]->isChecked()) s.Mode = mode;
     s.Quality = Com_Quality->currentIndex();
     s.VBR = Check_VBR->isChecked();
     s.WriteVBR = Check_WriteVBR->isChecked();

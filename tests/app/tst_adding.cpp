@@ -2,8 +2,8 @@
 
 #include "app/joblistview.h"
 #include "app/mainform.h"
-#include "app/playlists.h"
-#include "app/rowbuilder.h"
+#include "jobs/playlists.h"
+#include "jobs/rowbuilder.h"
 #include "platform/errors.h"
 #include "platform/ipc/handoverserver.h"
 #include "scriptedprompts.h"
@@ -41,8 +41,9 @@ QByteArray wavBytes(double seconds, int channels = 2, uint16_t formatTag = 1)
     const uint32_t rate = 44100;
     const uint32_t blockAlign = 2 * channels;
     const uint32_t data = uint32_t(seconds * rate) * blockAlign;
-    return "RIFF" + le(36 + data, 4) + "WAVEfmt " + le(16, 4) + le(formatTag, 2) + le(channels, 2) + le(rate, 4) +
-           le(rate * blockAlign, 4) + le(blockAlign, 2) + le(16, 2) + "data" + le(data, 4) + QByteArray(data, '\0');
+    return "RIFF" + le(36 + data, 4) + "WAVEfmt " + le(16, 4) + le(formatTag, 2) + le(channels, 2) +
+           le(rate, 4) + le(rate * blockAlign, 4) + le(blockAlign, 2) + le(16, 2) + "data" + le(data, 4) +
+           QByteArray(data, '\0');
 }
 
 // MPEG 1 Layer III frames at 128 kbit/s, 44 100 Hz: 417 bytes each.
@@ -115,9 +116,7 @@ struct Fixture
 
 } // namespace
 
-void TestAdding::init()
-{
-}
+void TestAdding::init() {}
 
 void TestAdding::classifyAndFormat()
 {
@@ -159,7 +158,7 @@ void TestAdding::duplicatesIgnoreCase()
     RowBuilder& b = f.form->builder();
     QVERIFY(b.AddWavRow(a));
     QVERIFY(!b.AddWavRow(a));
-    QVERIFY(!b.AddWavRow(upper)); // another file on this system, the same path to the list
+    QVERIFY(!b.AddWavRow(upper));    // another file on this system, the same path to the list
     QVERIFY(b.AddWav2WMARow(upper)); // each list has its own rows
     QCOMPARE(f.form->WavRecs()->count(), 1);
 }
@@ -176,12 +175,12 @@ void TestAdding::rowTexts()
     JobList* l = f.form->Mp3Recs();
     QCOMPARE(l->record(0).Dest, f.path("out/one.wav"));
     QCOMPARE(l->record(0).Seconds, 26u);
-    QCOMPARE(l->record(0).State, 1);
+    QCOMPARE(l->record(0).State, JobState::Pending);
     QStringList texts;
     for (int c = 0; c < l->columnCount(); ++c)
         texts << l->itemText(0, c);
-    QCOMPARE(texts, (QStringList{mp3, f.path("out/one.wav"), "", "00:00:26", "Unknown Title", "Unknown Artist",
-                                 "[notag]", "    ", "0.40MB"}));
+    QCOMPARE(texts, (QStringList{mp3, f.path("out/one.wav"), "", "00:00:26", "Unknown Title",
+                                 "Unknown Artist", "[notag]", "    ", "0.40MB"}));
 
     const QString mono = f.wav("b/mono.wav", 2.5, 1);
     QVERIFY(b.AddWavRow(mono));
@@ -209,7 +208,8 @@ void TestAdding::mpegWavRefusedForMp3Only()
     const QString mp3wav = f.wav("layer3.wav", 1, 2, 85);
     QVERIFY(!f.form->builder().AddWavRow(mp3wav));
     QCOMPARE(f.prompts.messages.size(), 1);
-    QCOMPARE(f.prompts.messages[0].text, mp3wav + " is already a MP3 file,\nIt can not be converted to MP3 again!");
+    QCOMPARE(f.prompts.messages[0].text,
+             mp3wav + " is already a MP3 file,\nIt can not be converted to MP3 again!");
     QCOMPARE(f.prompts.messages[0].caption, QString("Information"));
     QCOMPARE(f.prompts.messages[0].icon, MsgIcon::Warning);
     QVERIFY(f.form->builder().AddWav2WMARow(mp3wav));
@@ -221,8 +221,8 @@ void TestAdding::m3uPlainAndExtended()
     QTemporaryDir dir;
     const QString folder = dir.path();
     writeFile(folder + "/plain.m3u", "music/a.mp3\r\n/abs/b.mp3\n\n   \nc #1.mp3\rlast.mp3");
-    QCOMPARE(ReadPlaylist(folder + "/plain.m3u"),
-             (QStringList{folder + "/music/a.mp3", "/abs/b.mp3", folder + "/c #1.mp3", folder + "/last.mp3"}));
+    QCOMPARE(ReadPlaylist(folder + "/plain.m3u"), (QStringList{folder + "/music/a.mp3", "/abs/b.mp3",
+                                                               folder + "/c #1.mp3", folder + "/last.mp3"}));
     writeFile(folder + "/ext.m3u",
               "#EXTM3U\r\n#EXTINF:123,Artist - Title #2\r\nsong one.mp3\r\n#EXTINF:5,x\r\n/abs/two.wav\r\n");
     QCOMPARE(ReadM3U(folder + "/ext.m3u"), (QStringList{"song one.mp3", "/abs/two.wav"}));
@@ -242,8 +242,8 @@ void TestAdding::plsEntries()
 {
     QTemporaryDir dir;
     const QString folder = dir.path();
-    writeFile(folder + "/a.pls",
-              "[Playlist]\r\nnumberofentries=3\r\nFile1=rel/one.wav\r\nfile3=  \"/abs/three.mp3\" \r\nTitle1=x\r\n");
+    writeFile(folder + "/a.pls", "[Playlist]\r\nnumberofentries=3\r\nFile1=rel/one.wav\r\nfile3=  "
+                                 "\"/abs/three.mp3\" \r\nTitle1=x\r\n");
     QCOMPARE(ReadPLS(folder + "/a.pls"), (QStringList{"rel/one.wav", "error", "/abs/three.mp3"}));
     QCOMPARE(ReadPlaylist(folder + "/a.pls"),
              (QStringList{folder + "/rel/one.wav", folder + "/error", "/abs/three.mp3"}));
@@ -307,8 +307,8 @@ void TestAdding::listFileSwitchesTabAndSummarises()
     const QString m2 = f.mp3("pl/m2.mp3", 100);
     const QString wma = f.text("x.wma", "not really asf");
     f.text("pl/list.pls", "[playlist]\nNumberOfEntries=3\nFile1=m2.mp3\nFile2=gone.mp3\nFile3=../w1.wav\n");
-    const QString list = f.text("files.txt", (w1 + "\r\n" + m1 + "\r\n\r\n" + f.path("pl/list.pls") + "\n" + wma +
-                                              "\n" + f.path("notes.txt") + "\n" + m1.toUpper())
+    const QString list = f.text("files.txt", (w1 + "\r\n" + m1 + "\r\n\r\n" + f.path("pl/list.pls") + "\n" +
+                                              wma + "\n" + f.path("notes.txt") + "\n" + m1.toUpper())
                                                  .toUtf8());
     QFile::copy(m1, m1.toUpper()); // the same path to the list, whatever the case
     f.form->AddFromListFile(list);
@@ -364,7 +364,8 @@ void TestAdding::listFileThroughSocket()
         QTRY_COMPARE(f.prompts.messages.size(), 1);
         QCOMPARE(f.sources(JobKind::Mp3ToWav), QStringList{m1});
         QCOMPARE(f.sources(JobKind::WavToMp3), QStringList{w1});
-        QCOMPARE(f.prompts.messages[0].text.left(52), QString("1 MPEG file(s) added and 1 WAV file(s) added, 0 WMA "));
+        QCOMPARE(f.prompts.messages[0].text.left(52),
+                 QString("1 MPEG file(s) added and 1 WAV file(s) added, 0 WMA "));
         QTRY_VERIFY(f.form->isVisible()); // brought to the front
         client.disconnectFromServer();
     }

@@ -2,8 +2,8 @@
 
 #include "app/application.h"
 #include "app/joblistview.h"
-#include "platform/errors.h"
 #include "app/mainform.h"
+#include "platform/errors.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
 
@@ -48,8 +48,7 @@ QStringList menuTexts(const QMenu* menu)
 QMenu* topMenu(TMainForm& form, const QString& title)
 {
     for (QAction* a : form.menuBar()->actions())
-        if (a->text() == title)
-            return a->menu();
+        if (a->text() == title) return a->menu();
     return nullptr;
 }
 
@@ -86,8 +85,8 @@ void TestMainForm::windowAsBuilt()
     QStringList titles;
     for (int c = 0; c < mp3->model()->columnCount(); ++c)
         titles << mp3->model()->headerData(c, Qt::Horizontal).toString();
-    QCOMPARE(titles, (QStringList{"MP3 Source File", "WAV Destination File", "Status", "Duration", "Title", "Artist",
-                                  "Album", "Year", "Size"}));
+    QCOMPARE(titles, (QStringList{"MP3 Source File", "WAV Destination File", "Status", "Duration", "Title",
+                                  "Artist", "Album", "Year", "Size"}));
     QCOMPARE(mp3->columnWidth(0), 180);
     QCOMPARE(mp3->columnWidth(7), 50);
     auto* wav = form.view(JobKind::WavToWma);
@@ -97,8 +96,10 @@ void TestMainForm::windowAsBuilt()
     // Two lists keep their selection visible without the focus, the WAV lists do not.
     const QPalette keep = mp3->palette();
     const QPalette hide = wav->palette();
-    QVERIFY(keep.color(QPalette::Inactive, QPalette::Highlight) != keep.color(QPalette::Inactive, QPalette::Base));
-    QCOMPARE(hide.color(QPalette::Inactive, QPalette::Highlight), hide.color(QPalette::Inactive, QPalette::Base));
+    QVERIFY(keep.color(QPalette::Inactive, QPalette::Highlight) !=
+            keep.color(QPalette::Inactive, QPalette::Base));
+    QCOMPARE(hide.color(QPalette::Inactive, QPalette::Highlight),
+             hide.color(QPalette::Inactive, QPalette::Base));
 
     QCOMPARE(form.panelText(0), QString("Total"));
     QCOMPARE(form.panelText(2), QString("Checked"));
@@ -133,8 +134,7 @@ void TestMainForm::actionsAndMenus()
         auto* a = form.findChild<QAction*>(e.name);
         QVERIFY2(a, e.name);
         QCOMPARE(a->text(), QString(e.caption));
-        if (*e.hint)
-            QCOMPARE(a->toolTip(), QString(e.hint));
+        if (*e.hint) QCOMPARE(a->toolTip(), QString(e.hint));
         QCOMPARE(a->shortcut(), e.shortcut);
     }
     // The players are there but cannot be chosen yet.
@@ -146,8 +146,8 @@ void TestMainForm::actionsAndMenus()
     QCOMPARE(form.findChild<QAction*>("Exit1")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
     QCOMPARE(form.findChild<QAction*>("SelectAll1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
     QCOMPARE(menuTexts(topMenu(form, "Edit")),
-             (QStringList{"Select &All", "-", "Check", "Uncheck", "Invert Check", "-", "Change Destination Folder",
-                          "Browse Destination Folder"}));
+             (QStringList{"Select &All", "-", "Check", "Uncheck", "Invert Check", "-",
+                          "Change Destination Folder", "Browse Destination Folder"}));
     QCOMPARE(menuTexts(topMenu(form, "&Action")),
              (QStringList{"Convert", "&Play", "-", "Property", "-", "Options"}));
     QCOMPARE(menuTexts(topMenu(form, "Help")),
@@ -179,14 +179,15 @@ void TestMainForm::toolbarButtons()
     QStringList captions;
     for (QAction* a : bar->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    QCOMPARE(captions, (QStringList{"    Add    ", "  Delete  ", "-", "Browse", "-", "Convert", "Play", "Property",
-                                    "-", "Options", "-", "Help"}));
+    QCOMPARE(captions, (QStringList{"    Add    ", "  Delete  ", "-", "Browse", "-", "Convert", "Play",
+                                    "Property", "-", "Options", "-", "Help"}));
     QCOMPARE(bar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
     QCOMPARE(bar->iconSize(), QSize(32, 32));
     auto* play = qobject_cast<QToolButton*>(bar->widgetForAction(form.findChild<QAction*>("Play")));
     QVERIFY(play);
     QCOMPARE(play->popupMode(), QToolButton::MenuButtonPopup);
-    QCOMPARE(menuTexts(play->defaultAction()->menu()), (QStringList{"Play Source File(s)", "Play Destination File(s)"}));
+    QCOMPARE(menuTexts(play->defaultAction()->menu()),
+             (QStringList{"Play Source File(s)", "Play Destination File(s)"}));
     QCOMPARE(bar->actions().first()->toolTip(), QString("Add Audio File(s) To Convert"));
 }
 
@@ -214,7 +215,7 @@ void TestMainForm::panelsFollowVisibleList()
     QCOMPARE(form.panelText(3), QString("1 File(s)   00:02:25"));
     QCOMPARE(form.panelText(5), QString("0 File(s)   00:00:00"));
     // The bulk-add spelling lasts until the next check change.
-    form.writePanel(form.Mp3Recs(), PanelChecked, CountSpacing::BulkAdd);
+    form.writePanel(form.Mp3Recs(), TMainForm::PanelChecked, CountSpacing::BulkAdd);
     QCOMPARE(form.panelText(3), QString("1 File(s)  00:02:25"));
     form.Mp3Recs()->setItemChecked(0, true);
     QCOMPARE(form.panelText(3), QString("2 File(s)   00:04:05"));
@@ -257,7 +258,8 @@ void TestMainForm::linksFromAffiliateFile()
         QCOMPARE(form.links().MailTo, QString("mailto:support@quorvex.example"));
         form.findChild<QAction*>("HomePage1")->trigger();
         form.findChild<QAction*>("TechSupport1")->trigger();
-        QCOMPARE(shell.opened, (QStringList{"https://www.quorvex.example/", "mailto:support@quorvex.example"}));
+        QCOMPARE(shell.opened,
+                 (QStringList{"https://www.quorvex.example/", "mailto:support@quorvex.example"}));
     }
     QTemporaryDir dir;
     test::writeFile(folderOf(dir) + "Affiliate.ini",

@@ -39,7 +39,8 @@ struct Bench : WindowBench
     // Acts on the modal window on top while the command runs.
     std::function<void(QWidget*)> onModal;
 
-    explicit Bench(bool notice = true) : WindowBench(QStringLiteral(XAUDIO_PATH))
+    explicit Bench(bool notice = true, const QString& library = QStringLiteral(XAUDIO_PATH))
+        : WindowBench(library)
     {
         if (notice) writeFile(dir.filePath("notice.wav"), "RIFF");
         Settings& s = form->settings();
@@ -90,6 +91,7 @@ private slots:
     void abortDeletesTheHalfWrittenFile();
     void removeItemDropsTheConvertedRows();
     void mp3TabDecodesThroughThePlayerLibrary();
+    void engineThatCannotStartIsAFailure();
     void desktopShellPlaysTheNoticeSound();
 
 private:
@@ -216,7 +218,8 @@ void TestConvertCommand::abortDeletesTheHalfWrittenFile()
     b.convert(JobKind::WavToMp3);
     QVERIFY(QFile::exists(b.path("done.mp3")));
     QVERIFY(!QFile::exists(b.path("aborted.mp3")));
-    QVERIFY(b.form->AbortedDestPath.isEmpty());
+    // Nor is the file it was being written under left behind.
+    QVERIFY(QDir(b.dir.path()).entryList({".audrel-*"}, QDir::Files | QDir::Hidden).isEmpty());
     QVERIFY(b.shell.played.isEmpty());
     QCOMPARE(b.shell.opened, QStringList{b.dir.path() + "/"});
     QCOMPARE(b.form->WavRecs()->subItem(0, JobList::SubStatus), "Done");
@@ -232,9 +235,11 @@ void TestConvertCommand::removeItemDropsTheConvertedRows()
     b.addWav(m_wav, b.path("unchecked.mp3"), false);
     b.addWav(m_wav, b.path("declined.mp3"));
     b.addWav(m_wav, b.path("two.mp3"));
+    // Converted by an earlier run and checked again: this run converts it again.
+    JobList* list = b.form->WavRecs();
+    list->record(3).State = JobState::Converted;
     b.prompts.messageAnswers << IdNo;
     b.convert(JobKind::WavToMp3);
-    JobList* list = b.form->WavRecs();
     QCOMPARE(list->count(), 2);
     QCOMPARE(list->record(0).Dest, b.path("unchecked.mp3"));
     QCOMPARE(list->record(1).Dest, b.path("declined.mp3"));
@@ -255,6 +260,20 @@ void TestConvertCommand::mp3TabDecodesThroughThePlayerLibrary()
     QVERIFY(readWav(b.path("song.wav")).valid);
     QCOMPARE(b.form->Mp3Recs()->subItem(0, JobList::SubStatus), "Done");
     QCOMPARE(b.shell.played, QStringList{b.path("notice.wav")});
+}
+
+void TestConvertCommand::engineThatCannotStartIsAFailure()
+{
+    // No player library beside the program: the error is shown, and neither
+    // the sound nor the folder claims a finished run.
+    Bench b(true, QString());
+    b.addMp3Row(m_media.filePath("any.mp3"), b.path("any.wav"));
+    b.convert(JobKind::Mp3ToWav);
+    QCOMPARE(b.prompts.messages.size(), 1);
+    QCOMPARE(b.prompts.messages[0].caption, "Error");
+    QVERIFY(b.shell.played.isEmpty());
+    QVERIFY(b.shell.opened.isEmpty());
+    QVERIFY(b.form->Mp3Recs()->isItemChecked(0));
 }
 
 void TestConvertCommand::desktopShellPlaysTheNoticeSound()

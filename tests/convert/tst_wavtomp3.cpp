@@ -7,6 +7,7 @@
 #include "windowbench.h"
 
 #include "app/mainform.h"
+#include "convert/destinationfile.h"
 #include "convert/form_wavtomp3.h"
 #include "convert/lamecoder.h"
 
@@ -79,13 +80,7 @@ private slots:
     void autoSelectKeepsEachFilesFormat();
     void fixedRateResamplesWithTheOptionsMode();
     void settingsReachTheEncoder();
-    void overwriteAnsweredYesAndNo();
-    void everyDestinationDeclinedClosesWithOk();
-    void overwriteOffReplacesWithoutAsking();
-    void abortInTheSecondOfThree();
     void closeBoxDuringARunAborts();
-    void encoderErrorWaitsForAbort();
-    void longBatchRunsToTheEnd();
 
 private:
     QTemporaryDir m_media;
@@ -114,7 +109,7 @@ void TestWavToMp3::layoutAndGatheredRows()
     b.addRow(m_stereo, b.path("a.mp3"));
     b.addRow(m_mono, b.path("b.mp3"), 22050, 3, 8, false);
     b.addRow(m_mono, b.path("c.mp3"), 22050, 3, 8);
-    TForm_WavtoMp3 dialog(b.form.get());
+    TForm_WavtoMp3 dialog(*b.list(), b.settings());
     QCOMPARE(dialog.windowTitle(), "Convert Wav to Mp3");
     QCOMPARE(dialog.findChild<QGroupBox*>("GroupBox")->title(), " Encoding ");
     QCOMPARE(dialog.findChild<QPushButton*>("btn_Cancel")->text(), "Abort");
@@ -135,11 +130,11 @@ void TestWavToMp3::layoutAndGatheredRows()
 void TestWavToMp3::encodesCheckedRowsAndWritesDone()
 {
     Bench b;
-    b.form->settings().SampleRate = 0;
+    b.settings().SampleRate = 0;
     b.addRow(m_stereo, b.path("a.mp3"));
     b.addRow(m_mono, b.path("skip.mp3"), 22050, 3, 8, false);
     b.addRow(m_mono, b.path("c.mp3"), 22050, 3, 8);
-    TForm_WavtoMp3 dialog(b.form.get());
+    TForm_WavtoMp3 dialog(*b.list(), b.settings());
     QStringList captions;
     QList<int> gauges;
     connect(dialog.LameCoder(), &TLameCoder::OnProgress, this, [&](quint16 percent) {
@@ -155,26 +150,26 @@ void TestWavToMp3::encodesCheckedRowsAndWritesDone()
     for (int row : {0, 2}) {
         QCOMPARE(b.list()->subItem(row, JobList::SubStatus), "Done");
         QVERIFY(!b.list()->isItemChecked(row));
-        QCOMPARE(b.list()->record(row).State, 2);
+        QCOMPARE(b.list()->record(row).State, JobState::Converted);
     }
     QVERIFY(!b.list()->isItemChecked(1));
     QCOMPARE(b.list()->subItem(1, JobList::SubStatus), QString());
-    QCOMPARE(b.list()->record(1).State, 1);
+    QCOMPARE(b.list()->record(1).State, JobState::Pending);
     QVERIFY(!QFile::exists(b.path("skip.mp3")));
     QCOMPARE(b.list()->counters().CheckedCount, 0);
     QCOMPARE(probe(b.path("a.mp3")).codec, "mp3");
     QVERIFY(b.prompts.messages.isEmpty());
-    QVERIFY(b.form->AbortedDestPath.isEmpty());
+    QVERIFY(dialog.Outcome().AbortedDestPath.isEmpty());
 }
 
 void TestWavToMp3::autoSelectKeepsEachFilesFormat()
 {
     Bench b;
-    b.form->settings().SampleRate = 0;         // Auto Select
-    b.form->settings().Mode = audrel::JSTEREO; // not used with Auto Select
+    b.settings().SampleRate = 0;         // Auto Select
+    b.settings().Mode = audrel::JSTEREO; // not used with Auto Select
     b.addRow(m_mono, b.path("mono.mp3"), 22050, 3, 8);
     b.addRow(m_stereo, b.path("stereo.mp3"));
-    TForm_WavtoMp3 dialog(b.form.get());
+    TForm_WavtoMp3 dialog(*b.list(), b.settings());
     QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
     const Probe mono = probe(b.path("mono.mp3"));
     QCOMPARE(mono.rate, 22050);
@@ -193,10 +188,10 @@ void TestWavToMp3::fixedRateResamplesWithTheOptionsMode()
     // A fixed rate is the rate of the output: a 22050 Hz mono file keeps its
     // speed and length and comes out at 44100 Hz in the options' mode.
     Bench b;
-    b.form->settings().SampleRate = 44100;
-    b.form->settings().Mode = audrel::JSTEREO;
+    b.settings().SampleRate = 44100;
+    b.settings().Mode = audrel::JSTEREO;
     b.addRow(m_mono, b.path("mono.mp3"), 22050, 3, 8);
-    TForm_WavtoMp3 dialog(b.form.get());
+    TForm_WavtoMp3 dialog(*b.list(), b.settings());
     QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
     const Probe p = probe(b.path("mono.mp3"));
     QCOMPARE(p.rate, 44100);
@@ -207,7 +202,7 @@ void TestWavToMp3::fixedRateResamplesWithTheOptionsMode()
 void TestWavToMp3::settingsReachTheEncoder()
 {
     Bench b;
-    Settings& s = b.form->settings();
+    Settings& s = b.settings();
     s.Bitrate = 96;
     s.MaxBitrate = 256;
     s.Quality = audrel::HIGH_QUALITY;
@@ -221,7 +216,7 @@ void TestWavToMp3::settingsReachTheEncoder()
     s.Mode = audrel::MONO;
     s.SampleRate = 32000;
     b.addRow(m_stereo, b.path("a.mp3"));
-    TForm_WavtoMp3 dialog(b.form.get());
+    TForm_WavtoMp3 dialog(*b.list(), b.settings());
     const TLameCoder* coder = dialog.LameCoder();
     QCOMPARE(coder->Bitrate(), 96u);
     QCOMPARE(coder->MaxBitrate(), 256u);
@@ -241,92 +236,11 @@ void TestWavToMp3::settingsReachTheEncoder()
     QCOMPARE(p.channels, 1);
 }
 
-void TestWavToMp3::overwriteAnsweredYesAndNo()
-{
-    Bench b;
-    writeFile(b.path("yes.mp3"), "old contents that are longer than nothing");
-    writeFile(b.path("no.mp3"), "keep me");
-    b.addRow(m_stereo, b.path("yes.mp3"));
-    b.addRow(m_stereo, b.path("no.mp3"));
-    b.prompts.messageAnswers << IdYes << IdNo;
-    TForm_WavtoMp3 dialog(b.form.get());
-    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
-    QCOMPARE(b.prompts.messages.size(), 2);
-    QCOMPARE(b.prompts.messages[0].text, overwriteQuestion(b.path("yes.mp3")));
-    QCOMPARE(b.prompts.messages[0].caption, "Confirm");
-    QCOMPARE(b.prompts.messages[1].text, overwriteQuestion(b.path("no.mp3")));
-    QCOMPARE(probe(b.path("yes.mp3")).codec, "mp3");
-    QCOMPARE(readFile(b.path("no.mp3")), QByteArray("keep me"));
-    QCOMPARE(b.list()->subItem(0, JobList::SubStatus), "Done");
-    QCOMPARE(b.list()->subItem(1, JobList::SubStatus), QString());
-    QVERIFY(b.list()->isItemChecked(1));
-}
-
-void TestWavToMp3::everyDestinationDeclinedClosesWithOk()
-{
-    Bench b;
-    for (const char* name : {"x.mp3", "y.mp3", "z.mp3"}) {
-        writeFile(b.path(name), name);
-        b.addRow(m_stereo, b.path(name));
-    }
-    b.prompts.messageAnswers << IdNo << IdNo << IdNo;
-    TForm_WavtoMp3 dialog(b.form.get());
-    QList<int> totals;
-    b.prompts.onMessage = [&](const MessageRequest&) {
-        totals << dialog.findChild<QProgressBar*>("Gauge_Total")->value();
-    };
-    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
-    QCOMPARE(totals, QList<int>({0, 1, 2}));
-    for (const char* name : {"x.mp3", "y.mp3", "z.mp3"})
-        QCOMPARE(readFile(b.path(name)), QByteArray(name));
-    QCOMPARE(b.list()->counters().CheckedCount, 3);
-    QVERIFY(b.form->AbortedDestPath.isEmpty());
-}
-
-void TestWavToMp3::overwriteOffReplacesWithoutAsking()
-{
-    Bench b;
-    b.form->settings().OverWrite = false;
-    writeFile(b.path("a.mp3"), QByteArray(200000, 'x'));
-    b.addRow(m_stereo, b.path("a.mp3"));
-    TForm_WavtoMp3 dialog(b.form.get());
-    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
-    QVERIFY(b.prompts.messages.isEmpty());
-    // Replaced, with no trace of the longer old contents.
-    QVERIFY(!readFile(b.path("a.mp3")).contains(QByteArray(64, 'x')));
-    QCOMPARE(probe(b.path("a.mp3")).codec, "mp3");
-}
-
-void TestWavToMp3::abortInTheSecondOfThree()
-{
-    Bench b;
-    b.addRow(m_stereo, b.path("one.mp3"));
-    b.addRow(m_long, b.path("two.mp3"));
-    b.addRow(m_stereo, b.path("three.mp3"));
-    TForm_WavtoMp3 dialog(b.form.get());
-    connect(dialog.LameCoder(), &TLameCoder::OnProgress, this, [&](quint16 percent) {
-        if (dialog.CurrentIndex() == 1 && percent >= 10 && dialog.isVisible())
-            dialog.findChild<QPushButton*>("btn_Cancel")->click();
-    });
-    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrCancel));
-    QCOMPARE(b.form->AbortedDestPath, b.path("two.mp3"));
-    QVERIFY(QFile::exists(b.path("two.mp3"))); // the command deletes it, not the dialog
-    QCOMPARE(b.list()->subItem(0, JobList::SubStatus), "Done");
-    QVERIFY(!b.list()->isItemChecked(0));
-    for (int row : {1, 2}) {
-        QCOMPARE(b.list()->subItem(row, JobList::SubStatus), QString());
-        QVERIFY(b.list()->isItemChecked(row));
-        QCOMPARE(b.list()->record(row).State, 1);
-    }
-    QVERIFY(!QFile::exists(b.path("three.mp3")));
-    QCOMPARE(b.list()->counters().CheckedCount, 2);
-}
-
 void TestWavToMp3::closeBoxDuringARunAborts()
 {
     Bench b;
     b.addRow(m_long, b.path("long.mp3"));
-    TForm_WavtoMp3 dialog(b.form.get());
+    TForm_WavtoMp3 dialog(*b.list(), b.settings());
     bool closed = false;
     connect(dialog.LameCoder(), &TLameCoder::OnProgress, this, [&](quint16 percent) {
         if (percent >= 5 && !closed) {
@@ -335,51 +249,9 @@ void TestWavToMp3::closeBoxDuringARunAborts()
         }
     });
     QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrCancel));
-    QCOMPARE(b.form->AbortedDestPath, b.path("long.mp3"));
+    QCOMPARE(dialog.Outcome().AbortedDestPath, DestinationFile::TempPathFor(b.path("long.mp3")));
+    QVERIFY(!QFile::exists(b.path("long.mp3")));
     QVERIFY(b.list()->isItemChecked(0));
-}
-
-void TestWavToMp3::encoderErrorWaitsForAbort()
-{
-    Bench b;
-    // Claims 8 bits, so the sample library reads it, and it can't.
-    const QString broken = b.path("broken.wav");
-    writeFile(broken, QByteArray("RIFF\x24\0\0\0WAVEfmt ", 16) + QByteArray(8, '\xff'));
-    b.addRow(broken, b.path("broken.mp3"), 8000, 3, 8);
-    b.addRow(m_stereo, b.path("after.mp3"));
-    TForm_WavtoMp3 dialog(b.form.get());
-    dialog.show();
-    QVERIFY(QTest::qWaitFor([&] { return !b.prompts.messages.isEmpty(); }, 10000));
-    QCOMPARE(b.prompts.messages.first().caption, "Error");
-    QVERIFY2(b.prompts.messages.first().text.contains(broken), qPrintable(b.prompts.messages.first().text));
-    // The dialog stays on that item until the user aborts.
-    QTest::qWait(300);
-    QVERIFY(dialog.isVisible());
-    QVERIFY(dialog.Running());
-    QCOMPARE(dialog.CurrentIndex(), 0);
-    dialog.findChild<QPushButton*>("btn_Cancel")->click();
-    QCOMPARE(dialog.result(), int(TForm_WavtoMp3::mrCancel));
-    QCOMPARE(b.form->AbortedDestPath, b.path("broken.mp3"));
-    QVERIFY(!QFile::exists(b.path("after.mp3")));
-    QVERIFY(b.list()->isItemChecked(0));
-    QVERIFY(b.list()->isItemChecked(1));
-}
-
-void TestWavToMp3::longBatchRunsToTheEnd()
-{
-    // Each next file starts from the event loop, so a long batch of short
-    // files neither deepens the stack nor stalls.
-    Bench b;
-    const QString tiny = b.path("tiny.wav");
-    QVERIFY(makeWav(tiny, 8000, 1, 0.05));
-    constexpr int kFiles = 150;
-    for (int i = 0; i < kFiles; ++i)
-        b.addRow(tiny, b.path(QStringLiteral("out%1.mp3").arg(i)), 8000, 3, 16);
-    TForm_WavtoMp3 dialog(b.form.get());
-    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
-    QCOMPARE(b.list()->counters().CheckedCount, 0);
-    for (int i = 0; i < kFiles; ++i)
-        QVERIFY(QFile::exists(b.path(QStringLiteral("out%1.mp3").arg(i))));
 }
 
 AUDREL_GUI_TEST_MAIN(TestWavToMp3)

@@ -1,6 +1,6 @@
 #include "windowbench.h"
 
-#include "app/jobrecords.h"
+#include "jobs/jobrecords.h"
 
 #include <QDialog>
 #include <QFile>

@@ -25,6 +25,9 @@ struct WindowBench
     explicit WindowBench(const QString& library = {});
 
     QString path(const QString& name) const { return dir.filePath(name); }
+    // The program folder, which holds the player library.
+    QString folder() const { return dir.path() + QLatin1Char('/'); }
+    Settings& settings() const { return form->settings(); }
 
     // Rows as the adding code makes them; each returns the row.
     int addMp3Row(const QString& source, const QString& dest, bool checked = true);

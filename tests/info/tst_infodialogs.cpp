@@ -1,11 +1,11 @@
-#include "app/joblist.h"
 #include "app/mainform.h"
-#include "app/rowbuilder.h"
 #include "info/form_property.h"
 #include "info/form_wavproperty.h"
 #include "info/form_wmaproperty.h"
 #include "info/mpegaudio.h"
 #include "infotestutil.h"
+#include "jobs/joblist.h"
+#include "jobs/rowbuilder.h"
 #include "scriptedprompts.h"
 #include "testmain.h"
 #include "testsupport.h"
@@ -17,10 +17,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QProcess>
 #include <QTimer>
 
 #include <unistd.h>
@@ -36,12 +36,10 @@ QByteArray frames()
     return mpegFrame(0xFFFB9000, 417).repeated(100);
 }
 
-template <class W>
-W* child(QWidget& w, const char* name)
+template <class W> W* child(QWidget& w, const char* name)
 {
     W* c = w.findChild<W*>(name);
-    if (!c)
-        qFatal("no child %s", name);
+    if (!c) qFatal("no child %s", name);
     return c;
 }
 
@@ -72,7 +70,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("plain.mp3");
         writeFile(path, frames());
-        TForm_Property form(path, nullptr);
+        TForm_Property form(path);
         QCOMPARE(form.windowTitle(), QString("Mpeg file property + ID3 tag editor"));
         QVERIFY(!child<QCheckBox>(form, "Check_ID3v1")->isChecked());
         for (const char* name : {"Edit_Title", "Edit_Artist", "Edit_Album", "Edit_year", "Edit_Comment",
@@ -98,18 +96,13 @@ private slots:
         QCOMPARE(uint8_t(tag[127]), uint8_t(255));
     }
 
-    void editsReachTagAndRow()
+    void editsReachTheTag()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("tagged.mp3");
-        writeFile(path, frames() + id3v1Tag("Song", "Band", "Disc", "1999", QByteArray(28, '\0') + '\0' + '\7', 7, 17));
-        JobList list(JobKind::Mp3ToWav);
-        auto rec = std::make_unique<TMp3Rec>();
-        rec->Source = path;
-        list.appendRow(std::move(rec), {"/d.wav", "", "00:00:02", "Song", "Band", "Disc", "1999", "0.04MB"});
-        list.setSelected(0, true);
-
-        TForm_Property form(path, &list);
+        writeFile(path, frames() + id3v1Tag("Song", "Band", "Disc", "1999",
+                                            QByteArray(28, '\0') + '\0' + '\7', 7, 17));
+        TForm_Property form(path);
         auto* genre = child<QComboBox>(form, "Combo_Genre");
         QCOMPARE(genre->currentText(), QString("Rock")); // genre 17 is item 18
         QCOMPARE(child<QLineEdit>(form, "Edit_track")->text(), QString("7"));
@@ -130,9 +123,9 @@ private slots:
         child<QLineEdit>(form, "Edit_track")->setText("300");
         // A typed genre name chooses no entry: genre 255.
         QTest::keyClicks(genre->lineEdit(), "Jazz");
+        QVERIFY(form.UpdatedColumns().isEmpty());
         form.Btn_updateClick();
-        QCOMPARE(list.subItem(0, 3), QString("New Title"));
-        QCOMPARE(list.subItem(0, 6), QString("20  "));
+        QCOMPARE(form.UpdatedColumns(), QStringList({"New Title", "Band", "Disc", "20  "}));
         TMPEGAudio reader;
         reader.OnError = nullptr;
         reader.LoadFile(path);
@@ -143,7 +136,7 @@ private slots:
         QCOMPARE(QFileInfo(path).size(), 417 * 100 + 128); // the old tag replaced
 
         // An empty track keeps the value it had.
-        TForm_Property again(path, nullptr);
+        TForm_Property again(path);
         child<QLineEdit>(again, "Edit_track")->clear();
         again.Btn_updateClick();
         reader.LoadFile(path);
@@ -158,7 +151,7 @@ private slots:
         first.replace(21, 12, "Xing" + be32(1) + be32(10000));
         const QString xing = dir.filePath("xing.mp3");
         writeFile(xing, first + mpegFrame(0xFFFB90C0, 417).repeated(100));
-        TForm_Property form(xing, nullptr);
+        TForm_Property form(xing);
         const QStringList memo = child<QPlainTextEdit>(form, "MpegMemo")->toPlainText().split('\n');
         QCOMPARE(memo.size(), 9);
         QVERIFY2(memo[3].startsWith("-1kbit, "), qPrintable(memo[3]));
@@ -168,10 +161,12 @@ private slots:
         ScriptedPrompts prompts;
         const QString junk = dir.filePath("junk.mp3");
         writeFile(junk, QByteArray(5000, 'x'));
-        TForm_Property bad(junk, nullptr);
+        TForm_Property bad(junk);
         QCOMPARE(prompts.messages.size(), 1);
         QCOMPARE(prompts.messages[0].text, "Error openning file: " + junk);
-        QVERIFY(child<QPlainTextEdit>(bad, "MpegMemo")->toPlainText().contains("Version: Mpeg Unknown Layer Unknown"));
+        QVERIFY(child<QPlainTextEdit>(bad, "MpegMemo")
+                    ->toPlainText()
+                    .contains("Version: Mpeg Unknown Layer Unknown"));
     }
 
     void failedWriteIsReported()
@@ -186,10 +181,9 @@ private slots:
                  : !QFile::setPermissions(path, QFile::ReadOwner))
             QSKIP("cannot make the file unwritable");
         ScriptedPrompts prompts;
-        TForm_Property form(path, nullptr);
+        TForm_Property form(path);
         form.Btn_updateClick();
-        if (root)
-            QProcess::execute("chattr", {"-i", path});
+        if (root) QProcess::execute("chattr", {"-i", path});
         QCOMPARE(prompts.messages.size(), 1);
         QVERIFY(prompts.messages[0].text.startsWith("The tag could not be written to " + path));
         QCOMPARE(form.result(), int(QDialog::Accepted));
@@ -223,7 +217,8 @@ private slots:
         TMainForm form(dir.path() + "/");
         form.findChild<QAction*>("Properties")->trigger();
         QCOMPARE(prompts.messages.size(), 1);
-        QCOMPARE(prompts.messages[0].text, QString("No file selected , Please add and select audio file first ! "));
+        QCOMPARE(prompts.messages[0].text,
+                 QString("No file selected , Please add and select audio file first ! "));
         QCOMPARE(prompts.messages[0].caption, QString("Information"));
         QCOMPARE(prompts.messages[0].icon, MsgIcon::Warning);
 
@@ -244,6 +239,22 @@ private slots:
         form.findChild<QAction*>("Properties")->trigger();
         QCOMPARE(shown, dir.filePath("a.wav"));
         QCOMPARE(form.CurrentFile, dir.filePath("a.wav"));
+
+        // On the MP3 to WAV tab, the tag written by Update shows in the row's columns.
+        const QString song = dir.filePath("song.mp3");
+        writeFile(song, frames());
+        QVERIFY(form.builder().AddMp3Row(song));
+        form.showTab(JobKind::Mp3ToWav);
+        form.Mp3Recs()->setSelected(0, true);
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<TForm_Property*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            child<QLineEdit>(*dialog, "Edit_Title")->setText("Renamed");
+            dialog->Btn_updateClick();
+        });
+        form.findChild<QAction*>("Properties")->trigger();
+        QCOMPARE(form.Mp3Recs()->subItem(0, 3), QString("Renamed"));
+        QCOMPARE(form.Mp3Recs()->subItem(0, 4), QString("Unknown Artist"));
     }
 };
 

@@ -1,4 +1,4 @@
-#include "app/playlists.h"
+#include "jobs/playlists.h"
 
 #include "platform/errors.h"
 #include "platform/ini/inifile.h"
@@ -15,8 +15,7 @@ QString ExtensionOf(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0 || dot < slash)
-        return {};
+    if (dot < 0 || dot < slash) return {};
     return FoldSource(path.mid(dot));
 }
 
@@ -25,14 +24,10 @@ FileKind KindOf(const QString& path)
     const QString ext = ExtensionOf(path);
     if (ext == QLatin1String(".MP3") || ext == QLatin1String(".MP2") || ext == QLatin1String(".MP1"))
         return FileKind::Mpeg;
-    if (ext == QLatin1String(".WAV"))
-        return FileKind::Wav;
-    if (ext == QLatin1String(".WMA"))
-        return FileKind::Wma;
-    if (ext == QLatin1String(".M3U"))
-        return FileKind::M3u;
-    if (ext == QLatin1String(".PLS"))
-        return FileKind::Pls;
+    if (ext == QLatin1String(".WAV")) return FileKind::Wav;
+    if (ext == QLatin1String(".WMA")) return FileKind::Wma;
+    if (ext == QLatin1String(".M3U")) return FileKind::M3u;
+    if (ext == QLatin1String(".PLS")) return FileKind::Pls;
     return FileKind::Other;
 }
 
@@ -40,8 +35,7 @@ QString FoldSource(const QString& path)
 {
     QString folded = path;
     for (QChar& c : folded)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
     return folded;
 }
 
@@ -60,8 +54,7 @@ QStringList ReadTextLines(const QString& path)
         while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
             ++end;
         lines << QString::fromUtf8(bytes.constData() + start, end - start);
-        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n')
-            ++end;
+        if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ++end;
         start = end + 1;
     }
     return lines;
@@ -71,20 +64,19 @@ QStringList ReadM3U(const QString& path)
 {
     QStringList entries;
     for (const QString& line : ReadTextLines(path))
-        if (!line.trimmed().isEmpty() && !line.startsWith(QLatin1Char('#')))
-            entries << line;
+        if (!line.trimmed().isEmpty() && !line.startsWith(QLatin1Char('#'))) entries << line;
     return entries;
 }
 
 QStringList ReadPLS(const QString& path)
 {
     const IniFile ini(path);
-    if (!ini.isLoaded())
-        throw EFileError(QStringLiteral("Cannot open file \"%1\".").arg(path));
+    if (!ini.isLoaded()) throw EFileError(QStringLiteral("Cannot open file \"%1\".").arg(path));
     const QString section = QStringLiteral("playlist");
     // Keys beyond the file's own lines cannot exist and would only give "error"
     // entries, which no extension accepts: the count is capped there.
-    const int32_t count = std::min(ini.readInteger(section, QStringLiteral("NumberOfEntries"), 0), ini.lineCount());
+    const int32_t count =
+        std::min(ini.readInteger(section, QStringLiteral("NumberOfEntries"), 0), ini.lineCount());
     QStringList entries;
     for (int32_t i = 1; i <= count; ++i)
         entries << ini.readString(section, QStringLiteral("FILE%1").arg(i), QStringLiteral("error"));
@@ -93,8 +85,7 @@ QStringList ReadPLS(const QString& path)
 
 QString ResolveEntry(const QString& playlistPath, const QString& entry)
 {
-    if (QDir::isAbsolutePath(entry))
-        return entry;
+    if (QDir::isAbsolutePath(entry)) return entry;
     return QDir::cleanPath(QFileInfo(playlistPath).absolutePath() + QLatin1Char('/') + entry);
 }
 

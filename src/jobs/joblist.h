@@ -2,8 +2,9 @@
 // One job list: its records, the texts and check states of its rows, its
 // selection, and its six counters. It is the model a list view shows, so the
 // records and the rows cannot drift apart: record i always describes row i.
+// Qt Core only: the window shows it, the command line fills it the same way.
 
-#include "app/jobrecords.h"
+#include "jobs/jobrecords.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -16,7 +17,13 @@
 
 namespace audrel {
 
-enum class JobKind { Mp3ToWav, WavToMp3, WmaToWav, WavToWma };
+enum class JobKind
+{
+    Mp3ToWav,
+    WavToMp3,
+    WmaToWav,
+    WavToWma
+};
 
 struct JobColumn
 {
@@ -37,9 +44,6 @@ struct JobCounters
     bool operator==(const JobCounters&) const = default;
 };
 
-// Status bar panels that show a list's counters.
-enum StatusPanel { PanelTotal = 1, PanelChecked = 3, PanelSelected = 5 };
-
 class JobList : public QAbstractTableModel
 {
     Q_OBJECT
@@ -52,16 +56,19 @@ public:
     static QList<JobColumn> columns(JobKind kind);
 
     // Sub-item positions after the caption (the source path).
-    enum SubItem { SubDest = 0, SubStatus = 1, SubDuration = 2 };
+    // On the MP3 to WAV list the tag columns follow: title, artist, album, year.
+    enum SubItem
+    {
+        SubDest = 0,
+        SubStatus = 1,
+        SubDuration = 2,
+        SubTitle = 3
+    };
 
     int count() const { return int(m_rows.size()); }
     TJobRec& record(int row) { return *m_rows[size_t(row)].record; }
     const TJobRec& record(int row) const { return *m_rows[size_t(row)].record; }
-    template <class Rec>
-    Rec& recordAs(int row)
-    {
-        return static_cast<Rec&>(record(row));
-    }
+    template <class Rec> Rec& recordAs(int row) { return static_cast<Rec&>(record(row)); }
 
     // Appends a checked row for the record, its caption the record's Source and
     // its sub-items as given, and counts it in the total and checked counters.
@@ -108,9 +115,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 signals:
-    // The counters a panel shows have changed; the window rewrites it when this
-    // list is the visible one.
-    void panelChanged(int panel);
+    // Some of the six counters have changed.
+    void countersChanged();
 
 private:
     struct Row

@@ -8,6 +8,13 @@
 
 namespace audrel {
 
+// Where a row stands: added and waiting, or converted by a conversion run.
+enum class JobState : int32_t
+{
+    Pending = 1,
+    Converted = 2,
+};
+
 // Common part of every job row.
 struct TJobRec
 {
@@ -15,7 +22,7 @@ struct TJobRec
     QString Dest;         // full path of the destination file, fixed when the row is added
     uint32_t Seconds = 0; // playing time in whole seconds
     bool Checked = true;  // the last check state the counters have taken into account
-    int32_t State = 1;    // 1 when added, 2 once converted
+    JobState State = JobState::Pending;
 
     virtual ~TJobRec() = default;
 };

@@ -12,7 +12,11 @@ QString FormatSeconds(uint64_t seconds);
 
 // "3 File(s)   00:04:05". Bulk adds write the checked panel with two spaces
 // after "File(s)" instead of three.
-enum class CountSpacing { Normal, BulkAdd };
+enum class CountSpacing
+{
+    Normal,
+    BulkAdd
+};
 QString CountText(int64_t count, uint64_t seconds, CountSpacing spacing = CountSpacing::Normal);
 
 } // namespace audrel

@@ -3,7 +3,7 @@
 // from the readers, the destination path, and the row texts. Also the dispatch
 // of files and playlists to the lists that take them.
 
-#include "app/joblist.h"
+#include "jobs/joblist.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "app/counttext.h"
+#include "jobs/counttext.h"
 
 namespace audrel {
 

@@ -9,7 +9,15 @@
 
 namespace audrel {
 
-enum class FileKind { Mpeg, Wav, Wma, M3u, Pls, Other };
+enum class FileKind
+{
+    Mpeg,
+    Wav,
+    Wma,
+    M3u,
+    Pls,
+    Other
+};
 
 // The part of the file name from its last "." on, ASCII letters in capitals;
 // empty when the name has no ".".

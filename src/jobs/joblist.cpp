@@ -1,6 +1,6 @@
-#include "app/joblist.h"
+#include "jobs/joblist.h"
 
-#include "app/playlists.h"
+#include "jobs/playlists.h"
 
 #include <algorithm>
 
@@ -33,15 +33,19 @@ QList<JobColumn> JobList::columns(JobKind kind)
     switch (kind) {
     case JobKind::Mp3ToWav:
         return common("MP3 Source File", "WAV Destination File")
-               << JobColumn{QStringLiteral("Title"), 80, left} << JobColumn{QStringLiteral("Artist"), 80, left}
+               << JobColumn{QStringLiteral("Title"), 80, left}
+               << JobColumn{QStringLiteral("Artist"), 80, left}
                << JobColumn{QStringLiteral("Album"), 80, left} << JobColumn{QStringLiteral("Year"), 50, right}
                << JobColumn{QStringLiteral("Size"), 60, right};
     case JobKind::WavToMp3:
-        return common("WAV Source File", "MP3 Destination File") << JobColumn{QStringLiteral("Size"), 80, right};
+        return common("WAV Source File", "MP3 Destination File")
+               << JobColumn{QStringLiteral("Size"), 80, right};
     case JobKind::WmaToWav:
-        return common("WMA Source File", "WAV Destination File") << JobColumn{QStringLiteral("Size"), 80, right};
+        return common("WMA Source File", "WAV Destination File")
+               << JobColumn{QStringLiteral("Size"), 80, right};
     case JobKind::WavToWma:
-        return common("WAV Source File", "WMA Destination File") << JobColumn{QStringLiteral("Size"), 80, right};
+        return common("WAV Source File", "WMA Destination File")
+               << JobColumn{QStringLiteral("Size"), 80, right};
     }
     return {};
 }
@@ -67,10 +71,7 @@ int JobList::appendRow(std::unique_ptr<TJobRec> record, const QStringList& subIt
     beginInsertRows({}, row, row);
     m_rows.push_back(std::move(entry));
     endInsertRows();
-    if (!m_adding) {
-        emit panelChanged(PanelTotal);
-        emit panelChanged(PanelChecked);
-    }
+    if (!m_adding) emit countersChanged();
     return row;
 }
 
@@ -88,8 +89,7 @@ QString JobList::itemText(int row, int column) const
 void JobList::setItemText(int row, int column, const QString& text)
 {
     QStringList& texts = m_rows[size_t(row)].texts;
-    if (column < 0 || column >= texts.size() || texts[column] == text)
-        return;
+    if (column < 0 || column >= texts.size() || texts[column] == text) return;
     texts[column] = text;
     const QModelIndex at = index(row, column);
     emit dataChanged(at, at, {Qt::DisplayRole});
@@ -99,8 +99,7 @@ void JobList::setItemText(int row, int column, const QString& text)
 void JobList::setItemChecked(int row, bool checked)
 {
     Row& entry = m_rows[size_t(row)];
-    if (entry.checked == checked)
-        return;
+    if (entry.checked == checked) return;
     entry.checked = checked;
     const QModelIndex at = index(row, 0);
     emit dataChanged(at, at, {Qt::CheckStateRole});
@@ -111,8 +110,7 @@ void JobList::setItemChecked(int row, bool checked)
 // while the list is being filled is not counted: the adding code counts itself.
 void JobList::accountCheckChange(int row, bool stateChanged)
 {
-    if (m_adding || m_rows.empty())
-        return;
+    if (m_adding || m_rows.empty()) return;
     Row& entry = m_rows[size_t(row)];
     TJobRec& rec = *entry.record;
     if (stateChanged && entry.checked != rec.Checked) {
@@ -123,18 +121,16 @@ void JobList::accountCheckChange(int row, bool stateChanged)
             m_counters.CheckedCount -= 1;
             m_counters.CheckedSeconds -= rec.Seconds;
         }
-        emit panelChanged(PanelChecked);
+        emit countersChanged();
     }
     rec.Checked = entry.checked;
 }
 
 void JobList::setAdding(bool adding)
 {
-    if (m_adding == adding)
-        return;
+    if (m_adding == adding) return;
     m_adding = adding;
-    if (adding)
-        return;
+    if (adding) return;
     JobCounters recount = m_counters;
     recount.CheckedCount = 0;
     recount.CheckedSeconds = 0;
@@ -147,7 +143,7 @@ void JobList::setAdding(bool adding)
     }
     if (!(recount == m_counters)) {
         m_counters = recount;
-        emit panelChanged(PanelChecked);
+        emit countersChanged();
     }
 }
 
@@ -155,27 +151,25 @@ QList<int> JobList::selectedRows() const
 {
     QList<int> rows;
     for (int i = 0; i < count(); ++i)
-        if (m_rows[size_t(i)].selected)
-            rows << i;
+        if (m_rows[size_t(i)].selected) rows << i;
     return rows;
 }
 
 void JobList::setSelected(int row, bool selected)
 {
-    m_selection->select(index(row, 0), (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
-                                           QItemSelectionModel::Rows);
+    m_selection->select(index(row, 0),
+                        (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                            QItemSelectionModel::Rows);
 }
 
 void JobList::accountSelection(const QItemSelection& range, bool selected)
 {
     bool changed = false;
     for (const QItemSelectionRange& part : range) {
-        if (!part.isValid() || part.model() != this)
-            continue;
+        if (!part.isValid() || part.model() != this) continue;
         for (int row = part.top(); row <= part.bottom() && row < count(); ++row) {
             Row& entry = m_rows[size_t(row)];
-            if (entry.selected == selected)
-                continue; // another column of a row already counted
+            if (entry.selected == selected) continue; // another column of a row already counted
             entry.selected = selected;
             const int sign = selected ? 1 : -1;
             m_counters.SelectedCount += sign;
@@ -183,8 +177,7 @@ void JobList::accountSelection(const QItemSelection& range, bool selected)
             changed = true;
         }
     }
-    if (changed)
-        emit panelChanged(PanelSelected);
+    if (changed) emit countersChanged();
 }
 
 void JobList::accountDeletion(int row)
@@ -192,12 +185,11 @@ void JobList::accountDeletion(int row)
     const TJobRec& rec = record(row);
     m_counters.TotalCount -= 1;
     m_counters.TotalSeconds -= rec.Seconds;
-    emit panelChanged(PanelTotal);
     if (rec.Checked) {
         m_counters.CheckedCount -= 1;
         m_counters.CheckedSeconds -= rec.Seconds;
-        emit panelChanged(PanelChecked);
     }
+    emit countersChanged();
 }
 
 void JobList::removeRowsAt(QList<int> rows)
@@ -211,14 +203,12 @@ void JobList::removeRowsAt(QList<int> rows)
     // A removed row is reported deselected first, then counted out.
     QItemSelection leaving;
     for (int row : rows)
-        if (m_rows[size_t(row)].selected)
-            leaving.select(index(row, 0), index(row, columnCount() - 1));
+        if (m_rows[size_t(row)].selected) leaving.select(index(row, 0), index(row, columnCount() - 1));
     m_selection->select(leaving, QItemSelectionModel::Deselect);
     for (int row : rows) {
         accountDeletion(row);
         const QString folded = FoldSource(record(row).Source);
-        if (--m_sources[folded] == 0)
-            m_sources.remove(folded);
+        if (--m_sources[folded] == 0) m_sources.remove(folded);
     }
     // Remove runs of adjacent rows together, last run first.
     for (qsizetype i = 0; i < rows.size();) {
@@ -253,14 +243,12 @@ int JobList::columnCount(const QModelIndex& parent) const
 
 QVariant JobList::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= count())
-        return {};
+    if (!index.isValid() || index.row() >= count()) return {};
     switch (role) {
     case Qt::DisplayRole:
         return itemText(index.row(), index.column());
     case Qt::CheckStateRole:
-        if (index.column() == 0)
-            return isItemChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
+        if (index.column() == 0) return isItemChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(m_columns[index.column()].alignment);
@@ -271,30 +259,24 @@ QVariant JobList::data(const QModelIndex& index, int role) const
 
 bool JobList::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole)
-        return false;
+    if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole) return false;
     setItemChecked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
     return true;
 }
 
 Qt::ItemFlags JobList::flags(const QModelIndex& index) const
 {
-    if (!index.isValid())
-        return Qt::NoItemFlags;
+    if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == 0)
-        flags |= Qt::ItemIsUserCheckable;
+    if (index.column() == 0) flags |= Qt::ItemIsUserCheckable;
     return flags;
 }
 
 QVariant JobList::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
-        return {};
-    if (role == Qt::DisplayRole)
-        return m_columns[section].title;
-    if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(m_columns[section].alignment);
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size()) return {};
+    if (role == Qt::DisplayRole) return m_columns[section].title;
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(m_columns[section].alignment);
     return {};
 }
 

@@ -1,17 +1,16 @@
-#include "app/rowbuilder.h"
+#include "jobs/rowbuilder.h"
 
-#include "app/counttext.h"
-#include "app/playlists.h"
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
 #include "info/wmafile.h"
+#include "jobs/counttext.h"
+#include "jobs/playlists.h"
 #include "platform/errors.h"
 #include "platform/prompts/prompts.h"
 #include "settings/settings.h"
 
 #include <QDir>
 #include <QFile>
-
 
 namespace audrel {
 
@@ -20,8 +19,7 @@ namespace {
 // Whole seconds of a playing time, fraction dropped.
 uint32_t wholeSeconds(double seconds)
 {
-    if (!(seconds > 0))
-        return 0;
+    if (!(seconds > 0)) return 0;
     return seconds >= 4294967295.0 ? UINT32_MAX : uint32_t(seconds);
 }
 
@@ -42,17 +40,16 @@ QString replaceExtension(const QString& name, const QString& ext)
 
 RowBuilder::RowBuilder(JobList* const (&lists)[4], const Settings& settings, TMPEGAudio& mpeg, TWAVfile& wav,
                        TWMAfile& wma)
-    : m_lists{lists[0], lists[1], lists[2], lists[3]}, m_settings(settings), m_mpeg(mpeg), m_wav(wav), m_wma(wma)
+    : m_lists{lists[0], lists[1], lists[2], lists[3]}, m_settings(settings), m_mpeg(mpeg), m_wav(wav),
+      m_wma(wma)
 {
 }
 
 QString RowBuilder::Destination(const QString& source, const QString& ext, const Settings& settings)
 {
-    if (settings.SameFolder)
-        return replaceExtension(source, ext);
+    if (settings.SameFolder) return replaceExtension(source, ext);
     QString folder = settings.DestFolder;
-    if (!folder.endsWith(QDir::separator()))
-        folder += QDir::separator();
+    if (!folder.endsWith(QDir::separator())) folder += QDir::separator();
     return folder + replaceExtension(source.mid(source.lastIndexOf(QLatin1Char('/')) + 1), ext);
 }
 
@@ -64,14 +61,12 @@ void RowBuilder::append(JobKind kind, std::unique_ptr<TJobRec> record, QStringLi
     const int64_t size = fileSize(source);
     subItems << (size >= 0 ? FormatMegabytes(size) : QString());
     m_lists[int(kind)]->appendRow(std::move(record), subItems);
-    if (size < 0)
-        throw EFileError(QStringLiteral("Cannot open file \"%1\" to take its size.").arg(source));
+    if (size < 0) throw EFileError(QStringLiteral("Cannot open file \"%1\" to take its size.").arg(source));
 }
 
 bool RowBuilder::AddMp3Row(const QString& path)
 {
-    if (!m_lists[int(JobKind::Mp3ToWav)]->IsNewSource(path))
-        return false;
+    if (!m_lists[int(JobKind::Mp3ToWav)]->IsNewSource(path)) return false;
     // No validity test: a file the analysis cannot use is added with what it reports.
     m_mpeg.LoadFile(path);
     auto rec = std::make_unique<TMp3Rec>();
@@ -93,11 +88,9 @@ bool RowBuilder::AddMp3Row(const QString& path)
 
 bool RowBuilder::addWav(JobKind kind, const QString& path, const QString& ext, bool refuseMpeg)
 {
-    if (!m_lists[int(kind)]->IsNewSource(path))
-        return false;
+    if (!m_lists[int(kind)]->IsNewSource(path)) return false;
     m_wav.LoadFile(path);
-    if (!m_wav.Valid)
-        return false;
+    if (!m_wav.Valid) return false;
     if (refuseMpeg && m_wav.FormatTag == 85) {
         showMessage(path + QStringLiteral(" is already a MP3 file,\nIt can not be converted to MP3 again!"),
                     QStringLiteral("Information"), MsgIcon::Warning);
@@ -128,8 +121,7 @@ bool RowBuilder::AddWav2WMARow(const QString& path)
 
 bool RowBuilder::AddWMARow(const QString& path)
 {
-    if (!m_lists[int(JobKind::WmaToWav)]->IsNewSource(path))
-        return false;
+    if (!m_lists[int(JobKind::WmaToWav)]->IsNewSource(path)) return false;
     // No validity test: a file that is not valid WMA gets a duration of 0.
     m_wma.LoadFile(path);
     auto rec = std::make_unique<TWMARec>();
@@ -144,10 +136,14 @@ bool RowBuilder::AddWMARow(const QString& path)
 bool RowBuilder::AddRow(JobKind kind, const QString& path)
 {
     switch (kind) {
-    case JobKind::Mp3ToWav: return AddMp3Row(path);
-    case JobKind::WavToMp3: return AddWavRow(path);
-    case JobKind::WmaToWav: return AddWMARow(path);
-    case JobKind::WavToWma: return AddWav2WMARow(path);
+    case JobKind::Mp3ToWav:
+        return AddMp3Row(path);
+    case JobKind::WavToMp3:
+        return AddWavRow(path);
+    case JobKind::WmaToWav:
+        return AddWMARow(path);
+    case JobKind::WavToWma:
+        return AddWav2WMARow(path);
     }
     return false;
 }
@@ -163,8 +159,7 @@ void RowBuilder::AddChosen(JobKind kind, const QStringList& files)
             AddRow(kind, file);
         } else if (fileKind == FileKind::M3u || fileKind == FileKind::Pls) {
             for (const QString& entry : ReadPlaylist(file))
-                if (KindOf(entry) == own && QFile::exists(entry))
-                    AddRow(kind, entry);
+                if (KindOf(entry) == own && QFile::exists(entry)) AddRow(kind, entry);
         }
     }
 }
@@ -176,16 +171,13 @@ void RowBuilder::Dispatch(const QString& path, Counts& counts)
     auto add = [this, &counts](const QString& file, bool fromPlaylist) {
         switch (KindOf(file)) {
         case FileKind::Mpeg:
-            if ((!fromPlaylist || QFile::exists(file)) && AddMp3Row(file))
-                ++counts.Mpeg;
+            if ((!fromPlaylist || QFile::exists(file)) && AddMp3Row(file)) ++counts.Mpeg;
             break;
         case FileKind::Wav:
-            if (AddWavRow(file))
-                ++counts.Wav;
+            if (AddWavRow(file)) ++counts.Wav;
             break;
         case FileKind::Wma:
-            if (AddWMARow(file))
-                ++counts.Wma;
+            if (AddWMARow(file)) ++counts.Wma;
             break;
         default:
             break;

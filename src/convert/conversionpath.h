@@ -1,0 +1,66 @@
+#pragma once
+// The one way each conversion direction turns a source file into its result,
+// shared by the direction's dialog and by audrel-cli. A path owns the engine
+// of its direction (the player library, the MP3 encoder, ...), applies the
+// settings to it, converts one work item at a time into the file it is given,
+// and reports progress, the end, or a failure with a message for the user.
+//
+// Where the result is written first and how it takes its destination's name
+// is DestinationFile's business; running one item to its end without a
+// window is RunToEnd's.
+
+#include "convert/cvtitem.h"
+#include "jobs/joblist.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace audrel {
+
+struct Settings;
+
+class ConversionPath : public QObject
+{
+    Q_OBJECT
+
+public:
+    ~ConversionPath() override;
+
+    // The path of a list's direction, configured from the settings; its engine
+    // is looked for in the program folder. Null for a direction that has none.
+    static std::unique_ptr<ConversionPath> create(JobKind kind, const Settings& settings,
+                                                  const QString& programFolder);
+
+    // Makes the engine ready; raises EAudrelError (with the text the user is
+    // shown) when it cannot be.
+    virtual void Init() {}
+    // Starts converting the item's source into output. What happens is told
+    // by the signals, possibly before this returns.
+    virtual void start(const TCvtItem& item, const QString& output) = 0;
+    // Stops a conversion under way. The output may still be written to for a
+    // moment; stopAndWait returns only when it no longer is.
+    virtual void stop() = 0;
+    virtual void stopAndWait() { stop(); }
+
+signals:
+    // done of total, on a scale of the engine's own (total > 0).
+    void progress(qint64 done, qint64 total);
+    // The output is complete.
+    void finished();
+    // The item cannot be converted; message says why, for the user.
+    void failed(const QString& message);
+
+protected:
+    explicit ConversionPath(QObject* parent = nullptr);
+};
+
+// Converts one item into output with the path, waiting for the end in an
+// event loop of its own; returns why it failed, or an empty string. percent
+// is called with the progress as it changes.
+QString RunToEnd(ConversionPath& path, const TCvtItem& item, const QString& output,
+                 const std::function<void(int percent)>& percent = {});
+
+} // namespace audrel
