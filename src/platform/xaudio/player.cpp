@@ -234,6 +234,10 @@ int Player::errorCode(AudioError error)
         return XA_ERROR_NO_AUDIO_DEVICE;
     case AudioError::DeviceFailed:
         return XA_ERROR_DEVICE_FAILED;
+    case AudioError::NoInput:
+        return XA_ERROR_NO_INPUT;
+    case AudioError::NoOutput:
+        return XA_ERROR_NO_OUTPUT;
     }
     return XA_FAILURE;
 }
