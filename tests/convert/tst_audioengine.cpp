@@ -1,25 +1,74 @@
 // The audio engine's parts on their own: the WAV file output, the silent
-// real-time output and the MPEG decoder's length and seeking.
+// real-time output, the MPEG decoder's length and seeking, and the playback
+// transport driving the decoder into a real-time output and into a file.
 
 #include "audiotools.h"
 #include "testmain.h"
 #include "testsupport.h"
 
 #include "platform/audio/mpg123decoder.h"
+#include "platform/audio/playbacktransport.h"
 #include "platform/audio/silentoutput.h"
 #include "platform/audio/wavfileoutput.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 using namespace audrel::audio;
 using namespace audrel::test;
+
+namespace {
+
+// What a transport told its owner.
+struct TransportLog final : PlaybackListener
+{
+    QList<PlaybackState> states;
+    int ended = 0;
+    QList<AudioError> failures;
+
+    void playbackStateChanged(PlaybackState state) override { states.append(state); }
+    void playbackEnded() override { ++ended; }
+    void playbackFailed(AudioError error) override { failures.append(error); }
+};
+
+// Drives a transport as its owner's thread does, stepping while it plays and
+// waiting as long as each step allows, until enough() holds or it no longer
+// plays. Returns the position after each step.
+QList<int64_t> drive(PlaybackTransport& transport, const std::function<bool()>& enough = {})
+{
+    QList<int64_t> positions;
+    const QDeadlineTimer hang(60000); // a transport that never ends fails the test instead of hanging it
+    while (transport.state() == PlaybackState::Playing && !(enough && enough()) && !hang.hasExpired()) {
+        const int waitMs = transport.pump();
+        positions.append(transport.positionFrames());
+        if (waitMs > 0) QThread::msleep(waitMs);
+    }
+    return positions;
+}
+
+// Every sample of a stream, decoded on its own.
+QByteArray decodeAll(const QString& path)
+{
+    Mpg123Decoder decoder;
+    if (decoder.open(path) != AudioError::None) return {};
+    QByteArray all;
+    const int16_t* samples = nullptr;
+    int64_t frames = 0;
+    while (decoder.nextBlock(samples, frames) == AudioError::None && frames > 0)
+        all.append(reinterpret_cast<const char*>(samples), frames * decoder.format().bytesPerFrame());
+    return all;
+}
+
+} // namespace
 
 class TestAudioEngine : public QObject
 {
@@ -30,10 +79,25 @@ private slots:
     void wavFileThatCannotBeCreated();
     void silentOutputTakesAudioAtThePaceItPlays();
     void decoderLengthAndSeeking();
+    void transportPlaysInRealTime();
+    void transportFillsAFile();
 
 private:
+    // A short MP3 shared by the transport's tests.
+    QString shortMp3();
+
     QTemporaryDir m_dir;
+    QString m_shortMp3;
 };
+
+QString TestAudioEngine::shortMp3()
+{
+    if (m_shortMp3.isEmpty() && haveTool("lame") && haveTool("sox")) {
+        const QString path = m_dir.filePath("short.mp3");
+        if (makeMp3(path, 22050, 2, 1.5, {"-b", "64"})) m_shortMp3 = path;
+    }
+    return m_shortMp3;
+}
 
 void TestAudioEngine::wavFileHoldsOneStream()
 {
@@ -158,6 +222,118 @@ void TestAudioEngine::decoderLengthAndSeeking()
     QVERIFY(!decoder.isOpen());
     QCOMPARE(decoder.open(m_dir.filePath("absent.mp3")), AudioError::NoSuchFile);
     QCOMPARE(decoder.open(m_dir.path()), AudioError::OpenFailed);
+}
+
+void TestAudioEngine::transportPlaysInRealTime()
+{
+    const QString mp3 = shortMp3();
+    if (mp3.isEmpty()) QSKIP("lame and sox are needed to make the stream");
+    Mpg123Decoder decoder;
+    QCOMPARE(decoder.open(mp3), AudioError::None);
+    SilentOutput output(500);
+    TransportLog log;
+    PlaybackTransport transport(&log);
+    transport.setDecoder(&decoder);
+    transport.setOutput(&output);
+    const int64_t length = transport.lengthFrames();
+    QVERIFY(length > 0);
+
+    // Playing, the position climbs step by step with what is heard, behind
+    // what is decoded; paused, it holds.
+    QCOMPARE(transport.play(), AudioError::None);
+    const QList<int64_t> climb = drive(transport, [&] { return transport.positionFrames() >= length / 4; });
+    QCOMPARE(transport.state(), PlaybackState::Playing);
+    QVERIFY(std::is_sorted(climb.begin(), climb.end()));
+    QList<int64_t> between;
+    std::copy_if(climb.begin(), climb.end(), std::back_inserter(between),
+                 [&](int64_t p) { return p > 0 && p < length / 4; });
+    between.erase(std::unique(between.begin(), between.end()), between.end());
+    QVERIFY2(between.size() >= 5, qPrintable(QString::number(between.size())));
+    transport.pause();
+    const int64_t pausedAt = transport.positionFrames();
+    QVERIFY(pausedAt >= length / 4);
+    QVERIFY2(pausedAt < decoder.positionFrames(), "the position is what was decoded, not what was heard");
+    QThread::msleep(150);
+    QCOMPARE(transport.pump(), -1);
+    QCOMPARE(transport.positionFrames(), pausedAt);
+
+    // A seek lands where it was asked and keeps the state; from there the
+    // stream plays to its end, which is heard before it counts.
+    transport.seek(length / 2);
+    QCOMPARE(transport.positionFrames(), length / 2);
+    QCOMPARE(transport.state(), PlaybackState::Paused);
+    transport.resume();
+    const QList<int64_t> rest = drive(transport);
+    QVERIFY(std::is_sorted(rest.begin(), rest.end()));
+    QVERIFY(!rest.isEmpty() && rest.first() >= length / 2);
+    QCOMPARE(transport.state(), PlaybackState::Ended);
+    QCOMPARE(transport.positionFrames(), length);
+    QCOMPARE(decoder.positionFrames(), length);
+    QCOMPARE(output.queuedFrames(), 0);
+    QCOMPARE(log.ended, 1);
+
+    // A seek past the end lands at the end, stopped; playing from there ends at once.
+    transport.seek(length + 5000);
+    QCOMPARE(transport.state(), PlaybackState::Stopped);
+    QCOMPARE(transport.positionFrames(), length);
+    QCOMPARE(transport.play(), AudioError::None);
+    drive(transport);
+    QCOMPARE(transport.state(), PlaybackState::Ended);
+    QCOMPARE(log.ended, 2);
+
+    // Playing after the end starts again from the start; stopping goes back there.
+    QCOMPARE(transport.play(), AudioError::None);
+    QCOMPARE(transport.positionFrames(), 0);
+    drive(transport, [&] { return decoder.positionFrames() > length / 4; });
+    QCOMPARE(transport.state(), PlaybackState::Playing);
+    transport.stop();
+    QCOMPARE(transport.state(), PlaybackState::Stopped);
+    QCOMPARE(transport.positionFrames(), 0);
+
+    using S = PlaybackState;
+    QCOMPARE(log.states, (QList<S>{S::Playing, S::Paused, S::Playing, S::Ended, S::Stopped, S::Playing,
+                                   S::Ended, S::Playing, S::Stopped}));
+    QVERIFY(log.failures.isEmpty());
+}
+
+void TestAudioEngine::transportFillsAFile()
+{
+    const QString mp3 = shortMp3();
+    if (mp3.isEmpty()) QSKIP("lame and sox are needed to make the stream");
+    Mpg123Decoder decoder;
+    TransportLog log;
+    PlaybackTransport transport(&log);
+    transport.setDecoder(&decoder);
+    QCOMPARE(transport.play(), AudioError::NoInput);
+    QCOMPARE(decoder.open(mp3), AudioError::None);
+    transport.streamChanged();
+    QCOMPARE(transport.play(), AudioError::NoOutput);
+
+    // Refused by its output, the transport stays as it was.
+    WavFileOutput nowhere(m_dir.filePath("no/such/folder.wav"));
+    QCOMPARE(nowhere.open(), AudioError::CreateFailed);
+    transport.setOutput(&nowhere);
+    QCOMPARE(transport.play(), AudioError::CreateFailed);
+    QCOMPARE(transport.state(), PlaybackState::Stopped);
+
+    const QString wav = m_dir.filePath("transport.wav");
+    WavFileOutput output(wav);
+    QCOMPARE(output.open(), AudioError::None);
+    transport.setOutput(&output);
+    QCOMPARE(transport.play(), AudioError::None);
+    drive(transport);
+    QCOMPARE(transport.state(), PlaybackState::Ended);
+    QCOMPARE(log.ended, 1);
+    QVERIFY(log.failures.isEmpty());
+    QCOMPARE(transport.positionFrames(), transport.lengthFrames());
+    // The file is complete with the stream and holds every sample of it.
+    QVERIFY(!output.isOpen());
+    const WavData written = readWav(wav);
+    QVERIFY(written.valid);
+    QCOMPARE(written.rate, decoder.format().sampleRate);
+    QCOMPARE(written.channels, decoder.format().channels);
+    QCOMPARE(written.samples.size(), transport.lengthFrames() * decoder.format().bytesPerFrame());
+    QVERIFY(written.samples == decodeAll(mp3));
 }
 
 AUDREL_CORE_TEST_MAIN(TestAudioEngine)

@@ -1,5 +1,6 @@
 # The audio engine shared by the stand-ins of the outside player components:
-# decoders and outputs. Position-independent, so shared libraries can take it in.
+# decoders, outputs and the transport that plays the one into the other.
+# Position-independent, so shared libraries can take it in.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core Multimedia)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 
@@ -13,6 +14,8 @@ add_library(audrel_audio STATIC
   src/platform/audio/mpg123decoder.cpp
   src/platform/audio/wavfileoutput.cpp
   src/platform/audio/silentoutput.cpp
+  src/platform/audio/playbacktransport.h
+  src/platform/audio/playbacktransport.cpp
 )
 set_target_properties(audrel_audio PROPERTIES
   POSITION_INDEPENDENT_CODE ON

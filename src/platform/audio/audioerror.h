@@ -1,5 +1,6 @@
 #pragma once
-// Why a decoder or an output could not do what it was asked.
+// Why a decoder, an output, or the transport that plays the one into the
+// other could not do what it was asked.
 
 namespace audrel::audio {
 
@@ -17,6 +18,8 @@ enum class AudioError
     WriteFailed,      // writing the output file failed
     NoDevice,         // there is no audio device to play on
     DeviceFailed,     // the audio device refused the stream
+    NoInput,          // nothing is open to play
+    NoOutput,         // there is nowhere to play to
 };
 
 } // namespace audrel::audio

@@ -7,7 +7,6 @@
 #include "platform/xaudio/notification.h"
 
 #include <QAbstractEventDispatcher>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -22,13 +21,7 @@ namespace audrel::xaudio {
 namespace {
 
 using audio::AudioError;
-
-// Longest stretch of decoding into a file before the queue is looked at again.
-constexpr int kFileBlocksPerPump = 64;
-// How long the thread sleeps while a real-time output is full.
-constexpr int kFullWaitMs = 10;
-// How long the end of a stream may take to be heard before it is taken as heard.
-constexpr int kDrainSlackMs = 2000;
+using audio::PlaybackState;
 
 bool startsWith(const std::string& text, const char* prefix)
 {
@@ -234,6 +227,10 @@ int Player::errorCode(AudioError error)
         return XA_ERROR_NO_AUDIO_DEVICE;
     case AudioError::DeviceFailed:
         return XA_ERROR_DEVICE_FAILED;
+    case AudioError::NoInput:
+        return XA_ERROR_NO_INPUT;
+    case AudioError::NoOutput:
+        return XA_ERROR_NO_OUTPUT;
     }
     return XA_FAILURE;
 }
@@ -243,6 +240,7 @@ int Player::errorCode(AudioError error)
 void Player::run()
 {
     m_decoder = std::make_unique<audio::Mpg123Decoder>();
+    m_transport.setDecoder(m_decoder.get());
     notify(std::make_unique<Notification>(XA_MSG_NOTIFY_READY));
     int waitMs = -1;
     for (;;) {
@@ -265,10 +263,13 @@ void Player::run()
         if (m_outputKind == OutputKind::Device)
             if (QAbstractEventDispatcher* dispatcher = QThread::currentThread()->eventDispatcher())
                 dispatcher->processEvents(QEventLoop::AllEvents);
-        waitMs = m_state == XA_PLAYER_STATE_PLAYING ? pump() : m_outputKind == OutputKind::Device ? 100 : -1;
+        waitMs = m_transport.state() == PlaybackState::Playing ? pump()
+                 : m_outputKind == OutputKind::Device          ? 100
+                                                               : -1;
     }
     releaseOutput();
-    if (m_decoder) m_decoder->close();
+    m_transport.setDecoder(nullptr);
+    m_decoder->close();
     m_decoder.reset();
     notify(std::make_unique<Notification>(XA_MSG_NOTIFY_EXITED));
 }
@@ -313,8 +314,7 @@ void Player::execute(const Command& command)
         ack(command.code);
         break;
     case XA_MSG_COMMAND_OUTPUT_RESET:
-        if (m_output) m_output->reset();
-        m_pendingFrames = 0;
+        m_transport.resetOutput();
         ack(command.code);
         break;
     case XA_MSG_SET_INPUT_POSITION_RANGE:
@@ -336,46 +336,10 @@ void Player::execute(const Command& command)
 
 int Player::pump()
 {
-    const bool realTime = m_output->isRealTime();
-    for (int block = 0; block < (realTime ? 1 : kFileBlocksPerPump); ++block) {
-        if (m_pendingFrames == 0 && !m_decodeDone) {
-            const AudioError error = m_decoder->nextBlock(m_pending, m_pendingFrames);
-            if (error != AudioError::None) {
-                failPlaying(errorCode(error));
-                return -1;
-            }
-            if (m_pendingFrames == 0) {
-                m_decodeDone = true;
-                m_drainDeadline =
-                    QDeadlineTimer::current().deadline() + kDrainSlackMs +
-                    m_output->queuedFrames() * 1000 / std::max(1, m_decoder->format().sampleRate);
-            }
-        }
-        if (m_pendingFrames > 0) {
-            const int64_t taken = m_output->write(m_pending, m_pendingFrames);
-            if (taken < 0) {
-                failPlaying(errorCode(m_output->error()));
-                return -1;
-            }
-            m_pending += taken * m_decoder->format().channels;
-            m_pendingFrames -= taken;
-            if (m_pendingFrames > 0) { // full: come back when some of it was heard
-                reportPosition(false);
-                return kFullWaitMs;
-            }
-        }
-        if (m_decodeDone) {
-            if (realTime && m_output->queuedFrames() > 0 &&
-                QDeadlineTimer::current().deadline() < m_drainDeadline) {
-                reportPosition(false);
-                return kFullWaitMs;
-            }
-            endOfStream();
-            return -1;
-        }
-    }
-    reportPosition(false);
-    return 0;
+    const int waitMs = m_transport.pump();
+    // The end and failures have had their say through the listener.
+    if (m_transport.state() == PlaybackState::Playing) reportPosition(false);
+    return waitMs;
 }
 
 // ------------------------------------------------------------------ commands
@@ -383,44 +347,39 @@ int Player::pump()
 void Player::play()
 {
     if (!m_decoder->isOpen()) return nack(XA_MSG_COMMAND_PLAY, XA_ERROR_NO_INPUT);
-    if (m_state == XA_PLAYER_STATE_PLAYING) return ack(XA_MSG_COMMAND_PLAY);
-    if (m_state == XA_PLAYER_STATE_PAUSED) {
-        if (m_output) m_output->setPaused(false);
+    if (m_transport.state() == PlaybackState::Playing) return ack(XA_MSG_COMMAND_PLAY);
+    if (m_transport.state() == PlaybackState::Paused) {
+        m_transport.resume();
         ack(XA_MSG_COMMAND_PLAY);
-        return setState(XA_PLAYER_STATE_PLAYING);
+        return announceState();
     }
     if (!m_output) {
         if (m_outputError != XA_SUCCESS) return nack(XA_MSG_COMMAND_PLAY, m_outputError);
         int refusal = XA_SUCCESS;
-        m_output = newDeviceOutput(refusal);
-        if (!m_output) return nack(XA_MSG_COMMAND_PLAY, refusal);
-        m_outputKind = OutputKind::Device;
+        auto device = newDeviceOutput(refusal);
+        if (!device) return nack(XA_MSG_COMMAND_PLAY, refusal);
+        attachOutput(std::move(device), OutputKind::Device);
     }
-    const AudioError error = m_output->start(m_decoder->format());
+    const AudioError error = m_transport.play();
     if (error != AudioError::None) return nack(XA_MSG_COMMAND_PLAY, errorCode(error));
-    if (m_atEnd) rewindStream(0);
-    m_output->setPaused(false);
     ack(XA_MSG_COMMAND_PLAY);
-    setState(XA_PLAYER_STATE_PLAYING);
+    announceState();
     reportPosition(true);
 }
 
 void Player::pause()
 {
     if (!m_decoder->isOpen()) return nack(XA_MSG_COMMAND_PAUSE, XA_ERROR_NO_INPUT);
-    if (m_state == XA_PLAYER_STATE_PLAYING) {
-        if (m_output) m_output->setPaused(true);
-        setState(XA_PLAYER_STATE_PAUSED);
-    }
+    m_transport.pause();
+    announceState();
     ack(XA_MSG_COMMAND_PAUSE);
 }
 
 void Player::stop()
 {
-    if (m_decoder->isOpen() && m_state != XA_PLAYER_STATE_STOPPED) {
-        rewindStream(0);
-        if (m_output) m_output->setPaused(false);
-        setState(XA_PLAYER_STATE_STOPPED);
+    if (m_decoder->isOpen() && m_transport.state() != PlaybackState::Stopped) {
+        m_transport.stop();
+        announceState();
         reportPosition(true);
     }
     ack(XA_MSG_COMMAND_STOP);
@@ -432,43 +391,22 @@ void Player::seek(int offset, int range)
     if (range <= 0 || offset < 0 || offset > range)
         return nack(XA_MSG_COMMAND_INPUT_SEEK, XA_ERROR_INVALID_PARAMETERS);
     const int64_t length = m_decoder->lengthFrames();
-    const int64_t frame = length > 0 ? length * offset / range : 0;
-    if (frame >= length && length > 0) {
-        // Past the last sample: the stream is at its end.
-        rewindStream(length);
-    } else {
-        rewindStream(frame);
-    }
+    m_transport.seek(length > 0 ? length * offset / range : 0);
+    // Seeking leaves the end of the stream without a word.
     if (m_state == XA_PLAYER_STATE_EOS) m_state = XA_PLAYER_STATE_STOPPED;
     ack(XA_MSG_COMMAND_INPUT_SEEK);
     reportPosition(true);
 }
 
-void Player::rewindStream(int64_t frame)
-{
-    if (!m_decoder->seekFrame(frame)) m_decoder->seekFrame(0);
-    if (m_output) m_output->reset();
-    m_pendingFrames = 0;
-    m_pending = nullptr;
-    m_decodeDone = false;
-    m_atEnd = false;
-}
-
 void Player::openInput(const std::string& name)
 {
-    if (m_state == XA_PLAYER_STATE_PLAYING || m_state == XA_PLAYER_STATE_PAUSED)
-        setState(XA_PLAYER_STATE_STOPPED);
-    m_state = XA_PLAYER_STATE_STOPPED;
     if (m_decoder->isOpen()) closeInput();
-    m_pendingFrames = 0;
-    m_decodeDone = false;
-    m_atEnd = false;
     if (m_outputKind == OutputKind::WavFile && QFileInfo(pathName(m_outputPath)) == QFileInfo(pathName(name)))
         return nack(XA_MSG_COMMAND_INPUT_OPEN, XA_ERROR_OUTPUT_IS_INPUT);
     const AudioError error = m_decoder->open(pathName(name));
     if (error != AudioError::None) return nack(XA_MSG_COMMAND_INPUT_OPEN, errorCode(error));
     m_inputName = name;
-    if (m_output) m_output->reset();
+    m_transport.streamChanged();
     ack(XA_MSG_COMMAND_INPUT_OPEN);
 
     auto input = std::make_unique<Notification>(XA_MSG_NOTIFY_INPUT_NAME);
@@ -490,12 +428,10 @@ void Player::openInput(const std::string& name)
 
 void Player::closeInput()
 {
-    if (m_state == XA_PLAYER_STATE_PLAYING || m_state == XA_PLAYER_STATE_PAUSED)
-        setState(XA_PLAYER_STATE_STOPPED);
-    m_state = XA_PLAYER_STATE_STOPPED;
-    m_pendingFrames = 0;
-    m_pending = nullptr;
-    if (m_output) m_output->reset();
+    // Playing or paused, the stop is announced; from the end of the stream it is not.
+    if (m_state == XA_PLAYER_STATE_EOS) m_state = XA_PLAYER_STATE_STOPPED;
+    m_transport.streamChanged();
+    announceState();
     if (m_decoder->isOpen()) {
         m_decoder->close();
         m_inputName.clear();
@@ -513,11 +449,7 @@ bool Player::sameFileAsInput(const std::string& path) const
 
 void Player::openOutput(const std::string& name)
 {
-    if (m_state == XA_PLAYER_STATE_PLAYING || m_state == XA_PLAYER_STATE_PAUSED) {
-        rewindStream(0);
-        setState(XA_PLAYER_STATE_STOPPED);
-    }
-    releaseOutput();
+    closeOutput();
     m_outputError = XA_SUCCESS;
     const auto refuse = [this](int error) {
         m_outputError = error;
@@ -529,18 +461,15 @@ void Player::openOutput(const std::string& name)
         if (sameFileAsInput(path)) return refuse(XA_ERROR_OUTPUT_IS_INPUT);
         auto file = std::make_unique<audio::WavFileOutput>(pathName(path));
         if (const AudioError error = file->open(); error != AudioError::None) return refuse(errorCode(error));
-        m_output = std::move(file);
-        m_outputKind = OutputKind::WavFile;
+        attachOutput(std::move(file), OutputKind::WavFile);
         m_outputPath = path;
     } else if (startsWith(name, "null:")) {
-        m_output = std::make_unique<audio::SilentOutput>();
-        m_outputKind = OutputKind::Silent;
+        attachOutput(std::make_unique<audio::SilentOutput>(), OutputKind::Silent);
     } else if (name.empty() || startsWith(name, "audio:")) {
         int refusal = XA_SUCCESS;
         auto device = newDeviceOutput(refusal);
         if (!device) return refuse(refusal);
-        m_output = std::move(device);
-        m_outputKind = OutputKind::Device;
+        attachOutput(std::move(device), OutputKind::Device);
     } else {
         return refuse(XA_ERROR_UNKNOWN_OUTPUT);
     }
@@ -555,16 +484,23 @@ void Player::openOutput(const std::string& name)
 
 void Player::closeOutput()
 {
-    if (m_state == XA_PLAYER_STATE_PLAYING || m_state == XA_PLAYER_STATE_PAUSED) {
-        rewindStream(0);
-        setState(XA_PLAYER_STATE_STOPPED);
-    }
+    // Playing or paused, the stream goes back to its start, stopped.
+    m_transport.setOutput(nullptr);
+    announceState();
     releaseOutput();
+}
+
+void Player::attachOutput(std::unique_ptr<audio::AudioOutput> output, OutputKind kind)
+{
+    m_output = std::move(output);
+    m_outputKind = kind;
+    m_transport.setOutput(m_output.get());
 }
 
 void Player::releaseOutput()
 {
     if (!m_output) return;
+    m_transport.setOutput(nullptr);
     m_output->finish();
     m_output.reset();
     m_outputKind = OutputKind::None;
@@ -574,32 +510,40 @@ void Player::releaseOutput()
     notify(std::move(state));
 }
 
-void Player::endOfStream()
+void Player::playbackEnded()
 {
-    m_decodeDone = false;
-    m_atEnd = true;
-    if (m_outputKind == OutputKind::WavFile) {
-        // A file output is complete with its stream; the next stream needs an output of its own.
-        const AudioError error = m_output->finish();
-        releaseOutput();
-        if (error != AudioError::None) return failPlaying(errorCode(error));
-    }
+    // A file output is complete with its stream; the next stream needs an output of its own.
+    if (m_outputKind == OutputKind::WavFile) releaseOutput();
     m_lastOffset = -1;
     auto position = std::make_unique<Notification>(XA_MSG_NOTIFY_INPUT_POSITION);
     position->message.data.position = {m_range, m_range};
     notify(std::move(position));
-    setState(XA_PLAYER_STATE_EOS);
+    announceState();
 }
 
-void Player::failPlaying(int error)
+void Player::playbackFailed(AudioError error)
 {
-    nack(XA_MSG_COMMAND_PLAY, error);
-    m_pendingFrames = 0;
-    m_decodeDone = false;
-    setState(XA_PLAYER_STATE_STOPPED);
+    // A file output that could not be completed at the end is let go all the same.
+    if (m_outputKind == OutputKind::WavFile && m_transport.atEnd()) releaseOutput();
+    nack(XA_MSG_COMMAND_PLAY, errorCode(error));
+    announceState();
 }
 
 // ------------------------------------------------------------- notifications
+
+void Player::announceState()
+{
+    switch (m_transport.state()) {
+    case PlaybackState::Stopped:
+        return setState(XA_PLAYER_STATE_STOPPED);
+    case PlaybackState::Playing:
+        return setState(XA_PLAYER_STATE_PLAYING);
+    case PlaybackState::Paused:
+        return setState(XA_PLAYER_STATE_PAUSED);
+    case PlaybackState::Ended:
+        return setState(XA_PLAYER_STATE_EOS);
+    }
+}
 
 void Player::setState(int state)
 {
@@ -612,13 +556,9 @@ void Player::setState(int state)
 
 void Player::reportPosition(bool always)
 {
-    const int64_t length = m_decoder->lengthFrames();
+    const int64_t length = m_transport.lengthFrames();
     int64_t offset = 0;
-    if (length > 0) {
-        const int64_t queued = m_output ? m_output->queuedFrames() : 0;
-        const int64_t heard = std::max<int64_t>(0, m_decoder->positionFrames() - m_pendingFrames - queued);
-        offset = std::min<int64_t>(m_range, heard * m_range / length);
-    }
+    if (length > 0) offset = std::min<int64_t>(m_range, m_transport.positionFrames() * m_range / length);
     if (!always && offset == m_lastOffset) return;
     m_lastOffset = offset;
     auto position = std::make_unique<Notification>(XA_MSG_NOTIFY_INPUT_POSITION);

@@ -1,10 +1,13 @@
 #pragma once
 // One player of the library: a queue of commands and the thread that carries
-// them out, decoding the open input into the open output and telling the
-// notification target what happens.
+// them out. The thread opens the input and the output, plays the one into the
+// other through a PlaybackTransport, and tells the notification target what
+// happens in the order the library has always told it: the transport's state
+// is announced by the player at fixed points around each command's answer.
 
 #include "platform/audio/audiodecoder.h"
 #include "platform/audio/audiooutput.h"
+#include "platform/audio/playbacktransport.h"
 #include "platform/xaudio/command.h"
 #include "platform/xaudio/xaudio.h"
 
@@ -21,7 +24,7 @@ namespace audrel::xaudio {
 
 struct Notification;
 
-class Player
+class Player final : private audio::PlaybackListener
 {
 public:
     explicit Player(const XA_NotifyTarget& target);
@@ -50,10 +53,10 @@ private:
     };
 
     void run();
-    // Carries out one command; false when the thread is to end.
+    // Carries out one command.
     void execute(const Command& command);
-    // Moves audio from the decoder to the output; returns how long the thread
-    // may wait before the next call (0: at once).
+    // One step of playing, then the position; returns how long the thread
+    // may wait before the next step (0: at once, -1: until a command comes).
     int pump();
 
     void play();
@@ -65,13 +68,18 @@ private:
     void openOutput(const std::string& name);
     // Stops what plays into the output, then releases it.
     void closeOutput();
+    // Takes a new output; the transport plays into it.
+    void attachOutput(std::unique_ptr<audio::AudioOutput> output, OutputKind kind);
     // Completes and releases the output.
     void releaseOutput();
-    void endOfStream();
-    // The stream cannot go on: the play command is refused after the fact.
-    void failPlaying(int error);
-    void rewindStream(int64_t frame);
 
+    // The stream was played out, or could not go on (the play command is then
+    // refused after the fact).
+    void playbackEnded() override;
+    void playbackFailed(audio::AudioError error) override;
+
+    // Announces the transport's state when it differs from the last one announced.
+    void announceState();
     void setState(int state);
     void reportPosition(bool always);
     void notify(std::unique_ptr<Notification> notification);
@@ -97,13 +105,9 @@ private:
     OutputKind m_outputKind = OutputKind::None;
     std::string m_outputPath;
     int m_outputError = XA_SUCCESS; // why the last output that was asked for could not open
-    int m_state = XA_PLAYER_STATE_STOPPED;
+    audio::PlaybackTransport m_transport{this};
+    int m_state = XA_PLAYER_STATE_STOPPED; // the state last announced
     uint32_t m_range = XA_POSITION_RANGE;
-    const int16_t* m_pending = nullptr; // decoded and not yet taken by the output
-    int64_t m_pendingFrames = 0;
-    bool m_decodeDone = false;
-    bool m_atEnd = false;
-    int64_t m_drainDeadline = 0; // when waiting for a device to play out gives up
     int64_t m_lastOffset = -1;
 };
 
