@@ -10,6 +10,8 @@ add_library(audrel_audio STATIC
   src/platform/audio/audioformat.h
   src/platform/audio/audiodecoder.h
   src/platform/audio/audiooutput.h
+  src/platform/audio/inputfile.h
+  src/platform/audio/inputfile.cpp
   src/platform/audio/mpg123decoder.cpp
   src/platform/audio/wavfileoutput.cpp
   src/platform/audio/silentoutput.cpp
