@@ -17,6 +17,7 @@ enum class AudioError
     WriteFailed,      // writing the output file failed
     NoDevice,         // there is no audio device to play on
     DeviceFailed,     // the audio device refused the stream
+    NotWavAudio,      // the input is no WAV file, or none whose samples can be read
 };
 
 } // namespace audrel::audio
