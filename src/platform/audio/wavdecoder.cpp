@@ -48,25 +48,28 @@ bool readAt(int fd, int64_t at, void* buffer, int64_t size)
 class HeaderReader
 {
 public:
-    HeaderReader(int fd, int64_t fileSize) : m_fd(fd), m_fileSize(fileSize) {}
+    HeaderReader(int fd, int64_t fileSize)
+        : m_fd(fd), m_fileSize(fileSize), m_window(size_t(std::clamp<int64_t>(fileSize, 0, 65536)))
+    {
+    }
 
     bool read(int64_t at, void* out, int64_t size)
     {
         if (at < 0 || size < 0 || at + size > m_fileSize) return false;
         if (at < m_start || at + size > m_start + m_valid) {
-            const int64_t want = std::min<int64_t>(sizeof m_window, m_fileSize - at);
-            if (size > want || !readAt(m_fd, at, m_window, want)) return false;
+            const int64_t want = std::min<int64_t>(int64_t(m_window.size()), m_fileSize - at);
+            if (size > want || !readAt(m_fd, at, m_window.data(), want)) return false;
             m_start = at;
             m_valid = want;
         }
-        std::memcpy(out, m_window + (at - m_start), size_t(size));
+        std::memcpy(out, m_window.data() + (at - m_start), size_t(size));
         return true;
     }
 
 private:
     int m_fd;
     int64_t m_fileSize;
-    char m_window[65536];
+    std::vector<char> m_window;
     int64_t m_start = 0;
     int64_t m_valid = 0;
 };
