@@ -8,7 +8,7 @@
 // "fmt " chunk comes before "data" is read straight from the file. Every other
 // layout (8-, 24-, 32-bit, float, extensible, ADPCM, A-law, mu-law, RF64,
 // RIFX, ...) is read through libsndfile as 16-bit samples; float samples are
-// scaled to 16 bits here. When libsndfile delivers fewer frames than it
+// scaled here by 32767, rounded and clamped to 16 bits. When libsndfile delivers fewer frames than it
 // counted, as from a damaged file, the stream ends where its samples end.
 //
 // A file that is not a RIFF, RIFX or RF64 WAVE is refused, unless the caller
@@ -26,8 +26,8 @@ struct WavOpenOptions
 {
     // With headerlessChannels above 0, a file that is not a WAVE (no "WAVE"
     // at byte 8, or shorter than 12 bytes) is taken whole as 16-bit
-    // little-endian PCM of that many channels at headerlessRate, which is
-    // reported as given.
+    // little-endian PCM of that many channels (at most 1024) at
+    // headerlessRate, which is reported as given.
     int headerlessRate = 0;
     int headerlessChannels = 0;
     // Reads canonical PCM through libsndfile too.
@@ -62,7 +62,7 @@ public:
     int64_t blockFrames() const { return m_blockFrames; }
 
     // Bytes of 16-bit samples in the stream: read directly, the data chunk's
-    // size, which may end in part of a frame; else lengthFrames() x channels x 2.
+    // size, which may end in an incomplete frame; else lengthFrames() x channels x 2.
     int64_t lengthBytes() const { return m_lengthBytes; }
     // Whether the samples are read straight from the file, not through libsndfile.
     bool isDirect() const { return m_fd >= 0; }
