@@ -37,6 +37,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 namespace audrel {
 
 namespace {
@@ -483,11 +485,31 @@ void TMainForm::Timer1Timer()
 
 void TMainForm::ListenForHandover(HandoverServer* server)
 {
-    // Queued: a request arriving while a message box is open waits for it.
-    connect(server, &HandoverServer::listFileReceived, this, &TMainForm::AddFromListFile,
-            Qt::QueuedConnection);
+    connect(server, &HandoverServer::listFileReceived, this, &TMainForm::QueueListFile);
     connect(server, &HandoverServer::foregroundRequested, this, &TMainForm::ForceForeground,
             Qt::QueuedConnection);
+}
+
+void TMainForm::QueueListFile(const QString& path)
+{
+    if (m_listFiles.size() >= kMaxQueuedListFiles) {
+        std::fprintf(stderr, "audrel: hand-over request dropped, %d list files are waiting already: %s\n",
+                     kMaxQueuedListFiles, qPrintable(path.left(200)));
+        return;
+    }
+    m_listFiles.enqueue(path);
+    if (!m_takingListFiles) QTimer::singleShot(0, this, &TMainForm::TakeListFiles);
+}
+
+// One list file at a time, never from inside the message box of an earlier
+// one: requests that arrive meanwhile wait in the queue.
+void TMainForm::TakeListFiles()
+{
+    if (m_takingListFiles) return;
+    m_takingListFiles = true;
+    while (!m_listFiles.isEmpty())
+        AddFromListFile(m_listFiles.dequeue());
+    m_takingListFiles = false;
 }
 
 void TMainForm::ForceForeground()
