@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -79,21 +80,41 @@ const PanelInfo kPanels[TMainForm::kPanelCount] = {
     {"Quorvex Software    ", 50, Qt::AlignCenter},
 };
 
-// A status bar panel: at least its designed width, wider when its text needs it
-// and the window has the room.
+// A status bar panel. A counter panel never gets narrower than its text, so
+// the count and time always show in full; a caption panel ("Total", ...) is
+// the one that gives way when the window is narrow, its text cut with "…".
 class PanelLabel : public QLabel
 {
 public:
-    PanelLabel(const QString& text, int width, QWidget* parent) : QLabel(text, parent), m_width(width) {}
+    PanelLabel(const QString& text, int width, bool counter, QWidget* parent)
+        : QLabel(text, parent), m_width(width), m_counter(counter)
+    {
+        setSizePolicy(counter ? QSizePolicy::Minimum : QSizePolicy::Preferred, QSizePolicy::Preferred);
+    }
     QSize sizeHint() const override
     {
         const QSize natural = QLabel::sizeHint();
         return {qMax(natural.width(), m_width), natural.height()};
     }
-    QSize minimumSizeHint() const override { return {m_width, QLabel::minimumSizeHint().height()}; }
+    QSize minimumSizeHint() const override
+    {
+        const int height = QLabel::minimumSizeHint().height();
+        return m_counter ? QSize(QLabel::sizeHint().width(), height) : QSize(frameWidth() * 2, height);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QFrame::paintEvent(event); // the sunken frame
+        QPainter painter(this);
+        const QRect area = contentsRect().adjusted(margin(), 0, -margin(), 0);
+        painter.drawText(area, int(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+    }
 
 private:
     int m_width;
+    bool m_counter;
 };
 
 } // namespace
@@ -402,7 +423,7 @@ void TMainForm::createStatusBar()
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(true);
     for (int i = 0; i < kPanelCount; ++i) {
-        auto* panel = new PanelLabel(QLatin1String(kPanels[i].text), kPanels[i].width, bar);
+        auto* panel = new PanelLabel(QLatin1String(kPanels[i].text), kPanels[i].width, i % 2 == 1, bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setAlignment(kPanels[i].alignment);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
