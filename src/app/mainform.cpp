@@ -19,6 +19,7 @@
 #include "platform/prompts/prompts.h"
 #include "platform/shell/shell.h"
 #include "settings/optionform.h"
+#include "settings/uistate.h"
 
 #include <QAction>
 #include <QApplication>
@@ -410,6 +411,7 @@ void TMainForm::createTabs()
         sheet->setObjectName(QLatin1String(kTabs[i].sheet));
         m_views[i] = new JobListView(m_lists[i], kTabs[i].keepSelectionVisible, sheet);
         m_views[i]->setObjectName(QLatin1String(kTabs[i].view));
+        m_views[i]->setAccessibleName(QString::fromLatin1(kTabs[i].caption).trimmed());
         auto* layout = new QVBoxLayout(sheet);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(m_views[i]);
@@ -639,8 +641,10 @@ void TMainForm::AddExecute()
     OpenFilesRequest request;
     request.filter = QLatin1String(dialog.filter);
     request.defaultExt = QLatin1String(dialog.defaultExt);
+    request.startFolder = UiState::LastAddFolder();
     const QStringList files = Prompts::instance().openFiles(request);
     if (files.isEmpty()) return;
+    UiState::setLastAddFolder(QFileInfo(files.first()).absolutePath());
     if (!runBulkAdd([&] { m_builder->AddChosen(kind, files); })) return;
     writeBulkPanels(kind);
     reportSkipped();

@@ -179,13 +179,14 @@ void TConversionDialog::StartJob(int index)
     m_path->start(*item, m_destination.tempPath());
 }
 
-void TConversionDialog::PathFinished()
+void TConversionDialog::PathFinished(const QString& warning)
 {
     if (m_closed || m_currentIndex >= m_jobs.size() ||
         m_jobs[m_currentIndex].JobState != ItemState::Converting)
         return;
     if (const QString problem = m_destination.commit(); !problem.isEmpty()) return PathFailed(problem);
     m_jobs[m_currentIndex].JobState = ItemState::Converted;
+    m_jobs[m_currentIndex].TagsWritten = warning.isEmpty();
     ++m_currentIndex;
     if (m_currentIndex < m_jobs.size()) {
         QMetaObject::invokeMethod(
@@ -239,7 +240,10 @@ void TConversionDialog::FormClose()
         m_currentIndex < m_jobs.size() && m_jobs[m_currentIndex].JobState == ItemState::Converting;
     for (const TCvtItem& item : std::as_const(m_jobs)) {
         if (item.JobState != ItemState::Converted) continue;
-        m_list.setSubItem(item.RowIndex, JobList::SubStatus, QStringLiteral("Done"));
+        // A result whose tags could not be written is complete all the same.
+        m_list.setSubItem(item.RowIndex, JobList::SubStatus,
+                          item.TagsWritten ? QStringLiteral("Done")
+                                           : QStringLiteral("Done (tags not written)"));
         m_list.setItemChecked(item.RowIndex, false);
         m_list.record(item.RowIndex).State = JobState::Converted;
         m_outcome.ConvertedRows.append(item.RowIndex);

@@ -111,7 +111,7 @@ private:
     // The current item's output is complete: it takes its name, and the next
     // item starts once the caller has returned to the event loop, so a batch
     // of any length runs in constant stack. After the last one the dialog closes.
-    void PathFinished();
+    void PathFinished(const QString& warning);
     void PathFailed(const QString& message);
     void FinishRun();
     void FormClose();

@@ -2,6 +2,7 @@
 
 #include "convert/mp3towavpath.h"
 #include "convert/wavtomp3path.h"
+#include "info/audiotags.h"
 
 #include <QEventLoop>
 
@@ -26,8 +27,20 @@ std::unique_ptr<ConversionPath> ConversionPath::create(JobKind kind, const Setti
     return nullptr;
 }
 
+void ConversionPath::complete(const TCvtItem& item, const QString& output)
+{
+    QString warning;
+    if (m_carryTags) {
+        // The output's own name tells its kind; a temporary one does not.
+        const AudioTags tags = ReadTags(item.SourcePath);
+        if (!tags.isEmpty()) warning = WriteTags(output, tags, ContainerOf(item.DestPath));
+        warning.replace(output, item.DestPath);
+    }
+    emit finished(warning);
+}
+
 QString RunToEnd(ConversionPath& path, const TCvtItem& item, const QString& output,
-                 const std::function<void(int)>& percent)
+                 const std::function<void(int)>& percent, QString* warning)
 {
     QEventLoop loop;
     bool ended = false;
@@ -35,9 +48,10 @@ QString RunToEnd(ConversionPath& path, const TCvtItem& item, const QString& outp
     int shown = -1;
     const QMetaObject::Connection connections[] = {
         QObject::connect(&path, &ConversionPath::finished, &loop,
-                         [&] {
+                         [&](const QString& tagWarning) {
                              if (ended) return;
                              ended = true;
+                             if (warning) *warning = tagWarning;
                              loop.quit();
                          }),
         QObject::connect(&path, &ConversionPath::failed, &loop,

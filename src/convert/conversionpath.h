@@ -4,6 +4,7 @@
 // of its direction (the player library, the MP3 encoder, ...), applies the
 // settings to it, converts one work item at a time into the file it is given,
 // and reports progress, the end, or a failure with a message for the user.
+// When the output is complete, the source's tags are written into it.
 //
 // Where the result is written first and how it takes its destination's name
 // is DestinationFile's business; running one item to its end without a
@@ -45,22 +46,35 @@ public:
     virtual void stop() = 0;
     virtual void stopAndWait() { stop(); }
 
+    // Whether the tags of each source are written into its result (title,
+    // artist, album, year, comment, genre, track); on unless turned off.
+    void setCarryTags(bool carry) { m_carryTags = carry; }
+
 signals:
     // done of total, on a scale of the engine's own (total > 0).
     void progress(qint64 done, qint64 total);
-    // The output is complete.
-    void finished();
+    // The output is complete. warning is empty, or says why the source's tags
+    // could not be written into it (the audio is complete all the same).
+    void finished(const QString& warning);
     // The item cannot be converted; message says why, for the user.
     void failed(const QString& message);
 
 protected:
     explicit ConversionPath(QObject* parent = nullptr);
+
+    // The engine has completed output: the source's tags go into it, then
+    // finished is said.
+    void complete(const TCvtItem& item, const QString& output);
+
+private:
+    bool m_carryTags = true;
 };
 
 // Converts one item into output with the path, waiting for the end in an
 // event loop of its own; returns why it failed, or an empty string. percent
-// is called with the progress as it changes.
+// is called with the progress as it changes; warning, when given, receives
+// the warning of a completed item.
 QString RunToEnd(ConversionPath& path, const TCvtItem& item, const QString& output,
-                 const std::function<void(int percent)>& percent = {});
+                 const std::function<void(int percent)>& percent = {}, QString* warning = nullptr);
 
 } // namespace audrel

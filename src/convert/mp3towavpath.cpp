@@ -41,6 +41,8 @@ void Mp3ToWavPath::Init()
 
 void Mp3ToWavPath::start(const TCvtItem& item, const QString& output)
 {
+    m_item = item;
+    m_output = output;
     // Nothing is closed between two items: the next input and output follow
     // the previous end of stream directly.
     int sent = m_player->InputOpen(item.SourcePath);
@@ -53,7 +55,7 @@ void Mp3ToWavPath::start(const TCvtItem& item, const QString& output)
 void Mp3ToWavPath::XaudioPlayerNotifyPlayerState(int State)
 {
     // Only the end of the stream matters: the WAV file is complete by then.
-    if (State == XA_PLAYER_STATE_EOS) emit finished();
+    if (State == XA_PLAYER_STATE_EOS) complete(m_item, m_output);
 }
 
 void Mp3ToWavPath::XaudioPlayerNotifyNack(quint8 Command, qint16 Code)
