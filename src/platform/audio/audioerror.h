@@ -20,6 +20,10 @@ enum class AudioError
     DeviceFailed,     // the audio device refused the stream
     NoInput,          // nothing is open to play
     NoOutput,         // there is nowhere to play to
+    // The WMA pieces over FFmpeg.
+    Protected,      // the input is protected by DRM and cannot be decoded
+    NoEncoder,      // FFmpeg has no WMA v2 encoder or no ASF muxer
+    EncoderRefused, // the encoder refuses the bit rate, sample rate or channels asked for
 };
 
 } // namespace audrel::audio
