@@ -23,6 +23,8 @@ namespace audrel::audio {
 namespace {
 
 constexpr int kReadBufferBytes = 64 * 1024;
+// Errors in a row after which a codec is given up.
+constexpr int kMaxRefusals = 1000;
 // How far before the time asked for a seek starts decoding.
 constexpr int64_t kSeekLeadMs = 500;
 
@@ -174,10 +176,9 @@ AudioError FfmpegDecoder::open(const QString& path)
         close();
         return error;
     }
-    if (!got) { // a stream without a single block
-        const bool damaged = m_errors > 0 || m_damaged;
+    if (!got) { // an audio stream without a single block of audio: damaged, or cut off
         close();
-        return damaged ? AudioError::DecodeFailed : AudioError::NotMpegAudio;
+        return AudioError::DecodeFailed;
     }
     m_primed = true;
     m_audioFormat = {m_frame->sample_rate, m_frame->ch_layout.nb_channels};
@@ -217,8 +218,6 @@ void FfmpegDecoder::close()
     m_ended = false;
     m_seekTarget = -1;
     m_origin = 0;
-    m_errors = 0;
-    m_damaged = false;
 }
 
 int64_t FfmpegDecoder::lengthFrames() const
@@ -243,7 +242,7 @@ QString FfmpegDecoder::codecName() const
 AudioError FfmpegDecoder::decodeFrame(bool& got)
 {
     got = false;
-    for (;;) {
+    for (int refused = 0;;) {
         const int received = avcodec_receive_frame(m_codec, m_frame);
         if (received == 0) {
             got = true;
@@ -254,7 +253,9 @@ AudioError FfmpegDecoder::decodeFrame(bool& got)
             return AudioError::None;
         }
         if (received != AVERROR(EAGAIN)) {
-            ++m_errors; // passed over, as the command line does
+            // A damaged packet, passed over as the command line does; a codec
+            // that does nothing but refuse is given up.
+            if (++refused > kMaxRefusals) return AudioError::DecodeFailed;
             continue;
         }
         if (m_draining) { // a codec that holds nothing more and still asks for input
@@ -266,14 +267,12 @@ AudioError FfmpegDecoder::decodeFrame(bool& got)
             if (m_source.readError != 0) return AudioError::ReadFailed;
             // The end of the file, or a container damaged beyond this point:
             // the codec gives what it holds.
-            if (read != AVERROR_EOF) m_damaged = true;
             m_draining = true;
             avcodec_send_packet(m_codec, nullptr);
             continue;
         }
         if (m_packet->stream_index == m_stream) {
-            const int sent = avcodec_send_packet(m_codec, m_packet);
-            if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_EOF) ++m_errors;
+            avcodec_send_packet(m_codec, m_packet); // a damaged packet is passed over
         }
         av_packet_unref(m_packet);
     }

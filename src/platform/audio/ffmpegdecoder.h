@@ -5,8 +5,8 @@
 // `ffmpeg -i FILE -f wav -`: the best audio stream, at its own rate and
 // channel count, converted to signed 16-bit as FFmpeg's command line converts
 // by default (plain conversion with clipping, no dither). A damaged packet is
-// passed over as the command line passes it over; a stream that gives not a
-// single block of audio is refused when it is opened.
+// passed over as the command line passes it over; an audio stream that gives
+// not a single block of audio is refused as damaged when it is opened.
 //
 // The file is read through a descriptor of its own, opened read-only, and
 // nothing else is opened: references to other files or addresses are not
@@ -101,8 +101,6 @@ private:
     bool m_draining = false; // the input has ended; the codec gives what it still holds
     bool m_ended = false;
     int64_t m_seekTarget = -1; // after a seek: the frame the next block starts at
-    int m_errors = 0;          // packets the codec refused
-    bool m_damaged = false;    // the container could not be read to its end
     int64_t m_origin = 0;      // the time stamp of frame 0
 };
 
