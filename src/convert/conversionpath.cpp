@@ -2,6 +2,8 @@
 
 #include "convert/mp3towavpath.h"
 #include "convert/wavtomp3path.h"
+#include "convert/wavtowmapath.h"
+#include "convert/wmatowavpath.h"
 
 #include <QEventLoop>
 
@@ -20,8 +22,9 @@ std::unique_ptr<ConversionPath> ConversionPath::create(JobKind kind, const Setti
     case JobKind::WavToMp3:
         return std::make_unique<WavToMp3Path>(settings);
     case JobKind::WmaToWav:
+        return std::make_unique<WmaToWavPath>();
     case JobKind::WavToWma:
-        break;
+        return std::make_unique<WavToWmaPath>(settings);
     }
     return nullptr;
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The one way each conversion direction turns a source file into its result,
 // shared by the direction's dialog and by audrel-cli. A path owns the engine
-// of its direction (the player library, the MP3 encoder, ...), applies the
-// settings to it, converts one work item at a time into the file it is given,
-// and reports progress, the end, or a failure with a message for the user.
+// of its direction (the player library, the MP3 encoder, the WMA decoder or
+// encoder engine), applies the settings to it, converts one work item at a
+// time into the file it is given, and reports progress, the end, or a failure
+// with a message for the user.
 //
 // Where the result is written first and how it takes its destination's name
 // is DestinationFile's business; running one item to its end without a
@@ -29,14 +30,17 @@ class ConversionPath : public QObject
 public:
     ~ConversionPath() override;
 
-    // The path of a list's direction, configured from the settings; its engine
-    // is looked for in the program folder. Null for a direction that has none.
+    // The path of a list's direction, configured from the settings; an engine
+    // that is a library is looked for in the program folder.
     static std::unique_ptr<ConversionPath> create(JobKind kind, const Settings& settings,
                                                   const QString& programFolder);
 
     // Makes the engine ready; raises EAudrelError (with the text the user is
     // shown) when it cannot be.
     virtual void Init() {}
+    // What the user is to know before a run of this path starts (what the
+    // engine cannot do as the settings ask), or an empty string. Read after Init.
+    virtual QString Notice() const { return {}; }
     // Starts converting the item's source into output. What happens is told
     // by the signals, possibly before this returns.
     virtual void start(const TCvtItem& item, const QString& output) = 0;

@@ -109,7 +109,7 @@ double similarity(const QByteArray& a, const QByteArray& b, int channels, int ma
     const auto* x = reinterpret_cast<const qint16*>(a.constData());
     const auto* y = reinterpret_cast<const qint16*>(b.constData());
     const qsizetype frames = std::min(a.size(), b.size()) / qsizetype(2 * channels);
-    const qsizetype count = frames - 2 * maxLag;
+    const qsizetype count = std::min<qsizetype>(frames - 2 * maxLag, 16384);
     if (count <= 0) return 0;
     double best = 0;
     for (int lag = -maxLag; lag <= maxLag; ++lag) {

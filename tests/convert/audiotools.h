@@ -45,8 +45,8 @@ struct WavData
 WavData readWav(const QString& path);
 
 // How alike two 16-bit interleaved signals of the same shape are: the best
-// normalised correlation of their first channel over lags of up to maxLag
-// frames either way, 1 for the same signal.
+// normalised correlation of their first channels (16384 frames from maxLag
+// on) over lags of up to maxLag frames either way; 1 for the same signal.
 double similarity(const QByteArray& a, const QByteArray& b, int channels, int maxLag);
 
 // SHA-1 of a file's bytes, to prove a file was left alone.
