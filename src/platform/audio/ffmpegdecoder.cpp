@@ -5,7 +5,6 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
@@ -34,6 +33,29 @@ void initLibrary()
     std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
+// Nothing but the file itself is read: a playlist or reference inside it
+// does not make the demuxer open anything else.
+int refuseOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**)
+{
+    return AVERROR(EPERM);
+}
+
+// The layout a stream of unknown layout is taken to have, as FFmpeg's
+// command line guesses it.
+void knownLayout(AVChannelLayout& layout, const AVChannelLayout& from)
+{
+    if (from.order == AV_CHANNEL_ORDER_UNSPEC)
+        av_channel_layout_default(&layout, from.nb_channels);
+    else
+        av_channel_layout_copy(&layout, &from);
+}
+
+bool isProtected(const AVFormatContext* container)
+{
+    return av_dict_get(container->metadata, "encryption", nullptr, 0) ||
+           av_dict_get(container->metadata, "ASF_Protection_Type", nullptr, 0);
+}
+
 } // namespace
 
 int FfmpegDecoder::readSource(void* opaque, uint8_t* buffer, int size)
@@ -60,33 +82,6 @@ int64_t FfmpegDecoder::seekSource(void* opaque, int64_t offset, int whence)
     const off_t at = ::lseek(fd, off_t(offset), whence & ~AVSEEK_FORCE);
     return at < 0 ? AVERROR(errno) : int64_t(at);
 }
-
-namespace {
-
-// Nothing but the file itself is read: a playlist or reference inside it
-// does not make the demuxer open anything else.
-int refuseOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**)
-{
-    return AVERROR(EPERM);
-}
-
-// The layout a stream of unknown layout is taken to have, as FFmpeg's
-// command line guesses it.
-void knownLayout(AVChannelLayout& layout, const AVChannelLayout& from)
-{
-    if (from.order == AV_CHANNEL_ORDER_UNSPEC)
-        av_channel_layout_default(&layout, from.nb_channels);
-    else
-        av_channel_layout_copy(&layout, &from);
-}
-
-bool isProtected(const AVFormatContext* container)
-{
-    return av_dict_get(container->metadata, "encryption", nullptr, 0) ||
-           av_dict_get(container->metadata, "ASF_Protection_Type", nullptr, 0);
-}
-
-} // namespace
 
 FfmpegDecoder::FfmpegDecoder()
 {
