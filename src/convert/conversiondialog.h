@@ -135,11 +135,11 @@ private:
     QString m_engineError;
     DestinationFile m_destination;
     const char* m_verb;
+    QHBoxLayout* m_buttons; // the Abort button's row
     QList<TCvtItem> m_jobs;
     int m_currentIndex = 0;
     bool m_running = false;
     bool m_nextPending = false; // an item is waiting for Timer2 to start it
-    QHBoxLayout* m_buttons;
     bool m_closed = false;
     ConversionOutcome m_outcome;
 };
