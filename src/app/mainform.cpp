@@ -5,6 +5,8 @@
 #include "app/joblistview.h"
 #include "convert/convertform.h"
 #include "convert/form_wavtomp3.h"
+#include "convert/form_wavtowma.h"
+#include "convert/form_wmatowav.h"
 #include "info/form_property.h"
 #include "info/form_wavproperty.h"
 #include "info/form_wmaproperty.h"
@@ -16,6 +18,7 @@
 #include "platform/errors.h"
 #include "platform/ini/inifile.h"
 #include "platform/ipc/handoverserver.h"
+#include "platform/msaudio/msaudioenc.h"
 #include "platform/prompts/prompts.h"
 #include "platform/shell/shell.h"
 #include "settings/optionform.h"
@@ -805,8 +808,14 @@ void TMainForm::OptionsExecute()
 
 bool TMainForm::ProbeWmaEncoder()
 {
-    // The Windows Media encoder is not part of this build yet.
-    return false;
+    // One encoder control, made and released at once: it cannot be made when
+    // FFmpeg has no WMA v2 encoder or no ASF muxer.
+    try {
+        TMsAudioEnc probe;
+        return true;
+    } catch (const EAudrelError&) {
+        return false;
+    }
 }
 
 ConversionOutcome TMainForm::RunConversionDialog(JobKind kind)
@@ -819,8 +828,12 @@ ConversionOutcome TMainForm::RunConversionDialog(JobKind kind)
     case JobKind::WavToMp3:
         dialog = std::make_unique<TForm_WavtoMp3>(*list(kind), m_settings, this);
         break;
-    default:
-        return {};
+    case JobKind::WmaToWav:
+        dialog = std::make_unique<TForm_wmatowav>(*list(kind), m_settings, this);
+        break;
+    case JobKind::WavToWma:
+        dialog = std::make_unique<TForm_wavtowma>(*list(kind), m_settings, this);
+        break;
     }
     dialog->exec();
     return dialog->Outcome();

@@ -27,15 +27,19 @@
 
 namespace audrel::cli {
 
-const char* const ConvertSummary = "convert WAV files to MP3, or MPEG audio files to WAV";
+const char* const ConvertSummary = "convert WAV files to MP3 or WMA, or MPEG audio and WMA files to WAV";
 const char* const ConvertUsage =
-    "Usage: audrel-cli convert --to mp3|wav [--options FILE] [--dest DIR] [--overwrite]\n"
-    "                          FILE...\n"
+    "Usage: audrel-cli convert --to mp3|wma|wav [--options FILE] [--dest DIR]\n"
+    "                          [--overwrite] FILE...\n"
     "\n"
     "Converts each FILE the way the program's job lists do:\n"
     "  --to mp3   WAV files (.wav) are encoded to MP3 with the encoder settings\n"
     "             (sample rate, mode, bit rate, quality, VBR, CRC and flags)\n"
-    "  --to wav   MPEG audio files (.mp3, .mp2, .mp1) are decoded to WAV\n"
+    "  --to wma   WAV files (.wav) are encoded to WMA (WMA v2) with the settings of\n"
+    "             the WMA encoder (sample rate, bit rate, channels); no DRM\n"
+    "             protection is applied, and a warning says so when it is asked for\n"
+    "  --to wav   MPEG audio files (.mp3, .mp2, .mp1) and WMA files (.wma) are\n"
+    "             decoded to WAV\n"
     "FILE may also be an M3U or PLS playlist: its entries of the kind converted\n"
     "are taken. A file listed twice is converted once.\n"
     "\n"
@@ -75,7 +79,9 @@ struct Direction
 
 const Direction kDirections[] = {
     {"mp3", FileKind::Wav, JobKind::WavToMp3, "a WAV file (.wav)"},
+    {"wma", FileKind::Wav, JobKind::WavToWma, "a WAV file (.wav)"},
     {"wav", FileKind::Mpeg, JobKind::Mp3ToWav, "an MPEG audio file (.mp3, .mp2, .mp1)"},
+    {"wav", FileKind::Wma, JobKind::WmaToWav, "a WMA file (.wma)"},
 };
 
 struct Arguments
@@ -460,6 +466,10 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
                 report.problem(QString(error.message()).replace(QLatin1Char('\n'), QLatin1Char(' ')));
                 return ExitFailed;
             }
+            // What the engine cannot do as the settings ask, once before its first file.
+            const QString notice = path->Notice();
+            for (const QString& line : notice.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+                report.problem(QStringLiteral("warning: ") + line);
         }
 
         DestinationFile destination;

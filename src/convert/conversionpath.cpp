@@ -2,6 +2,8 @@
 
 #include "convert/mp3towavpath.h"
 #include "convert/wavtomp3path.h"
+#include "convert/wavtowmapath.h"
+#include "convert/wmatowavpath.h"
 #include "info/audiotags.h"
 
 #include <QEventLoop>
@@ -21,22 +23,36 @@ std::unique_ptr<ConversionPath> ConversionPath::create(JobKind kind, const Setti
     case JobKind::WavToMp3:
         return std::make_unique<WavToMp3Path>(settings);
     case JobKind::WmaToWav:
+        return std::make_unique<WmaToWavPath>();
     case JobKind::WavToWma:
-        break;
+        return std::make_unique<WavToWmaPath>(settings);
     }
     return nullptr;
 }
 
-void ConversionPath::complete(const TCvtItem& item, const QString& output)
+void ConversionPath::begin(const TCvtItem& item, const QString& output)
+{
+    m_item = item;
+    m_output = output;
+}
+
+void ConversionPath::complete()
 {
     QString warning;
     if (m_carryTags) {
-        // The output's own name tells its kind; a temporary one does not.
-        const AudioTags tags = ReadTags(item.SourcePath);
-        if (!tags.isEmpty()) warning = WriteTags(output, tags, ContainerOf(item.DestPath));
-        warning.replace(output, item.DestPath);
+        // The output's kind is its destination's: a temporary name tells none.
+        const AudioTags tags = ReadTags(m_item.SourcePath);
+        if (!tags.isEmpty()) warning = WriteTags(m_output, tags, ContainerOf(m_item.DestPath));
+        if (!m_output.isEmpty()) warning.replace(m_output, m_item.DestPath);
     }
     emit finished(warning);
+}
+
+void ConversionPath::fail(QString message)
+{
+    // The user knows the file by its destination's name, not the one it is written under.
+    if (!m_output.isEmpty()) message.replace(m_output, m_item.DestPath);
+    emit failed(message);
 }
 
 QString RunToEnd(ConversionPath& path, const TCvtItem& item, const QString& output,

@@ -37,8 +37,6 @@ private:
 
     TXaudioPlayer* m_player;
     bool m_ready = false;
-    TCvtItem m_item; // the item being decoded, and where to
-    QString m_output;
 };
 
 } // namespace audrel

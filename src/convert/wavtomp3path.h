@@ -30,8 +30,6 @@ public:
 private:
     Settings m_settings;
     TLameCoder* m_coder;
-    TCvtItem m_item; // the item being encoded, and where to
-    QString m_output;
 };
 
 } // namespace audrel

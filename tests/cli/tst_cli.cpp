@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <sys/stat.h>
 
 namespace {
@@ -137,6 +138,7 @@ private slots:
     void convertReportsBadFilesAndGoesOn();
     void convertWithoutThePlayerLibrary();
     void hostilePathsAndNames();
+    void convertToWmaAndBack();
 
 private:
     QTemporaryDir m_dir;
@@ -268,7 +270,7 @@ void TestCli::convertUsageErrors()
     QVERIFY(run.out.contains("convert"));
     run = runCli({"convert", "--help"});
     QCOMPARE(run.status, 0);
-    QVERIFY(run.out.startsWith("Usage: audrel-cli convert --to mp3|wav"));
+    QVERIFY(run.out.startsWith("Usage: audrel-cli convert --to mp3|wma|wav"));
     QVERIFY(run.out.contains("--overwrite"));
 
     QTemporaryDir dir;
@@ -616,6 +618,52 @@ void TestCli::hostilePathsAndNames()
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 1);
     QVERIFY(process.readAllStandardError().contains("cannot write to standard output"));
+}
+
+void TestCli::convertToWmaAndBack()
+{
+    if (!haveTools({"sox", "ffprobe"})) QSKIP("sox or ffprobe is not installed");
+    QTemporaryDir dir;
+    const QString wav = dir.filePath("tone.wav");
+    QVERIFY(tool("sox", {"-n", "-r", "22050", "-c", "1", "-b", "16", wav, "synth", "2", "sine", "440"}));
+    const auto sources = snapshot({wav});
+    // DRM asked for, and a bit rate below the encoder's lowest: each is said
+    // once, before the file, which is written without DRM at 24 kbit/s.
+    const QString options = dir.filePath("o.ini");
+    audrel::test::writeFile(options, "[WMAEncode]\nSampleRate=16000\nBitRate=16\nChannels=1\nEnableDRM=1\n");
+    Run run = runCli({"convert", "--to", "wma", "--options", options, wav});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(run.out, QStringLiteral("1 converted, 0 skipped, 0 failed\n"));
+    QCOMPARE(run.err.count("warning: "), 2);
+    QVERIFY2(
+        run.err.startsWith("audrel-cli convert: warning: Files are written without DRM protection: this "
+                           "encoder cannot apply it.\naudrel-cli convert: warning: Files are written at 24 "
+                           "kbit/s: the encoder takes no lower bit rate.\n"),
+        qPrintable(run.err));
+    const QString wma = dir.filePath("tone.wma");
+    auto fields = probe(wma);
+    QCOMPARE(fields.value("codec_name"), QStringLiteral("wmav2"));
+    QCOMPARE(fields.value("sample_rate").toInt(), 16000);
+    QCOMPARE(fields.value("channels").toInt(), 1);
+    QCOMPARE(fields.value("bit_rate").toInt(), 24000);
+
+    // And back, beside a file that cannot be decoded: that one is reported,
+    // leaves nothing behind, and the other is converted.
+    const QString bad = dir.filePath("bad.wma");
+    audrel::test::writeFile(bad, "not a WMA file");
+    const QString out = dir.filePath("out");
+    run = runCli({"convert", "--to", "wav", "--options", options, "--dest", out, wma, bad});
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.out, QStringLiteral("1 converted, 0 skipped, 1 failed\n"));
+    QVERIFY2(run.err.contains(bad + ": \"" + bad + "\" holds no audio that can be decoded."),
+             qPrintable(run.err));
+    QVERIFY(!run.err.contains("warning"));
+    QCOMPARE(entries(out), QStringList{"tone.wav"});
+    fields = probe(out + "/tone.wav");
+    QCOMPARE(fields.value("codec_name"), QStringLiteral("pcm_s16le"));
+    QCOMPARE(fields.value("sample_rate").toInt(), 16000);
+    QVERIFY(std::abs(fields.value("duration").toDouble() - 2.0) < 0.05);
+    QVERIFY(unchanged(sources));
 }
 
 AUDREL_CORE_TEST_MAIN(TestCli)
