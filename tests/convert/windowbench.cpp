@@ -1,6 +1,8 @@
 #include "windowbench.h"
 
 #include "jobs/jobrecords.h"
+#include "platform/audio/ffmpegmodule.h"
+#include "testsupport.h"
 
 #include <QDialog>
 #include <QFile>
@@ -11,6 +13,9 @@ namespace audrel::test {
 WindowBench::WindowBench(const QString& library)
 {
     if (!library.isEmpty()) QFile::link(library, dir.filePath("libxaudio.so"));
+    // WMA goes through the FFmpeg module beside the program.
+    QFile::link(buildDir() + QLatin1String(audio::FfmpegModule::kFileName),
+                dir.filePath(QLatin1String(audio::FfmpegModule::kFileName)));
     form = std::make_unique<TMainForm>(dir.path() + "/");
 }
 
