@@ -305,20 +305,9 @@ void TestWmaDialogs::failureNamesTheFileAndWaitsForAbort()
     b.addWmaRow(source, b.path("bad.wav"));
     b.addWmaRow(m_wma, b.path("after.wav"));
     TForm_wmatowav dialog(*b.wma(), b.settings(), b.folder());
-    dialog.show();
-    QVERIFY(QTest::qWaitFor([&] { return !b.prompts.messages.isEmpty(); }, 10000));
-    const MessageRequest shown = b.prompts.messages.first();
-    QCOMPARE(shown.caption, "Error");
-    QCOMPARE(shown.icon, MsgIcon::Error);
-    QCOMPARE(shown.text, message.arg(source));
-    // The dialog stays on that item until the user aborts.
-    QTest::qWait(300);
-    QVERIFY(dialog.isVisible());
-    QVERIFY(dialog.Running());
-    QCOMPARE(dialog.CurrentIndex(), 0);
-    QCOMPARE(b.prompts.messages.size(), 1);
-    dialog.findChild<QPushButton*>("btn_Cancel")->click();
-    QCOMPARE(dialog.result(), int(TConversionDialog::mrCancel));
+    const std::optional<MessageRequest> shown = b.failsAndWaitsForAbort(dialog);
+    QVERIFY(shown);
+    QCOMPARE(shown->text, message.arg(source));
     QVERIFY(!QFile::exists(b.path("bad.wav")));
     QVERIFY(!QFile::exists(b.path("after.wav")));
     QVERIFY(b.wma()->isItemChecked(0));
