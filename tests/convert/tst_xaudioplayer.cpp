@@ -58,8 +58,16 @@ QString raised(const std::function<void()>& operation)
 }
 
 // Converts one file through the binding as the conversion dialog does.
+int answerTo(PlayerRecorder& recorder, int command);
+
 bool convert(TXaudioPlayer& player, PlayerRecorder& recorder, const QString& source, const QString& dest)
 {
+    // What the player still tells of the file before (a refused input also
+    // refuses the play that follows it) arrives before the answer to a
+    // synchronisation, and is not taken for news of this file.
+    recorder.clear();
+    player.Synchronize();
+    answerTo(recorder, XA_MSG_COMMAND_SYNC);
     recorder.clear();
     player.InputOpen(source);
     player.OutputOpen(QStringLiteral("wav:") + dest);
