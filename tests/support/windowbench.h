@@ -1,7 +1,7 @@
 #pragma once
 // A real main window in a temporary program folder, with rows put straight
 // into its lists and every prompt answered by a script, for the tests of the
-// conversion dialogs and the Convert command.
+// commands and of the dialogs and windows they open.
 
 #include "scriptedprompts.h"
 
@@ -33,6 +33,9 @@ struct WindowBench
     int addMp3Row(const QString& source, const QString& dest, bool checked = true);
     int addWavRow(const QString& source, const QString& dest, uint32_t rate = 44100, uint32_t mode = 0,
                   uint32_t bits = 16, bool checked = true);
+    // A row of any list, with the sub-items given after the destination (status,
+    // duration, then the MP3 list's title ...).
+    int addRow(JobKind kind, const QString& source, const QString& dest, const QStringList& more = {});
 
     // Shows a dialog and waits until it closes: its result, or -1 when it is
     // still open after the time given.
