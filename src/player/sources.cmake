@@ -1,0 +1,3 @@
+list(APPEND AUDREL_UI_SOURCES
+  src/player/slider.cpp
+)
