@@ -1,3 +1,5 @@
 list(APPEND AUDREL_UI_SOURCES
   src/player/slider.cpp
+  src/player/playerform.cpp
+  src/player/playmp3form.cpp
 )
