@@ -1,7 +1,7 @@
-// The MP3 encoder driver on hostile input: the chunk walk of its WAV reader,
-// the sample library's reader, the channel mixing and the encoder calls. The
-// first byte picks the output mode and whether the sample library reads
-// every input; the rest is the file.
+// The MP3 encoder driver on hostile input: the WAV decoder it reads through
+// (its chunk walk and the sample library's reader), the channel mixing and
+// the encoder calls. The first byte picks the output mode and whether the
+// sample library reads every input; the rest is the file.
 
 #include "convert/lamecoder.h"
 #include "fuzzinput.h"

@@ -500,23 +500,25 @@ void TMainForm::ForceForeground()
 
 bool TMainForm::runBulkAdd(const std::function<void()>& add)
 {
+    // The counters of every list are taken again at the end; only the list
+    // visible at the start is kept from repainting, so a list that a list file
+    // switches to shows its own rows, never the pixels of the one before.
     struct Muted
     {
         TMainForm& form;
-        explicit Muted(TMainForm& f) : form(f)
+        JobListView* view;
+        explicit Muted(TMainForm& f) : form(f), view(f.view(f.currentKind()))
         {
             form.m_bulkAdding = true;
-            for (int i = 0; i < 4; ++i) {
-                form.m_lists[i]->setAdding(true);
-                form.m_views[i]->setUpdatesEnabled(false);
-            }
+            for (JobList* list : form.m_lists)
+                list->setAdding(true);
+            view->setUpdatesEnabled(false);
         }
         ~Muted()
         {
-            for (int i = 0; i < 4; ++i) {
-                form.m_views[i]->setUpdatesEnabled(true);
-                form.m_lists[i]->setAdding(false);
-            }
+            view->setUpdatesEnabled(true);
+            for (JobList* list : form.m_lists)
+                list->setAdding(false);
             form.m_bulkAdding = false;
         }
     };
@@ -530,9 +532,21 @@ bool TMainForm::runBulkAdd(const std::function<void()>& add)
         }
     }
     if (error.isEmpty()) return true;
+    m_builder->takeSkipped();
     writeCounterPanels(currentList());
     showMessage(error, QStringLiteral("Error"), MsgIcon::Error);
     return false;
+}
+
+void TMainForm::reportSkipped()
+{
+    const QStringList skipped = m_builder->takeSkipped();
+    if (skipped.isEmpty()) return;
+    constexpr int kShown = 20;
+    QString text =
+        QStringLiteral("These files were not added:\n\n") + skipped.mid(0, kShown).join(QLatin1Char('\n'));
+    if (skipped.size() > kShown) text += QStringLiteral("\n... and %1 more.").arg(skipped.size() - kShown);
+    showMessage(text, QStringLiteral("Information"), MsgIcon::Warning);
 }
 
 void TMainForm::writeBulkPanels(JobKind kind)
@@ -562,6 +576,11 @@ void TMainForm::AddExecute()
          "*.wma"},
         {},
     };
+    // An add that is still searching a large file's headers finishes first.
+    if (m_bulkAdding) {
+        QTimer::singleShot(50, this, &TMainForm::AddExecute);
+        return;
+    }
     const JobKind kind = currentKind();
     // The WAV to WMA list shares the WAV dialog.
     const auto& dialog = dialogs[kind == JobKind::WavToWma ? int(JobKind::WavToMp3) : int(kind)];
@@ -570,7 +589,9 @@ void TMainForm::AddExecute()
     request.defaultExt = QLatin1String(dialog.defaultExt);
     const QStringList files = Prompts::instance().openFiles(request);
     if (files.isEmpty()) return;
-    if (runBulkAdd([&] { m_builder->AddChosen(kind, files); })) writeBulkPanels(kind);
+    if (!runBulkAdd([&] { m_builder->AddChosen(kind, files); })) return;
+    writeBulkPanels(kind);
+    reportSkipped();
 }
 
 void TMainForm::AddFromListFile(const QString& path)
@@ -580,10 +601,17 @@ void TMainForm::AddFromListFile(const QString& path)
         QTimer::singleShot(50, this, [this, path] { AddFromListFile(path); });
         return;
     }
+    QStringList lines;
+    try {
+        lines = ReadTextLines(path);
+    } catch (const EAudrelError& error) {
+        showMessage(error.message(), QStringLiteral("Error"), MsgIcon::Error);
+        return;
+    }
+    // An empty list file changes nothing, not even the status bar.
+    if (lines.isEmpty()) return;
     RowBuilder::Counts counts;
     const bool completed = runBulkAdd([&] {
-        const QStringList lines = ReadTextLines(path);
-        if (lines.isEmpty()) return;
         const FileKind first = KindOf(lines.first());
         showTab(first == FileKind::Wma   ? JobKind::WmaToWav
                 : first == FileKind::Wav ? JobKind::WavToMp3
@@ -601,6 +629,7 @@ void TMainForm::AddFromListFile(const QString& path)
                 .arg(counts.Wav)
                 .arg(counts.Wma),
             QStringLiteral("Information"), MsgIcon::Information);
+    reportSkipped();
 }
 
 void TMainForm::DropFiles(const QStringList& paths)
@@ -628,7 +657,9 @@ void TMainForm::DropFiles(const QStringList& paths)
         for (const QString& path : paths)
             m_builder->Dispatch(path, uncounted);
     });
-    if (completed && currentKind() != JobKind::WavToWma) writeBulkPanels(currentKind());
+    if (!completed) return;
+    if (currentKind() != JobKind::WavToWma) writeBulkPanels(currentKind());
+    reportSkipped();
 }
 
 void TMainForm::CheckExecute()

@@ -146,6 +146,8 @@ private:
     // Runs a bulk add with every list muted and not repainted, and brings them
     // back to normal however it ends. An error ends the add and is shown; false then.
     bool runBulkAdd(const std::function<void()>& add);
+    // One message naming the files of a bulk add that could not be opened.
+    void reportSkipped();
     // Panels 1 and 3 after a bulk add, panel 3 in its bulk-add spelling except on
     // the MP3 to WAV list.
     void writeBulkPanels(JobKind kind);

@@ -348,6 +348,14 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
         JobList& list = *lists[int(direction.kind)];
         if (!list.IsNewSource(path)) return; // converted once
         const QFileInfo info(path);
+        if (path.contains(QChar::ReplacementCharacter)) {
+            // Names that are not UTF-8 do not survive the way into the program.
+            report.problem(path,
+                           QStringLiteral("the file name is not valid UTF-8 and cannot be opened; rename "
+                                          "the file"));
+            ++failed;
+            return;
+        }
         if (!info.exists()) {
             report.problem(path, playlist.isEmpty()
                                      ? QStringLiteral("file not found")
@@ -361,14 +369,9 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return;
         }
         prompts.last.clear();
-        const int before = list.count();
-        bool added = false;
-        try {
-            added = builder.AddRow(direction.kind, path);
-        } catch (const EFileError& error) {
-            // The row was added before its size could not be taken.
-            if (list.count() > before) list.removeRowsAt({list.count() - 1});
-            report.problem(path, error.message());
+        const bool added = builder.AddRow(direction.kind, path);
+        if (const QStringList skipped = builder.takeSkipped(); !skipped.isEmpty()) {
+            report.problem(skipped.join(QLatin1Char(' ')));
             ++failed;
             return;
         }

@@ -44,7 +44,7 @@ QString describeMpeg(const QString& path, QStringList& lines)
 {
     TMPEGAudio mpeg;
     mpeg.OnError = nullptr; // no questions on the command line: the raw result is reported
-    mpeg.Data.FileName = path.left(255);
+    mpeg.Data.FileName = path;
     const int32_t result = mpeg.Analyze();
     if (result > 0)
         return QStringLiteral("cannot open the file: ") + QString::fromLocal8Bit(std::strerror(result));

@@ -5,11 +5,13 @@
 // thread, pumping pending events after every chunk so that a window stays
 // live and Cancel can be pressed.
 //
-// Only the samples of a WAV file's "data" chunk are encoded. Canonical 16-bit
+// The inputs are read through the audio engine's WavDecoder
+// (src/platform/audio), chunk by chunk of the encoder's dwSamples frames:
+// only the samples of a WAV file's "data" chunk are encoded. Canonical 16-bit
 // PCM is read straight from the file; every other layout (8-, 24-, 32-bit,
-// float, extensible, ADPCM, A-law, mu-law) is read through libsndfile, which
-// delivers 16-bit samples. A file that is not a RIFF WAVE is taken as
-// headerless 16-bit PCM described by SampleRate and Mode.
+// float, extensible, ADPCM, A-law, mu-law, RF64, RIFX) is read through
+// libsndfile, which delivers 16-bit samples. A file that is not a WAVE is
+// taken as headerless 16-bit PCM described by SampleRate and Mode.
 //
 // The input's own sample rate and channel count describe the input. Mode is
 // the channel mode of the output: the samples are mixed down or up to the

@@ -46,12 +46,6 @@ uint32_t bigEndian32(const uint8_t* bytes)
     return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | uint32_t(bytes[3]);
 }
 
-int32_t saturate32(int64_t value)
-{
-    return int32_t(
-        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
 // A tag text area: cut at the first zero byte, trailing blanks removed.
 QString tagText(const uint8_t* bytes, int size)
 {
@@ -104,7 +98,7 @@ void TMPEGAudio::resetKeepingFile()
 {
     const QString name = Data.FileName;
     const int32_t date = Data.FileDate;
-    const int32_t length = Data.FileLength;
+    const int64_t length = Data.FileLength;
     ResetData();
     Data.FileName = name;
     Data.FileDate = date;
@@ -113,7 +107,7 @@ void TMPEGAudio::resetKeepingFile()
 
 void TMPEGAudio::LoadFile(const QString& path)
 {
-    Data.FileName = path.left(255);
+    Data.FileName = path;
     Analyze();
 }
 
@@ -133,7 +127,7 @@ int32_t TMPEGAudio::analyzeOnce()
     ResetData();
     const QFileInfo info(name);
     const QString fullPath = name.isEmpty() ? QString() : QDir::cleanPath(info.absoluteFilePath());
-    Data.FileName = fullPath.left(255);
+    Data.FileName = fullPath;
     m_fileLength = 0;
 
     if (fullPath.isEmpty() || !info.exists() || info.isDir()) {
@@ -149,7 +143,7 @@ int32_t TMPEGAudio::analyzeOnce()
     const int64_t stamp = file.modificationTime();
     Data.FileDate = int32_t(std::clamp<int64_t>(stamp, 1, std::numeric_limits<int32_t>::max()));
     m_fileLength = file.size();
-    Data.FileLength = saturate32(m_fileLength);
+    Data.FileLength = m_fileLength;
 
     m_pumpTimer.start();
     file.onRefill = [this] { pumpEvents(); };
@@ -440,13 +434,25 @@ int32_t TMPEGAudio::WriteTag()
     tag[126] = Data.Track;
     tag[127] = Data.Genre;
 
-    RemoveTag();
-
+    // An existing tag is overwritten where it is, a new one appended; a write
+    // that fails leaves the file as it was (an appended tag is cut off again).
     BinaryFile file;
     const int32_t result = file.open(path, BinaryFile::Access::ReadWrite);
     if (result == 0) {
-        if (!file.writeAt(file.size(), tag, TagSize)) {
+        const int64_t size = file.size();
+        int64_t at = size;
+        uint8_t old[TagSize];
+        if (size > TagSize) {
+            file.seek(size - TagSize);
+            if (!file.read(old, TagSize)) throw EFileError(QStringLiteral("Cannot read the end of ") + path);
+            if (std::memcmp(old, "TAG", 3) == 0) at = size - TagSize;
+        }
+        if (!file.writeAt(at, tag, TagSize)) {
             const int error = errno;
+            if (at == size)
+                file.truncate(size);
+            else
+                file.writeAt(at, old, TagSize);
             throw EFileError(QStringLiteral("Cannot write the ID3v1 tag of ") + path + QStringLiteral(": ") +
                              errorText(error));
         }

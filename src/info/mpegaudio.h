@@ -86,7 +86,7 @@ private:
     bool readTag(BinaryFile& file);
     void pumpEvents();
 
-    int64_t m_fileLength = 0; // the full 64-bit size; Data.FileLength saturates
+    int64_t m_fileLength = 0; // the size of the file being analysed
     QElapsedTimer m_pumpTimer;
 };
 

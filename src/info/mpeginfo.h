@@ -18,7 +18,7 @@ struct TMPEGInfo
     uint8_t Genre = 0;     // 255 = none
     uint8_t Track = 0;     // 0 = none
     uint32_t Duration = 0; // playing time in whole seconds
-    int32_t FileLength = 0;
+    int64_t FileLength = 0;
     uint8_t Version = 0; // 0 unknown, 1 = MPEG 1, 2 = MPEG 2, 3 = MPEG 2.5
     uint8_t Layer = 0;   // 0 unknown, 1, 2, 3
     int32_t SampleRate = 0;
@@ -29,7 +29,7 @@ struct TMPEGInfo
     bool ErrorProt = false; // protection bit set: no CRC follows the header
     bool Padding = false;
     uint16_t FrameLength = 0; // bytes; for a Xing file the average
-    QString FileName;         // full path (max 255)
+    QString FileName;         // full path
     int32_t FileDate = 0;     // modification stamp, 0 = unknown
 };
 

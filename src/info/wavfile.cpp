@@ -43,16 +43,23 @@ bool TWAVfile::LoadFile(const QString& path)
 
     const uint32_t formatSize = le32(header + 16);
     const bool dataFollowsFormat = isId(header + 36, "data");
-    int64_t dataOffset = -1;
-    int64_t dataBytes = -1;
     if (!dataFollowsFormat) {
         // The chunk right after "fmt ": its count is a sample count only when it is "fact".
         uint8_t next[12];
         file.seek(int64_t(formatSize) + 20);
         if (!file.read(next, sizeof next)) return false;
         if (isId(next, "fact")) std::memcpy(header + 40, next + 8, 4);
+    }
 
-        // Walk the chunks after "fmt " to "data"; chunks are padded to even sizes.
+    const uint16_t channels = le16(header + 22);
+    if (!isId(header, "RIFF") || !isId(header + 8, "WAVE") || !isId(header + 12, "fmt ") ||
+        (channels != 1 && channels != 2))
+        return true;
+
+    // Walk the chunks after "fmt " to "data"; chunks are padded to even sizes.
+    int64_t dataOffset = -1;
+    int64_t dataBytes = -1;
+    if (!dataFollowsFormat) {
         int64_t position = 20 + int64_t(formatSize) + (formatSize & 1);
         uint8_t chunk[8];
         while (position + 8 <= file.size()) {
@@ -67,12 +74,8 @@ bool TWAVfile::LoadFile(const QString& path)
             position += 8 + int64_t(size) + (size & 1);
         }
     }
+    const int64_t realSize = file.size();
     file.close();
-
-    const uint16_t channels = le16(header + 22);
-    if (!isId(header, "RIFF") || !isId(header + 8, "WAVE") || !isId(header + 12, "fmt ") ||
-        (channels != 1 && channels != 2))
-        return true;
 
     Valid = true;
     FormatTag = le16(header + 20);
@@ -90,10 +93,13 @@ bool TWAVfile::LoadFile(const QString& path)
     } else {
         HeaderSize = formatSize + 40;
     }
-    FileSize = le32(header + 4) + 8;
+    // A file written to a stream carries 0xFFFFFFFF as its RIFF size, and a
+    // cut-off file claims more than it holds: the file's own length counts then.
+    const uint32_t riffSize = le32(header + 4);
+    FileSize = riffSize == 0xFFFFFFFFu || int64_t(riffSize) + 8 > realSize ? realSize : int64_t(riffSize) + 8;
     // A walked "data" chunk gives the real place of the samples, even when the
-    // RIFF size is wrong (streamed files carry 0xFFFFFFFF there).
-    if (FileSize < HeaderSize && DataSize < 0) HeaderSize = FileSize;
+    // RIFF size is wrong.
+    if (FileSize < HeaderSize && DataSize < 0) HeaderSize = uint32_t(FileSize);
     return true;
 }
 
@@ -134,7 +140,7 @@ double TWAVfile::Duration() const
     if (!Valid) return 0;
     if (SampleCount > 0 && SampleRate > 0) return double(SampleCount) / SampleRate;
     if (SampleCount == 0 && BytesPerSecond > 0) {
-        const double bytes = DataSize >= 0 ? double(DataSize) : double(uint32_t(FileSize - HeaderSize));
+        const double bytes = DataSize >= 0 ? double(DataSize) : double(FileSize - int64_t(HeaderSize));
         return bytes / BytesPerSecond;
     }
     return 0;

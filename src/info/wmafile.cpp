@@ -191,7 +191,7 @@ bool TWMAfile::LoadFile(const QString& path)
         return true;
 
     Valid = true;
-    FileSize = int32_t(std::min<int64_t>(data.FileSize, std::numeric_limits<int32_t>::max()));
+    FileSize = data.FileSize;
     Channels = uint8_t(data.Channels);
     SampleRate = data.SampleRate;
     Duration = double(data.FileSize) * 8 / data.MaxBitRate;

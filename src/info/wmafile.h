@@ -17,7 +17,7 @@ public:
     TWMAfile();
 
     bool Valid = false;
-    int32_t FileSize = 0;
+    int64_t FileSize = 0;
     uint8_t Channels = 0;
     int32_t SampleRate = 0;
     double Duration = 0; // seconds

@@ -60,7 +60,7 @@ int JobList::appendRow(std::unique_ptr<TJobRec> record, const QStringList& subIt
     entry.texts << record->Source << subItems;
     while (entry.texts.size() < m_columns.size())
         entry.texts << QString();
-    m_sources[FoldSource(record->Source)] += 1;
+    m_sources[SourceKey(record->Source)] += 1;
     entry.record = std::move(record);
 
     m_counters.TotalCount += 1;
@@ -77,7 +77,7 @@ int JobList::appendRow(std::unique_ptr<TJobRec> record, const QStringList& subIt
 
 bool JobList::IsNewSource(const QString& path) const
 {
-    return !m_sources.contains(FoldSource(path));
+    return !m_sources.contains(SourceKey(path));
 }
 
 QString JobList::itemText(int row, int column) const
@@ -207,7 +207,7 @@ void JobList::removeRowsAt(QList<int> rows)
     m_selection->select(leaving, QItemSelectionModel::Deselect);
     for (int row : rows) {
         accountDeletion(row);
-        const QString folded = FoldSource(record(row).Source);
+        const QString folded = SourceKey(record(row).Source);
         if (--m_sources[folded] == 0) m_sources.remove(folded);
     }
     // Remove runs of adjacent rows together, last run first.

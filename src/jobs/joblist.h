@@ -74,7 +74,7 @@ public:
     // its sub-items as given, and counts it in the total and checked counters.
     int appendRow(std::unique_ptr<TJobRec> record, const QStringList& subItems);
 
-    // Whether no row has this source, ASCII letters compared without regard to case.
+    // Whether no row has this source (compared as SourceKey does).
     bool IsNewSource(const QString& path) const;
 
     // Caption (column 0) and sub-items (column i + 1).
@@ -134,7 +134,7 @@ private:
     JobKind m_kind;
     QList<JobColumn> m_columns;
     std::vector<Row> m_rows;
-    QHash<QString, int> m_sources; // folded source -> number of rows with it
+    QHash<QString, int> m_sources; // source key -> number of rows with it
     QItemSelectionModel* m_selection;
     JobCounters m_counters;
     bool m_adding = false;

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/ini/inifile.h"
+#include "platform/smallfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +17,7 @@ QString ExtensionOf(const QString& path)
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     if (dot < 0 || dot < slash) return {};
-    return FoldSource(path.mid(dot));
+    return ToUpperAscii(path.mid(dot));
 }
 
 FileKind KindOf(const QString& path)
@@ -31,9 +32,14 @@ FileKind KindOf(const QString& path)
     return FileKind::Other;
 }
 
-QString FoldSource(const QString& path)
+QString SourceKey(const QString& path)
 {
-    QString folded = path;
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString ToUpperAscii(const QString& text)
+{
+    QString folded = text;
     for (QChar& c : folded)
         if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
     return folded;
@@ -41,12 +47,9 @@ QString FoldSource(const QString& path)
 
 QStringList ReadTextLines(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFile::NoError)
-        throw EFileError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, file.errorString()));
+    const SmallFile file = ReadSmallFile(path, kMaxListFileBytes);
+    if (file.status != SmallFileStatus::Ok) throw EFileError(file.problem);
+    const QByteArray& bytes = file.bytes;
     QStringList lines;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -71,7 +74,9 @@ QStringList ReadM3U(const QString& path)
 QStringList ReadPLS(const QString& path)
 {
     const IniFile ini(path);
-    if (!ini.isLoaded()) throw EFileError(QStringLiteral("Cannot open file \"%1\".").arg(path));
+    if (!ini.isLoaded())
+        throw EFileError(ini.problem().isEmpty() ? QStringLiteral("Cannot open file \"%1\".").arg(path)
+                                                 : ini.problem());
     const QString section = QStringLiteral("playlist");
     // Keys beyond the file's own lines cannot exist and would only give "error"
     // entries, which no extension accepts: the count is capped there.

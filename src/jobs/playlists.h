@@ -25,9 +25,13 @@ QString ExtensionOf(const QString& path);
 // ".MP3", ".MP2", ".MP1", ".WAV", ".WMA", ".M3U", ".PLS"; nothing else is looked at.
 FileKind KindOf(const QString& path);
 
-// ASCII letters a to z in capitals, everything else as it is: how source paths
-// are compared for duplicates.
-QString FoldSource(const QString& path);
+// ASCII letters a to z in capitals, everything else as it is: how extensions
+// are compared.
+QString ToUpperAscii(const QString& text);
+
+// How source paths are compared for duplicates: absolute and clean, and then
+// exactly, as the file system compares names (Song.mp3 and song.mp3 are two files).
+QString SourceKey(const QString& path);
 
 // Lines of a text file (UTF-8); lines end in CR LF, LF or CR. Throws EFileError
 // when the file cannot be read.

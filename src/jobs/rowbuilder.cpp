@@ -7,10 +7,13 @@
 #include "jobs/playlists.h"
 #include "platform/errors.h"
 #include "platform/prompts/prompts.h"
+#include "platform/smallfile.h"
 #include "settings/settings.h"
 
 #include <QDir>
 #include <QFile>
+
+#include <utility>
 
 namespace audrel {
 
@@ -21,12 +24,6 @@ uint32_t wholeSeconds(double seconds)
 {
     if (!(seconds > 0)) return 0;
     return seconds >= 4294967295.0 ? UINT32_MAX : uint32_t(seconds);
-}
-
-int64_t fileSize(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.size() : -1;
 }
 
 QString replaceExtension(const QString& name, const QString& ext)
@@ -53,15 +50,35 @@ QString RowBuilder::Destination(const QString& source, const QString& ext, const
     return folder + replaceExtension(source.mid(source.lastIndexOf(QLatin1Char('/')) + 1), ext);
 }
 
-// Appends the row with the file's size as its last column. The size is taken
-// last; when it cannot be, the row stays and the error ends the run.
-void RowBuilder::append(JobKind kind, std::unique_ptr<TJobRec> record, QStringList subItems)
+// Appends the row with the file's size as its last column. A file whose size
+// cannot be taken (it is missing, unreadable, or not a regular file) gets no
+// row; it is noted among the skipped files and the add goes on.
+bool RowBuilder::append(JobKind kind, std::unique_ptr<TJobRec> record, QStringList subItems)
 {
-    const QString source = record->Source;
-    const int64_t size = fileSize(source);
-    subItems << (size >= 0 ? FormatMegabytes(size) : QString());
+    QString problem;
+    const int64_t size = ReadableFileSize(record->Source, problem);
+    if (size < 0) {
+        m_skipped << problem;
+        return false;
+    }
+    subItems << FormatMegabytes(size);
     m_lists[int(kind)]->appendRow(std::move(record), subItems);
-    if (size < 0) throw EFileError(QStringLiteral("Cannot open file \"%1\" to take its size.").arg(source));
+    return true;
+}
+
+QStringList RowBuilder::readPlaylist(const QString& path)
+{
+    try {
+        return ReadPlaylist(path);
+    } catch (const EFileError& error) {
+        m_skipped << error.message();
+        return {};
+    }
+}
+
+QStringList RowBuilder::takeSkipped()
+{
+    return std::exchange(m_skipped, {});
 }
 
 bool RowBuilder::AddMp3Row(const QString& path)
@@ -82,8 +99,7 @@ bool RowBuilder::AddMp3Row(const QString& path)
                          artist.isEmpty() ? QStringLiteral("Unknown Artist") : artist,
                          m_mpeg.Data.Album,
                          m_mpeg.Data.Year};
-    append(JobKind::Mp3ToWav, std::move(rec), subItems);
-    return true;
+    return append(JobKind::Mp3ToWav, std::move(rec), subItems);
 }
 
 bool RowBuilder::addWav(JobKind kind, const QString& path, const QString& ext, bool refuseMpeg)
@@ -105,8 +121,7 @@ bool RowBuilder::addWav(JobKind kind, const QString& path, const QString& ext, b
     rec->Mode = (channels == QLatin1String("Mono") || channels == QLatin1String("Unknown")) ? MONO : STEREO;
     rec->Seconds = wholeSeconds(m_wav.Duration());
     QStringList subItems{rec->Dest, QString(), FormatSeconds(rec->Seconds)};
-    append(kind, std::move(rec), subItems);
-    return true;
+    return append(kind, std::move(rec), subItems);
 }
 
 bool RowBuilder::AddWavRow(const QString& path)
@@ -129,8 +144,7 @@ bool RowBuilder::AddWMARow(const QString& path)
     rec->Dest = Destination(path, QStringLiteral(".wav"), m_settings);
     rec->Seconds = wholeSeconds(m_wma.Duration);
     QStringList subItems{rec->Dest, QString(), FormatSeconds(rec->Seconds)};
-    append(JobKind::WmaToWav, std::move(rec), subItems);
-    return true;
+    return append(JobKind::WmaToWav, std::move(rec), subItems);
 }
 
 bool RowBuilder::AddRow(JobKind kind, const QString& path)
@@ -158,7 +172,7 @@ void RowBuilder::AddChosen(JobKind kind, const QStringList& files)
         if (fileKind == own) {
             AddRow(kind, file);
         } else if (fileKind == FileKind::M3u || fileKind == FileKind::Pls) {
-            for (const QString& entry : ReadPlaylist(file))
+            for (const QString& entry : readPlaylist(file))
                 if (KindOf(entry) == own && QFile::exists(entry)) AddRow(kind, entry);
         }
     }
@@ -167,7 +181,7 @@ void RowBuilder::AddChosen(JobKind kind, const QStringList& files)
 void RowBuilder::Dispatch(const QString& path, Counts& counts)
 {
     // Playlist entries: MPEG files only when they exist; the WAV reader refuses
-    // missing files by itself, and a missing WMA file ends the run at its size.
+    // missing files by itself, and a missing WMA file is noted as skipped.
     auto add = [this, &counts](const QString& file, bool fromPlaylist) {
         switch (KindOf(file)) {
         case FileKind::Mpeg:
@@ -185,7 +199,7 @@ void RowBuilder::Dispatch(const QString& path, Counts& counts)
     };
     const FileKind kind = KindOf(path);
     if (kind == FileKind::M3u || kind == FileKind::Pls) {
-        for (const QString& entry : ReadPlaylist(path))
+        for (const QString& entry : readPlaylist(path))
             add(entry, true);
     } else {
         add(path, false);

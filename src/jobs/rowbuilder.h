@@ -22,8 +22,8 @@ public:
     RowBuilder(JobList* const (&lists)[4], const Settings& settings, TMPEGAudio& mpeg, TWAVfile& wav,
                TWMAfile& wma);
 
-    // Each returns whether a row was added. A file whose size cannot be taken
-    // still gets its row, then EFileError ends the run that added it.
+    // Each returns whether a row was added. A file that cannot be opened to
+    // take its size gets no row and is noted among the skipped files.
     bool AddMp3Row(const QString& path);
     bool AddWavRow(const QString& path);
     bool AddWMARow(const QString& path);
@@ -47,19 +47,27 @@ public:
     };
     void Dispatch(const QString& path, Counts& counts);
 
+    // Why files since the last call got no row although their kind was right
+    // (one line each, naming the file), for one report at the end of an add.
+    QStringList takeSkipped();
+
     // The source path with its extension replaced by ext (".wav", ".mp3" or
     // ".wma"), in the source's folder or in the destination folder.
     static QString Destination(const QString& source, const QString& ext, const Settings& settings);
 
 private:
     bool addWav(JobKind kind, const QString& path, const QString& ext, bool refuseMpeg);
-    void append(JobKind kind, std::unique_ptr<TJobRec> record, QStringList subItems);
+    bool append(JobKind kind, std::unique_ptr<TJobRec> record, QStringList subItems);
+    // The resolved entries of a playlist; one that cannot be read is noted
+    // among the skipped files and has none.
+    QStringList readPlaylist(const QString& path);
 
     JobList* m_lists[4];
     const Settings& m_settings;
     TMPEGAudio& m_mpeg;
     TWAVfile& m_wav;
     TWMAfile& m_wma;
+    QStringList m_skipped;
 };
 
 } // namespace audrel

@@ -1,5 +1,6 @@
 list(APPEND AUDREL_CORE_SOURCES
   src/platform/errors.cpp
+  src/platform/smallfile.cpp
   src/platform/prompts/prompts.cpp
   src/platform/shell/shell.cpp
   src/platform/ini/inifile.cpp

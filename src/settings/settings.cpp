@@ -20,8 +20,7 @@ QString defaultDestFolder()
 
 QString withSeparator(QString folder)
 {
-    if (!folder.endsWith(QDir::separator()))
-        folder += QDir::separator();
+    if (!folder.endsWith(QDir::separator())) folder += QDir::separator();
     return folder;
 }
 
@@ -62,6 +61,9 @@ Settings LoadSettings(const QString& programFolder)
     s.WMABitRate = ini.readInteger(kWMAEncode, QStringLiteral("BitRate"), d.WMABitRate);
     s.WMAChannels = ini.readInteger(kWMAEncode, QStringLiteral("Channels"), d.WMAChannels);
     s.EnableDRM = ini.readBool(kWMAEncode, QStringLiteral("EnableDRM"), d.EnableDRM);
+    // The destination folder must be a full path: an empty or relative one
+    // (a hand-edited file) would put results wherever the program was started.
+    if (!QDir::isAbsolutePath(s.DestFolder)) s.DestFolder = d.DestFolder;
     return s;
 }
 

@@ -19,6 +19,7 @@
 #include <QtEndian>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -128,7 +129,7 @@ void TestAdding::classifyAndFormat()
     QCOMPARE(KindOf("/x/y.flac"), FileKind::Other);
     QCOMPARE(KindOf("/x/mp3"), FileKind::Other);
     // Only ASCII letters are folded.
-    QCOMPARE(FoldSource("/Müsik/ä.mp3"), QString("/MüSIK/ä.MP3"));
+    QCOMPARE(ToUpperAscii("/Müsik/ä.mp3"), QString("/MüSIK/ä.MP3"));
     QCOMPARE(FormatMegabytes(3500000), QString("3.34MB"));
     QCOMPARE(FormatMegabytes(500000), QString("0.48MB"));
     QCOMPARE(FormatMegabytes(5LL * 1024 * 1024 * 1024), QString("5120.00MB"));
@@ -148,19 +149,19 @@ void TestAdding::destinationRule()
     QCOMPARE(RowBuilder::Destination("/a/b.c/noext", ".wma", s), QString("/out/noext.wma"));
 }
 
-void TestAdding::duplicatesIgnoreCase()
+void TestAdding::duplicatesAreTheSamePath()
 {
     Fixture f;
     const QString a = f.wav("Music/Song.wav");
-    const QString upper = f.path("MUSIC/SONG.WAV");
-    QDir().mkpath(f.path("MUSIC"));
-    QVERIFY(QFile::copy(a, upper));
+    const QString lower = f.path("Music/song.wav");
+    QVERIFY(QFile::copy(a, lower));
     RowBuilder& b = f.form->builder();
     QVERIFY(b.AddWavRow(a));
     QVERIFY(!b.AddWavRow(a));
-    QVERIFY(!b.AddWavRow(upper));    // another file on this system, the same path to the list
-    QVERIFY(b.AddWav2WMARow(upper)); // each list has its own rows
-    QCOMPARE(f.form->WavRecs()->count(), 1);
+    QVERIFY(!b.AddWavRow(f.path("Music/../Music/./Song.wav"))); // the same file, spelled otherwise
+    QVERIFY(b.AddWavRow(lower));                                // another file: names differ in case
+    QVERIFY(b.AddWav2WMARow(a));                                // each list has its own rows
+    QCOMPARE(f.form->WavRecs()->count(), 2);
 }
 
 void TestAdding::rowTexts()
@@ -307,10 +308,10 @@ void TestAdding::listFileSwitchesTabAndSummarises()
     const QString m2 = f.mp3("pl/m2.mp3", 100);
     const QString wma = f.text("x.wma", "not really asf");
     f.text("pl/list.pls", "[playlist]\nNumberOfEntries=3\nFile1=m2.mp3\nFile2=gone.mp3\nFile3=../w1.wav\n");
-    const QString list = f.text("files.txt", (w1 + "\r\n" + m1 + "\r\n\r\n" + f.path("pl/list.pls") + "\n" +
-                                              wma + "\n" + f.path("notes.txt") + "\n" + m1.toUpper())
-                                                 .toUtf8());
-    QFile::copy(m1, m1.toUpper()); // the same path to the list, whatever the case
+    const QString list =
+        f.text("files.txt", (w1 + "\r\n" + m1 + "\r\n\r\n" + f.path("pl/list.pls") + "\n" + wma + "\n" +
+                             f.path("notes.txt") + "\n" + m1 + "\n" + f.path("pl/../m1.mp3"))
+                                .toUtf8());
     f.form->AddFromListFile(list);
     QCOMPARE(f.form->currentKind(), JobKind::WavToMp3);
     QCOMPARE(f.sources(JobKind::WavToMp3), QStringList{w1});
@@ -435,22 +436,37 @@ void TestAdding::failuresLeaveListsNormal()
     QCOMPARE(f.prompts.messages[0].icon, MsgIcon::Error);
     f.verifyNormal();
 
-    // A playlist that cannot be read ends the run; what came before it stays.
+    // Files that cannot be opened get no row; the add goes on and names them
+    // at the end: a missing playlist, a missing WMA file, a pipe, a playlist
+    // that is a device. A pipe as the list file is refused at once instead of
+    // waiting for a writer.
     const QString w1 = f.wav("w1.wav");
     const QString w2 = f.wav("w2.wav");
-    f.form->AddFromListFile(f.text("l1.txt", (w1 + "\n" + f.path("gone.m3u") + "\n" + w2).toUtf8()));
-    QCOMPARE(f.sources(JobKind::WavToMp3), QStringList{w1});
-    QCOMPARE(f.prompts.messages.size(), 2);
-    QVERIFY(f.prompts.messages[1].text.contains("gone.m3u"));
-    f.verifyNormal();
-    QCOMPARE(f.form->panelText(1), QString("1 File(s)   00:00:01"));
-
-    // A missing WMA file named directly: its row stays, the run ends with an error.
     const QString missing = f.path("missing.wma");
-    f.form->AddFromListFile(f.text("l2.txt", (missing + "\n" + w2).toUtf8()));
-    QCOMPARE(f.sources(JobKind::WmaToWav), QStringList{missing});
-    QCOMPARE(f.sources(JobKind::WavToMp3), QStringList{w1});
-    QVERIFY(f.prompts.messages.last().text.contains(missing));
+    const QString pipe = f.path("pipe.wma");
+    const QString fifoList = f.path("fifo.txt");
+    QVERIFY(mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QVERIFY(mkfifo(QFile::encodeName(fifoList).constData(), 0600) == 0);
+    QVERIFY(QFile::link("/dev/zero", f.path("zero.m3u")));
+    f.prompts.messages.clear();
+    f.form->AddFromListFile(f.text("l2.txt", (w1 + "\n" + f.path("gone.m3u") + "\n" + missing + "\n" + pipe +
+                                              "\n" + f.path("zero.m3u") + "\n" + w2)
+                                                 .toUtf8()));
+    QVERIFY(f.sources(JobKind::WmaToWav).isEmpty());
+    QCOMPARE(f.sources(JobKind::WavToMp3), (QStringList{w1, w2}));
+    QCOMPARE(f.prompts.messages.size(), 2); // what was added, then what was not
+    QVERIFY(f.prompts.messages[0].text.startsWith("0 MPEG file(s) added and 2 WAV file(s) added"));
+    const QString skipped = f.prompts.messages[1].text;
+    QCOMPARE(f.prompts.messages[1].icon, MsgIcon::Warning);
+    for (const QString& name :
+         {f.path("gone.m3u") + "\"", missing + "\"", pipe + "\": it is not a regular file",
+          f.path("zero.m3u") + "\": it is not a regular file"})
+        QVERIFY2(skipped.contains(name), qPrintable(skipped));
+    f.verifyNormal();
+    QCOMPARE(f.form->panelText(1), QString("2 File(s)   00:00:02"));
+    f.form->AddFromListFile(fifoList);
+    QCOMPARE(f.prompts.messages.size(), 3);
+    QVERIFY(f.prompts.messages[2].text.contains("it is not a regular file"));
     f.verifyNormal();
 }
 

@@ -8,7 +8,7 @@ private slots:
     void init();
     void classifyAndFormat();
     void destinationRule();
-    void duplicatesIgnoreCase();
+    void duplicatesAreTheSamePath();
     void rowTexts();
     void mpegWavRefusedForMp3Only();
     void m3uPlainAndExtended();

@@ -3,12 +3,18 @@
 #include "info/genres.h"
 #include "info/mpegaudio.h"
 #include "infotestutil.h"
+#include "platform/errors.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+
+#include <csignal>
+
+#include <sys/resource.h>
 
 using namespace audrel;
 using namespace audrel::test;
@@ -164,6 +170,58 @@ void TestId3v1::textsRoundTrip()
     QCOMPARE(readFile(path).right(128).mid(93, 4), QByteArray("    "));
 }
 
+void TestId3v1::writesNeverLoseTheFile()
+{
+    ScriptedPrompts prompts;
+    // A path far longer than 255 characters is used whole, never cut.
+    QString folder = m_dir.path();
+    while (folder.size() < 300)
+        folder += "/a-folder-with-a-rather-long-name";
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + "/deep.mp3";
+    const QByteArray original = audio();
+    writeFile(path, original);
+    TMPEGAudio mpeg;
+    mpeg.LoadFile(path);
+    QVERIFY(mpeg.IsValid());
+    QCOMPARE(mpeg.Data.FileName, path);
+    mpeg.setTitle("Deep");
+    QCOMPARE(mpeg.WriteTag(), 0);
+    QCOMPARE(readFile(path).right(128).mid(3, 4), QByteArray("Deep"));
+
+    // A write that fails leaves the file exactly as it was, tagged or not. A
+    // file size limit makes the writes fail: the append of a new tag, and the
+    // last byte of a tag rewritten in place.
+    const QString bare = m_dir.filePath("bare.mp3");
+    writeFile(bare, original);
+    const QByteArray tagged = readFile(path);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+    const auto writeLimited = [&](const QString& file, qint64 limit) {
+        rlimit lowered = saved;
+        lowered.rlim_cur = rlim_t(limit);
+        if (setrlimit(RLIMIT_FSIZE, &lowered) != 0) return false;
+        TMPEGAudio writer;
+        writer.LoadFile(file);
+        writer.setTitle("Never");
+        bool raised = false;
+        try {
+            writer.WriteTag();
+        } catch (const EFileError& error) {
+            raised = error.message().contains(file);
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        return raised;
+    };
+    QVERIFY(writeLimited(bare, original.size()));
+    QVERIFY(writeLimited(path, tagged.size() - 1));
+    std::signal(SIGXFSZ, previous);
+    QCOMPARE(readFile(bare), original);
+    QCOMPARE(readFile(path), tagged);
+    QVERIFY(prompts.messages.isEmpty());
+}
+
 void TestId3v1::smallAndMissingFiles()
 {
     ScriptedPrompts prompts;
@@ -176,7 +234,7 @@ void TestId3v1::smallAndMissingFiles()
     QVERIFY(prompts.messages.isEmpty());
 
     // A file of 128 bytes or less: nothing to remove, a tag is appended; the
-    // analyses after each operation show the error prompt (no MPEG frames).
+    // analysis after each operation shows the error prompt (no MPEG frames).
     const QString path = m_dir.filePath("small.mp3");
     const QByteArray small = "TAG" + QByteArray(125, 'x');
     writeFile(path, small);
@@ -187,7 +245,7 @@ void TestId3v1::smallAndMissingFiles()
     mpeg.setTitle("t");
     QCOMPARE(mpeg.WriteTag(), 0);
     QCOMPARE(readFile(path).size(), 256);
-    QCOMPARE(prompts.messages.size(), 3);
+    QCOMPARE(prompts.messages.size(), 2);
 }
 
 void TestId3v1::genreTable()

@@ -11,6 +11,7 @@ private slots:
     void writeReadRemove();
     void textsRoundTrip_data();
     void textsRoundTrip();
+    void writesNeverLoseTheFile();
     void smallAndMissingFiles();
     void genreTable();
 

@@ -228,7 +228,7 @@ void TestMpegAudio::longSearchOfALargeFile()
     QVERIFY(ticks > 0);
     QVERIFY(mpeg.IsValid());
     QCOMPARE(mpeg.HeaderPos, start);
-    QCOMPARE(mpeg.Data.FileLength, std::numeric_limits<int32_t>::max());
+    QCOMPARE(mpeg.Data.FileLength, QFileInfo(path).size()); // past 2 GiB
     QCOMPARE(mpeg.Data.Duration, uint32_t((start + 1251) * 8 / 128000));
     QFile::remove(path);
 }

@@ -70,6 +70,14 @@ void TestWavFile::byteLayouts_data()
     QTest::newRow("RIFF size too small")
         << riff(chunk("fmt ", fmtBody(1, 2, 44100, 16)) + chunk("data", second16), -176400 - 20) << true << 0
         << 24 << 0.0;
+    // Written to a stream, or cut off: the file's own length gives the time.
+    QByteArray streamed = riff(chunk("fmt ", fmtBody(1, 2, 44100, 16)) + chunk("data", second16));
+    streamed.replace(4, 4, le32(0xFFFFFFFF));
+    streamed.replace(40, 4, le32(0xFFFFFFFF));
+    QTest::newRow("streamed sizes") << streamed << true << 0 << 44 << 1.0;
+    QTest::newRow("cut off") << riff(chunk("fmt ", fmtBody(1, 2, 44100, 16)) + chunk("data", second16),
+                                     176400)
+                             << true << 0 << 44 << 1.0;
     QTest::newRow("six channels") << riff(chunk("fmt ", fmtBody(1, 6, 48000, 16)) +
                                           chunk("data", QByteArray(96, 0)))
                                   << false << 0 << 0 << 0.0;

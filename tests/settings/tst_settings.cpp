@@ -55,10 +55,11 @@ private slots:
         for (const QString& line : lines)
             (line.startsWith('[') ? sections : keys) << line.section('=', 0, 0);
         QCOMPARE(sections, (QStringList{"[General]", "[Encode]", "[WMAEncode]"}));
-        QCOMPARE(keys, (QStringList{"SameFolder", "DestFolder", "ViewFolder", "Overwrite", "PLayDone", "PromptCvt",
-                                    "RemoveItem", "SampleRate", "Bitrate", "MaxBitrate", "Mode", "Quality", "VBR",
-                                    "WriteVBR", "VBRQuality", "CopyRight", "Original", "CRC", "Private",
-                                    "SampleRate", "BitRate", "Channels", "EnableDRM"}));
+        QCOMPARE(keys,
+                 (QStringList{"SameFolder", "DestFolder", "ViewFolder", "Overwrite",  "PLayDone", "PromptCvt",
+                              "RemoveItem", "SampleRate", "Bitrate",    "MaxBitrate", "Mode",     "Quality",
+                              "VBR",        "WriteVBR",   "VBRQuality", "CopyRight",  "Original", "CRC",
+                              "Private",    "SampleRate", "BitRate",    "Channels",   "EnableDRM"}));
         QVERIFY(text.contains("\r\nOverwrite=1\r\n"));
     }
 
@@ -107,14 +108,21 @@ private slots:
         SaveSettings(s, folderOf(dir));
         const QString text = QString::fromUtf8(readFile(path));
         QCOMPARE(text.count(QRegularExpression("^overwrite=", QRegularExpression::CaseInsensitiveOption |
-                                                                    QRegularExpression::MultilineOption)),
+                                                                  QRegularExpression::MultilineOption)),
                  1);
         QCOMPARE(text.count(QRegularExpression("^playdone=", QRegularExpression::CaseInsensitiveOption |
-                                                                   QRegularExpression::MultilineOption)),
+                                                                 QRegularExpression::MultilineOption)),
                  1);
         QVERIFY(text.contains("\r\nCRC=1\r\n"));
         QVERIFY(text.contains("[Extra]\r\nKeep=me\r\n"));
         QCOMPARE(IniFile(path).readString("extra", "keep", {}), QString("me"));
+
+        // An empty or relative destination folder would write into the folder the
+        // program was started from: the default folder stands in.
+        for (const char* folder : {"", "music/out"}) {
+            writeFile(path, QByteArray("[General]\r\nSameFolder=0\r\nDestFolder=") + folder + "\r\n");
+            QCOMPARE(LoadSettings(folderOf(dir)).DestFolder, Settings().DestFolder);
+        }
     }
 
     void failedSaveStopsAtTheKey()

@@ -3,15 +3,20 @@
 # Position-independent, so shared libraries can take it in.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core Multimedia)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 
-# Decoding and the outputs that need no device: Qt Core and libmpg123 only,
-# so a conversion to a file maps nothing of Qt Multimedia.
+# Decoding and the outputs that need no device: Qt Core, libmpg123 and
+# libsndfile only, so a conversion to a file maps nothing of Qt Multimedia.
 add_library(audrel_audio STATIC
   src/platform/audio/audioerror.h
   src/platform/audio/audioformat.h
   src/platform/audio/audiodecoder.h
   src/platform/audio/audiooutput.h
+  src/platform/audio/inputfile.h
+  src/platform/audio/inputfile.cpp
   src/platform/audio/mpg123decoder.cpp
+  src/platform/audio/wavdecoder.h
+  src/platform/audio/wavdecoder.cpp
   src/platform/audio/wavfileoutput.cpp
   src/platform/audio/silentoutput.cpp
   src/platform/audio/playbacktransport.h
@@ -22,7 +27,7 @@ set_target_properties(audrel_audio PROPERTIES
   CXX_VISIBILITY_PRESET hidden
   VISIBILITY_INLINES_HIDDEN ON)
 target_include_directories(audrel_audio PUBLIC src)
-target_link_libraries(audrel_audio PUBLIC Qt6::Core PkgConfig::MPG123)
+target_link_libraries(audrel_audio PUBLIC Qt6::Core PkgConfig::MPG123 PRIVATE PkgConfig::SNDFILE)
 
 # The default audio device through Qt Multimedia, which brings Qt Gui, Qt
 # Network and many more libraries with it. The player library reaches it

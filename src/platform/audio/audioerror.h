@@ -20,6 +20,7 @@ enum class AudioError
     DeviceFailed,     // the audio device refused the stream
     NoInput,          // nothing is open to play
     NoOutput,         // there is nowhere to play to
+    NotWavAudio,      // the input is no WAV file, or none whose samples can be read
 };
 
 } // namespace audrel::audio

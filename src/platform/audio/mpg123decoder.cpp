@@ -1,13 +1,10 @@
 #include "platform/audio/mpg123decoder.h"
 
-#include <QFile>
+#include "platform/audio/inputfile.h"
 
 #include <mpg123.h>
 
-#include <cerrno>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace audrel::audio {
@@ -18,29 +15,6 @@ void initLibrary()
 {
     static std::once_flag once;
     std::call_once(once, [] { mpg123_init(); });
-}
-
-int openReadOnly(const QString& path, AudioError& error)
-{
-    const QByteArray name = QFile::encodeName(path);
-    int fd;
-    do
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        error = errno == ENOENT || errno == ENOTDIR ? AudioError::NoSuchFile
-                : errno == EACCES || errno == EPERM ? AudioError::PermissionDenied
-                                                    : AudioError::OpenFailed;
-        return -1;
-    }
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        error = AudioError::OpenFailed;
-        return -1;
-    }
-    error = AudioError::None;
-    return fd;
 }
 
 } // namespace
@@ -73,7 +47,7 @@ mpg123_handle* Mpg123Decoder::newHandle()
 int64_t Mpg123Decoder::scanLength(const QString& path)
 {
     AudioError error;
-    const int fd = openReadOnly(path, error);
+    const int fd = openInputFile(path, error);
     if (fd < 0) return 0;
     int64_t length = 0;
     if (mpg123_handle* handle = newHandle()) {
@@ -95,7 +69,7 @@ AudioError Mpg123Decoder::open(const QString& path)
 {
     close();
     AudioError error;
-    m_fd = openReadOnly(path, error);
+    m_fd = openInputFile(path, error);
     if (m_fd < 0) return error;
     m_handle = newHandle();
     if (!m_handle) {

@@ -1,6 +1,7 @@
 #include "platform/ini/inifile.h"
 
 #include "platform/errors.h"
+#include "platform/smallfile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,11 +16,9 @@ const QByteArray kLineEnd = QByteArrayLiteral("\r\n");
 // Section name of a "[name]" line, or a null string for any other line.
 QString sectionName(const QString& trimmed)
 {
-    if (!trimmed.startsWith(QLatin1Char('[')))
-        return {};
+    if (!trimmed.startsWith(QLatin1Char('['))) return {};
     const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-    if (close < 0)
-        return {};
+    if (close < 0) return {};
     return trimmed.mid(1, close - 1).trimmed();
 }
 
@@ -32,18 +31,15 @@ bool isComment(const QString& trimmed)
 
 IniFile::IniFile(const QString& path) : m_path(path)
 {
-    QFile file(path);
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A pipe, a device or a huge file reads as empty, and is never replaced.
+    const SmallFile file = ReadSmallFile(path, kMaxBytes);
+    if (file.status == SmallFileStatus::Missing) return;
+    if (file.status != SmallFileStatus::Ok) {
         m_unreadable = true;
+        m_problem = file.problem;
         return;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFile::NoError) {
-        m_unreadable = true;
-        return;
-    }
+    const QByteArray& bytes = file.bytes;
     m_loaded = true;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -52,7 +48,8 @@ IniFile::IniFile(const QString& path) : m_path(path)
             ++end;
         Line line{bytes.mid(start, end - start), {}};
         if (end < bytes.size()) {
-            const qsizetype endLength = (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1;
+            const qsizetype endLength =
+                (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1;
             line.ending = bytes.mid(end, endLength);
             end += endLength;
         }
@@ -75,20 +72,16 @@ void IniFile::reindex()
         if (!name.isNull()) {
             const QString folded = name.toCaseFolded();
             current = m_sectionEnds.contains(folded) ? QString() : folded;
-            if (!current.isNull())
-                m_sectionEnds.insert(current, i + 1);
+            if (!current.isNull()) m_sectionEnds.insert(current, i + 1);
             continue;
         }
-        if (current.isNull() || trimmed.isEmpty())
-            continue;
+        if (current.isNull() || trimmed.isEmpty()) continue;
         m_sectionEnds[current] = i + 1;
-        if (isComment(trimmed))
-            continue;
+        if (isComment(trimmed)) continue;
         const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
         if (eq > 0) {
             const QString id = current + QLatin1Char('\n') + trimmed.left(eq).trimmed().toCaseFolded();
-            if (!m_keys.contains(id))
-                m_keys.insert(id, i);
+            if (!m_keys.contains(id)) m_keys.insert(id, i);
         }
     }
 }
@@ -96,16 +89,14 @@ void IniFile::reindex()
 int IniFile::findKey(const QString& section, const QString& key, int* sectionEnd) const
 {
     const QString folded = section.toCaseFolded();
-    if (sectionEnd)
-        *sectionEnd = m_sectionEnds.value(folded, -1);
+    if (sectionEnd) *sectionEnd = m_sectionEnds.value(folded, -1);
     return m_keys.value(folded + QLatin1Char('\n') + key.toCaseFolded(), -1);
 }
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
 {
     const int index = findKey(section, key);
-    if (index < 0)
-        return defaultValue;
+    if (index < 0) return defaultValue;
     const QString line = QString::fromUtf8(m_lines[index].text);
     QString value = line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed();
     if (value.size() >= 2) {
@@ -132,25 +123,21 @@ bool IniFile::parseInteger(const QString& text, int32_t& value)
         base = 16;
         digits.remove(0, 2);
     }
-    if (digits.isEmpty())
-        return false;
+    if (digits.isEmpty()) return false;
     for (QChar c : digits) {
         const char16_t u = c.unicode();
         const bool decimal = u >= u'0' && u <= u'9';
         const bool hex = decimal || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
-        if (!(base == 10 ? decimal : hex))
-            return false;
+        if (!(base == 10 ? decimal : hex)) return false;
     }
     bool ok = false;
     const qlonglong magnitude = digits.toLongLong(&ok, base);
-    if (!ok)
-        return false;
+    if (!ok) return false;
     qlonglong result = negative ? -magnitude : magnitude;
     // Hexadecimal spellings cover the whole 32-bit pattern ($FFFFFFFF is -1).
     if (base == 16 && !negative && magnitude <= 0xFFFFFFFFLL)
         result = static_cast<int32_t>(static_cast<uint32_t>(magnitude));
-    if (result < INT32_MIN || result > INT32_MAX)
-        return false;
+    if (result < INT32_MIN || result > INT32_MAX) return false;
     value = static_cast<int32_t>(result);
     return true;
 }
@@ -168,8 +155,7 @@ bool IniFile::readBool(const QString& section, const QString& key, bool defaultV
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
-    if (m_unreadable)
-        throw EFileError(QStringLiteral("Unable to write to %1").arg(m_path));
+    if (m_unreadable) throw EFileError(QStringLiteral("Unable to write to %1").arg(m_path));
     const QList<Line> before = m_lines;
     const QByteArray entry = key.toUtf8() + '=' + value.toUtf8();
     int sectionEnd = -1;
@@ -179,8 +165,7 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     } else {
         // Appended lines need the line before them to be ended.
         auto endLine = [this](int i) {
-            if (i >= 0 && i < m_lines.size() && m_lines[i].ending.isEmpty())
-                m_lines[i].ending = kLineEnd;
+            if (i >= 0 && i < m_lines.size() && m_lines[i].ending.isEmpty()) m_lines[i].ending = kLineEnd;
         };
         if (sectionEnd >= 0) {
             endLine(sectionEnd - 1);

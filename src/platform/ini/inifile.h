@@ -16,12 +16,17 @@ namespace audrel {
 class IniFile
 {
 public:
-    // Reads the file if it exists; a missing or unreadable file reads as empty.
+    // Reads the file if it exists; a missing or unreadable file reads as empty,
+    // and so does anything but a regular file of at most kMaxBytes.
     explicit IniFile(const QString& path);
+
+    static constexpr int64_t kMaxBytes = 8 * 1024 * 1024;
 
     const QString& path() const { return m_path; }
     // The file exists and could be read.
     bool isLoaded() const { return m_loaded; }
+    // Why a file that exists could not be read; empty otherwise.
+    const QString& problem() const { return m_problem; }
     int lineCount() const { return int(m_lines.size()); }
 
     // The value with blanks around it and one pair of enclosing quotes removed,
@@ -66,6 +71,7 @@ private:
     QHash<QString, int> m_sectionEnds; // folded section -> index after its last non-blank line
     bool m_loaded = false;
     bool m_unreadable = false; // exists but could not be read: never overwrite it
+    QString m_problem;
 };
 
 } // namespace audrel

@@ -214,6 +214,7 @@ int Player::errorCode(AudioError error)
     case AudioError::ReadFailed:
         return XA_ERROR_READ_FAILED;
     case AudioError::NotMpegAudio:
+    case AudioError::NotWavAudio:
         return XA_ERROR_NOT_MPEG_AUDIO;
     case AudioError::DecodeFailed:
         return XA_ERROR_DECODE_FAILED;

@@ -1,0 +1,73 @@
+#include "wavbytes.h"
+
+#include <QRandomGenerator>
+#include <QtEndian>
+
+#include <cmath>
+
+namespace audrel::test::wav {
+
+QByteArray le16(int value)
+{
+    QByteArray bytes(2, '\0');
+    qToLittleEndian<quint16>(quint16(value), bytes.data());
+    return bytes;
+}
+
+QByteArray le32(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian<quint32>(value, bytes.data());
+    return bytes;
+}
+
+QByteArray chunk(const char* id, const QByteArray& body, quint32 statedSize)
+{
+    QByteArray bytes = QByteArray(id, 4) + le32(statedSize ? statedSize : quint32(body.size())) + body;
+    if (body.size() & 1) bytes.append('\0');
+    return bytes;
+}
+
+QByteArray fmtPcm(int channels, int rate, int bits, int tag)
+{
+    const int align = channels * bits / 8;
+    return chunk("fmt ",
+                 le16(tag) + le16(channels) + le32(rate) + le32(rate * align) + le16(align) + le16(bits));
+}
+
+QByteArray fmtExtensible(int channels, int rate, int bits, int validBits)
+{
+    const int align = channels * bits / 8;
+    const QByteArray guidTail = QByteArray::fromHex("000000001000800000aa00389b71");
+    return chunk("fmt ", le16(0xFFFE) + le16(channels) + le32(rate) + le32(rate * align) + le16(align) +
+                             le16(bits) + le16(22) + le16(validBits) + le32(channels == 1 ? 4 : 3) + le16(1) +
+                             guidTail);
+}
+
+QByteArray riff(const QByteArray& chunks)
+{
+    return "RIFF" + le32(quint32(4 + chunks.size())) + "WAVE" + chunks;
+}
+
+QByteArray sine16(int frames, int channels, int rate, double frequency, double amplitude)
+{
+    QByteArray bytes(frames * channels * 2, '\0');
+    auto* samples = reinterpret_cast<int16_t*>(bytes.data());
+    for (int f = 0; f < frames; ++f) {
+        const auto value =
+            int16_t(std::lround(amplitude * 32767 * std::sin(2 * M_PI * frequency * f / rate)));
+        for (int c = 0; c < channels; ++c)
+            samples[f * channels + c] = qToLittleEndian(value);
+    }
+    return bytes;
+}
+
+QByteArray randomBytes(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = char(QRandomGenerator::global()->bounded(256));
+    return bytes;
+}
+
+} // namespace audrel::test::wav
