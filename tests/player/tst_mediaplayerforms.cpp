@@ -1,0 +1,189 @@
+// "Play Wav File" and "Play WMA File" playing generated files for real through
+// the media player, on the default audio device (the private null sink that
+// scripts/test starts).
+
+#include "audiotools.h"
+#include "playertools.h"
+#include "scriptedprompts.h"
+#include "testmain.h"
+#include "testsupport.h"
+
+#include "platform/mci/mediaplayer.h"
+#include "player/playwavform.h"
+#include "player/playwmaform.h"
+#include "player/slider.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace audrel;
+using namespace audrel::test;
+
+namespace {
+
+// The buttons of a player window, by their design names.
+struct Buttons
+{
+    QToolButton* play;
+    QToolButton* pause;
+    QToolButton* stop;
+    QToolButton* prior;
+    QToolButton* next;
+    QToolButton* exit;
+
+    explicit Buttons(QWidget& w)
+        : play(w.findChild<QToolButton*>("btn_Play")), pause(w.findChild<QToolButton*>("Btn_Pause")),
+          stop(w.findChild<QToolButton*>("Btn_Stop")), prior(w.findChild<QToolButton*>("btn_REW")),
+          next(w.findChild<QToolButton*>("Btn_FOR")), exit(w.findChild<QToolButton*>("SpeedButton6"))
+    {
+    }
+    // Play, Pause, Stop, Prior and Next as enabled, in that order.
+    QList<bool> enabled() const
+    {
+        return {play->isEnabled(), pause->isEnabled(), stop->isEnabled(), prior->isEnabled(),
+                next->isEnabled()};
+    }
+};
+
+QStringList labels(QWidget* w)
+{
+    QStringList texts;
+    for (const QLabel* l : w->findChildren<QLabel*>())
+        texts << l->text();
+    return texts;
+}
+
+bool noDevice(const ScriptedPrompts& prompts)
+{
+    return !prompts.messages.isEmpty() && prompts.messages.last().text.contains("no audio device");
+}
+
+} // namespace
+
+class TestMediaPlayerForms : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void wavListPlaysForReal();
+    void unplayableFileIsShownAndNothingPlays();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestMediaPlayerForms::initTestCase()
+{
+    if (!haveTool("sox")) QSKIP("sox is not installed");
+}
+
+void TestMediaPlayerForms::wavListPlaysForReal()
+{
+    const QString first = m_dir.filePath("first.wav"); // 2.3 s: the seek bar runs 0 to 2
+    const QString missing = m_dir.filePath("missing.wav");
+    const QString brief = m_dir.filePath("brief.wav"); // 0.6 s: 0 to 0
+    const QString last = m_dir.filePath("last.wav");   // 1.2 s
+    QVERIFY(makeWav(first, 8000, 1, 2.3));
+    QVERIFY(makeWav(brief, 22050, 2, 0.6));
+    QVERIFY(makeWav(last, 8000, 1, 1.2));
+
+    ScriptedPrompts prompts;
+    TPlayWavForm form({first, missing, brief, last});
+    Buttons b(form);
+    auto* group = form.findChild<QGroupBox*>("GroupBox");
+    TSlider* slider = form.Slider();
+    TMediaPlayer* player = form.MediaPlayer1();
+    QCOMPARE(form.windowTitle(), "Play Wav File");
+    QCOMPARE(group->title(), " Wav File ");
+    QVERIFY(labels(group).contains("Wav Filename:"));
+    QCOMPARE(b.enabled(), (QList<bool>{false, false, false, false, false}));
+    QVERIFY(b.exit->isEnabled());
+    form.show();
+
+    // The first entry plays, and its position grows.
+    QVERIFY(QTest::qWaitFor([&] { return b.pause->isEnabled() || !prompts.messages.isEmpty(); }, 5000));
+    if (noDevice(prompts)) QSKIP("no audio device (scripts/test provides one)");
+    QCOMPARE(group->title(), " Wav file #1 of 4 ");
+    QCOMPARE(form.findChild<QLineEdit*>("Edit_file")->text(), first);
+    QCOMPARE(slider->Maximum(), 2);
+    QCOMPARE(b.enabled(), (QList<bool>{false, true, true, false, true}));
+    QVERIFY(QTest::qWaitFor([&] { return player->Position() > 0; }, 5000));
+    const qint64 early = player->Position();
+    QTest::qWait(300);
+    QVERIFY(player->Position() > early);
+
+    // Pause holds the position.
+    b.pause->click();
+    QCOMPARE(b.enabled(), (QList<bool>{true, false, true, false, true}));
+    const qint64 paused = player->Position();
+    QTest::qWait(300);
+    QCOMPARE(player->Position(), paused);
+
+    // Stop, then Play: from the start.
+    b.stop->click();
+    QCOMPARE(b.enabled(), (QList<bool>{true, false, false, false, true}));
+    QCOMPARE(slider->Position(), 0);
+    b.play->click();
+    QVERIFY(player->Position() < paused);
+
+    // The thumb dropped at second 1 plays again from 1000 ms (within 250 ms).
+    dragThumb(slider, 113);
+    QCOMPARE(slider->Position(), 1);
+    const qint64 landed = player->Position();
+    QVERIFY2(landed >= 1000 && landed <= 1250, qPrintable(QString::number(landed)));
+
+    // At the end the missing entry is announced and skipped; the next file is
+    // shorter than a second: a seek bar of 0 to 0, and still an end.
+    QVERIFY(QTest::qWaitFor([&] { return group->title() == " Wav file #3 of 4 "; }, 10000));
+    QCOMPARE(prompts.messages.size(), 1);
+    QCOMPARE(prompts.messages[0].text, missing + "\n\nThe wav file does not EXIST ! ");
+    QCOMPARE(prompts.messages[0].caption, "Information");
+    QCOMPARE(slider->Maximum(), 0);
+    QCOMPARE(b.enabled(), (QList<bool>{false, true, true, true, true}));
+    QVERIFY(QTest::qWaitFor([&] { return group->title() == " Wav file #4 of 4 "; }, 10000));
+    QCOMPARE(slider->Maximum(), 1);
+    QCOMPARE(b.enabled(), (QList<bool>{false, true, true, true, false}));
+
+    // After the last one the file is rewound and waits for Play.
+    QVERIFY(QTest::qWaitFor([&] { return b.play->isEnabled(); }, 10000));
+    QCOMPARE(b.enabled(), (QList<bool>{true, false, false, true, false}));
+    QCOMPARE(slider->Position(), 0);
+    QCOMPARE(player->Position(), 0);
+    QCOMPARE(player->Mode(), mpStopped);
+
+    b.exit->click();
+    QVERIFY(!form.isVisible());
+    QCOMPARE(player->Mode(), mpNotReady);
+    QCOMPARE(prompts.messages.size(), 1);
+}
+
+void TestMediaPlayerForms::unplayableFileIsShownAndNothingPlays()
+{
+    const QString damaged = m_dir.filePath("damaged.wma");
+    writeFile(damaged, QByteArray(600, '\x5a'));
+    ScriptedPrompts prompts;
+    TPlayWMAForm form({damaged});
+    QCOMPARE(form.windowTitle(), "Play WMA File");
+    QCOMPARE(form.findChild<QGroupBox*>("GroupBox")->title(), " WMA File ");
+    QVERIFY(labels(&form).contains("WMA Filename:"));
+    form.show();
+    QVERIFY(QTest::qWaitFor([&] { return !prompts.messages.isEmpty(); }, 5000));
+    QVERIFY(prompts.messages[0].text.startsWith("Cannot open the media file " + damaged + ":\n"));
+    QCOMPARE(prompts.messages[0].caption, "Error");
+    QCOMPARE(prompts.messages[0].icon, MsgIcon::Error);
+    QCOMPARE(form.findChild<QGroupBox*>("GroupBox")->title(), " WMA file #1 of 1 ");
+    QTest::qWait(200);
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.MediaPlayer1()->Mode(), mpNotReady);
+    QCOMPARE(prompts.messages.size(), 1);
+}
+
+AUDREL_GUI_TEST_MAIN(TestMediaPlayerForms)
+#include "tst_mediaplayerforms.moc"
