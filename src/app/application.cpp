@@ -6,8 +6,9 @@ namespace audrel {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // No display name: the window system would add it to every window's title,
+    // and each window's title is its own caption alone.
     setApplicationName(QStringLiteral("Audrel"));
-    setApplicationDisplayName(QStringLiteral("Audrel"));
     setApplicationVersion(QStringLiteral("1.88"));
 }
 

@@ -96,9 +96,8 @@ void TForm_ChangeFolder::Btn_BrowseClick()
     if (BrowseForFolder(QStringLiteral("Select Directory to save destination files "), QString(), folder)) {
         if (!folder.endsWith(QDir::separator())) folder += QDir::separator();
         Edit_Folder->setText(folder);
-    } else {
-        Edit_Folder->clear(); // the browser's answer on cancel is the empty start
     }
+    // Cancelling leaves the field as it was.
 }
 
 void TForm_ChangeFolder::BtnOKClick()

@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -39,6 +40,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <cstdio>
 
 namespace audrel {
 
@@ -94,21 +97,41 @@ const PanelInfo kPanels[TMainForm::kPanelCount] = {
     {"Quorvex Software    ", 50, Qt::AlignCenter},
 };
 
-// A status bar panel: at least its designed width, wider when its text needs it
-// and the window has the room.
+// A status bar panel. A counter panel never gets narrower than its text, so
+// the count and time always show in full; a caption panel ("Total", ...) is
+// the one that gives way when the window is narrow, its text cut with "…".
 class PanelLabel : public QLabel
 {
 public:
-    PanelLabel(const QString& text, int width, QWidget* parent) : QLabel(text, parent), m_width(width) {}
+    PanelLabel(const QString& text, int width, bool counter, QWidget* parent)
+        : QLabel(text, parent), m_width(width), m_counter(counter)
+    {
+        setSizePolicy(counter ? QSizePolicy::Minimum : QSizePolicy::Preferred, QSizePolicy::Preferred);
+    }
     QSize sizeHint() const override
     {
         const QSize natural = QLabel::sizeHint();
         return {qMax(natural.width(), m_width), natural.height()};
     }
-    QSize minimumSizeHint() const override { return {m_width, QLabel::minimumSizeHint().height()}; }
+    QSize minimumSizeHint() const override
+    {
+        const int height = QLabel::minimumSizeHint().height();
+        return m_counter ? QSize(QLabel::sizeHint().width(), height) : QSize(frameWidth() * 2, height);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QFrame::paintEvent(event); // the sunken frame
+        QPainter painter(this);
+        const QRect area = contentsRect().adjusted(margin(), 0, -margin(), 0);
+        painter.drawText(area, int(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+    }
 
 private:
     int m_width;
+    bool m_counter;
 };
 
 } // namespace
@@ -418,7 +441,7 @@ void TMainForm::createStatusBar()
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(true);
     for (int i = 0; i < kPanelCount; ++i) {
-        auto* panel = new PanelLabel(QLatin1String(kPanels[i].text), kPanels[i].width, bar);
+        auto* panel = new PanelLabel(QLatin1String(kPanels[i].text), kPanels[i].width, i % 2 == 1, bar);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setAlignment(kPanels[i].alignment);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -501,11 +524,31 @@ void TMainForm::Timer1Timer()
 
 void TMainForm::ListenForHandover(HandoverServer* server)
 {
-    // Queued: a request arriving while a message box is open waits for it.
-    connect(server, &HandoverServer::listFileReceived, this, &TMainForm::AddFromListFile,
-            Qt::QueuedConnection);
+    connect(server, &HandoverServer::listFileReceived, this, &TMainForm::QueueListFile);
     connect(server, &HandoverServer::foregroundRequested, this, &TMainForm::ForceForeground,
             Qt::QueuedConnection);
+}
+
+void TMainForm::QueueListFile(const QString& path)
+{
+    if (m_listFiles.size() >= kMaxQueuedListFiles) {
+        std::fprintf(stderr, "audrel: hand-over request dropped, %d list files are waiting already: %s\n",
+                     kMaxQueuedListFiles, qPrintable(path.left(200)));
+        return;
+    }
+    m_listFiles.enqueue(path);
+    if (!m_takingListFiles) QTimer::singleShot(0, this, &TMainForm::TakeListFiles);
+}
+
+// One list file at a time, never from inside the message box of an earlier
+// one: requests that arrive meanwhile wait in the queue.
+void TMainForm::TakeListFiles()
+{
+    if (m_takingListFiles) return;
+    m_takingListFiles = true;
+    while (!m_listFiles.isEmpty())
+        AddFromListFile(m_listFiles.dequeue());
+    m_takingListFiles = false;
 }
 
 void TMainForm::ForceForeground()

@@ -8,6 +8,7 @@
 #include "settings/settings.h"
 
 #include <QMainWindow>
+#include <QQueue>
 
 #include <functional>
 #include <memory>
@@ -90,6 +91,10 @@ public:
 
     // Takes list files and bring-to-front requests from other programs.
     void ListenForHandover(HandoverServer* server);
+    // A list file handed over by another program, added after those before it;
+    // beyond kMaxQueuedListFiles waiting, requests are dropped.
+    void QueueListFile(const QString& path);
+    static constexpr int kMaxQueuedListFiles = 100;
 
     QString CurrentFile;
 
@@ -174,7 +179,11 @@ private:
     std::unique_ptr<TWAVfile> m_wav;
     std::unique_ptr<TWMAfile> m_wma;
     std::unique_ptr<RowBuilder> m_builder;
+    void TakeListFiles();
+
     QTimer* Timer1 = nullptr;
+    QQueue<QString> m_listFiles; // handed over, waiting
+    bool m_takingListFiles = false;
     bool m_bulkAdding = false;
     Settings m_settings;
     LinkSettings m_links;

@@ -194,7 +194,14 @@ int main(int argc, char** argv)
             console.out << command.usage;
             return ExitOk;
         }
-        return command.run(rest, console);
+        int status = command.run(rest, console);
+        // A report that could not be written (a full disk, a closed pipe) is a failure.
+        console.out.flush();
+        if (console.out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            console.err << "audrel-cli " << command.name << ": cannot write to standard output\n";
+            if (status == ExitOk) status = ExitFileFailed;
+        }
+        return status;
     }
     console.err << "audrel-cli: unknown command \"" << arguments.first() << "\"\n\n";
     printUsage(console.err);

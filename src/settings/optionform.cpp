@@ -458,10 +458,9 @@ void TOptionForm::wmaChannelsClicked()
 void TOptionForm::SpeedButton1Click()
 {
     QString folder = Edit_Folder->text();
+    // Cancelling leaves the field as it was.
     if (BrowseForFolder(QStringLiteral("Select Directory to save destination files "), QString(), folder))
         Edit_Folder->setText(withBackslashRule(folder));
-    else
-        Edit_Folder->clear(); // the browser's answer on cancel is the empty start
 }
 
 void TOptionForm::Btn_okClick()

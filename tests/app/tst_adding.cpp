@@ -368,6 +368,36 @@ void TestAdding::listFileThroughSocket()
         QCOMPARE(f.prompts.messages[0].text.left(52),
                  QString("1 MPEG file(s) added and 1 WAV file(s) added, 0 WMA "));
         QTRY_VERIFY(f.form->isVisible()); // brought to the front
+
+        // A flood of bad requests: each handled after the one before has ended,
+        // never from inside its message box; relative paths are ignored.
+        f.prompts.messages.clear();
+        int depth = 0;
+        int deepest = 0;
+        f.prompts.onMessage = [&](const MessageRequest&) {
+            deepest = std::max(deepest, ++depth);
+            QCoreApplication::processEvents(); // as a real message box does
+            --depth;
+        };
+        QByteArray flood;
+        for (int i = 0; i < 300; ++i)
+            flood += (f.path("missing%1.txt").arg(i) + "\nrelative.txt\n").toUtf8();
+        client.write(flood);
+        client.flush();
+        QTRY_VERIFY(!f.prompts.messages.isEmpty());
+        QTest::qWait(300);
+        QCOMPARE(deepest, 1);
+        QVERIFY(f.prompts.messages.size() <= 300);
+        for (const MessageRequest& m : f.prompts.messages)
+            QVERIFY2(m.text.contains("/missing") && !m.text.contains("relative.txt"), qPrintable(m.text));
+        // What waits beyond the queue's bound is dropped.
+        f.prompts.messages.clear();
+        for (int i = 0; i < TMainForm::kMaxQueuedListFiles + 50; ++i)
+            f.form->QueueListFile(f.path("gone%1.txt").arg(i));
+        QTRY_COMPARE(f.prompts.messages.size(), TMainForm::kMaxQueuedListFiles);
+        QTest::qWait(100);
+        QCOMPARE(f.prompts.messages.size(), TMainForm::kMaxQueuedListFiles);
+        f.prompts.onMessage = nullptr;
         client.disconnectFromServer();
     }
     // A socket left behind by an instance that ended is taken over.
@@ -382,6 +412,35 @@ void TestAdding::listFileThroughSocket()
     HandoverServer third;
     QVERIFY(third.listen("AudrelTest"));
     qunsetenv("XDG_RUNTIME_DIR");
+
+    // Without a runtime folder the socket lives in a folder of its own under the
+    // temporary folder, used only when it is this user's and nobody else's: a
+    // planted link or an open folder is left alone and not served.
+    QTemporaryDir temp;
+    QTemporaryDir elsewhere;
+    writeFile(elsewhere.filePath("AudrelTest"), "not a socket");
+    QFile::setPermissions(elsewhere.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                QFile::ReadOther | QFile::ExeOther);
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", temp.path().toUtf8());
+    const QString own = temp.filePath(QStringLiteral("audrel-%1").arg(getuid()));
+    QVERIFY(QFile::link(elsewhere.path(), own));
+    HandoverServer planted;
+    QVERIFY(!planted.listen("AudrelTest"));
+    QVERIFY(QFileInfo(elsewhere.path()).permissions() & QFile::ReadOther);
+    QCOMPARE(test::readFile(elsewhere.filePath("AudrelTest")), QByteArray("not a socket"));
+    QVERIFY(QFile::remove(own));
+    QVERIFY(QDir().mkdir(own));
+    QFile::setPermissions(own, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
+    QVERIFY(!planted.listen("AudrelTest"));
+    QVERIFY(QDir().rmdir(own));
+    HandoverServer fresh;
+    QVERIFY(fresh.listen("AudrelTest"));
+    QCOMPARE(fresh.fullServerName(), own + "/AudrelTest");
+    struct stat info;
+    QVERIFY(::stat(QFile::encodeName(own).constData(), &info) == 0);
+    QCOMPARE(info.st_mode & 0777, 0700u);
+    qputenv("TMPDIR", oldTemp);
 }
 
 void TestAdding::commandLineListFileAfterStart()

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -27,7 +28,7 @@ QString folderOf(const QTemporaryDir& dir)
     return dir.path() + QDir::separator();
 }
 
-void addRows(JobList* list, std::initializer_list<uint32_t> seconds)
+void addRows(JobList* list, const QList<uint32_t>& seconds)
 {
     for (uint32_t s : seconds) {
         auto rec = std::make_unique<TMp3Rec>();
@@ -213,8 +214,10 @@ void TestMainForm::panelsFollowVisibleList()
     form.showTab(JobKind::Mp3ToWav);
     QCOMPARE(form.panelText(3), QString("1 File(s)   00:02:25"));
     QCOMPARE(form.panelText(5), QString("0 File(s)   00:00:00"));
-    // The bulk-add spelling lasts until the next check change.
+    // The bulk-add spelling lasts until the next check change; a selection leaves it.
     form.writePanel(form.Mp3Recs(), TMainForm::PanelChecked, CountSpacing::BulkAdd);
+    QCOMPARE(form.panelText(3), QString("1 File(s)  00:02:25"));
+    form.Mp3Recs()->setSelected(1, true);
     QCOMPARE(form.panelText(3), QString("1 File(s)  00:02:25"));
     form.Mp3Recs()->setItemChecked(0, true);
     QCOMPARE(form.panelText(3), QString("2 File(s)   00:04:05"));
@@ -222,6 +225,21 @@ void TestMainForm::panelsFollowVisibleList()
     form.Mp3Recs()->removeRowsAt({0});
     QCOMPARE(form.panelText(1), QString("1 File(s)   00:02:25"));
     QCOMPARE(form.panelText(3), QString("1 File(s)   00:02:25"));
+
+    // The counts stay readable at the first size and the smallest: the caption
+    // panels give way instead.
+    addRows(form.Mp3Recs(), QList<uint32_t>(120, 3000));
+    form.Mp3Recs()->setSelected(0, true);
+    form.show();
+    for (const QSize& size : {QSize(549, 415), form.minimumSize()}) {
+        form.resize(size);
+        QTest::qWait(50);
+        for (int panel : {1, 3, 5}) {
+            auto* label = form.findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(panel));
+            QVERIFY2(label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(label->text()),
+                     qPrintable(QStringLiteral("%1 at %2 wide").arg(label->text()).arg(size.width())));
+        }
+    }
 }
 
 void TestMainForm::viewClicksReachCounters()

@@ -1,5 +1,6 @@
 // Runs the built audrel-cli on generated files.
 
+#include "convert/destinationfile.h"
 #include "testmain.h"
 #include "testsupport.h"
 
@@ -10,6 +11,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -133,6 +136,7 @@ private slots:
     void convertKeepsExistingDestinations();
     void convertReportsBadFilesAndGoesOn();
     void convertWithoutThePlayerLibrary();
+    void hostilePathsAndNames();
 
 private:
     QTemporaryDir m_dir;
@@ -569,6 +573,49 @@ void TestCli::convertWithoutThePlayerLibrary()
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 0);
     QCOMPARE(entries(dir.path()), (QStringList{"audrel-cli", "o.ini", "other.mp3", "tone.mp3", "tone.wav"}));
+}
+
+void TestCli::hostilePathsAndNames()
+{
+    if (!haveTools({"sox"})) QSKIP("sox is not installed");
+    QTemporaryDir dir;
+    const QString options = optionsFile(dir.filePath("o.ini"), {}, "SameFolder=1\n");
+    // Pipes and devices where files are expected are refused at once (a hang
+    // here would end the run at its time limit and fail the test).
+    const QString fifo = dir.filePath("fifo.m3u");
+    QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QVERIFY(QFile::link("/dev/zero", dir.filePath("zero.pls")));
+    Run run = runCli({"convert", "--to", "mp3", "--options", options, fifo, dir.filePath("zero.pls")});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(fifo + "\": it is not a regular file"), qPrintable(run.err));
+    QVERIFY(run.err.contains(dir.filePath("zero.pls") + "\": it is not a regular file"));
+    QCOMPARE(runCli({"convert", "--to", "mp3", "--options", fifo, dir.filePath("x.wav")}).status, 2);
+
+    // Names that differ in case are two files; a name of 255 bytes converts,
+    // although nothing could be appended to it; what a killed run left under
+    // the temporary name of a destination is taken over by the next run.
+    const QString upper = dir.filePath("Song.wav");
+    const QString lower = dir.filePath("song.wav");
+    const QString longest = dir.filePath(QString(251, 'x') + ".wav");
+    for (const QString& wav : {upper, lower, longest})
+        QVERIFY(tool("sox", {"-n", "-r", "8000", "-c", "1", "-b", "16", wav, "synth", "0.2", "sine", "440"}));
+    const QString stale = audrel::DestinationFile::TempPathFor(dir.filePath("song.mp3"));
+    audrel::test::writeFile(stale, "left by a run that was killed");
+    run = runCli({"convert", "--to", "mp3", "--options", options, upper, lower, longest});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(run.out, QStringLiteral("3 converted, 0 skipped, 0 failed\n"));
+    for (const QString& mp3 :
+         {dir.filePath("Song.mp3"), dir.filePath("song.mp3"), dir.filePath(QString(251, 'x') + ".mp3")})
+        QVERIFY2(QFileInfo(mp3).size() > 0, qPrintable(mp3));
+    QVERIFY(!QFileInfo::exists(stale));
+
+    // A report that cannot be written is a failure.
+    QProcess process;
+    process.setStandardOutputFile("/dev/full");
+    process.start(QStringLiteral(AUDREL_CLI_PATH), {"info", upper});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY(process.readAllStandardError().contains("cannot write to standard output"));
 }
 
 AUDREL_CORE_TEST_MAIN(TestCli)

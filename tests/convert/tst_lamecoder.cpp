@@ -357,6 +357,8 @@ void TestLameCoder::formats_data()
         << "sox16" << 8000 << 2 << int(STEREO) << 48000 << 48000 << 2 << sine;
     QTest::newRow("1000 Hz raised by the encoder")
         << "sox16" << 1000 << 1 << int(MONO) << 0 << 8000 << 1 << 0.0;
+    QTest::newRow("192000 lowered by the encoder")
+        << "sox16" << 192000 << 2 << int(STEREO) << 0 << 48000 << 2 << sine;
     QTest::newRow("stereo to mono") << "sox16" << 44100 << 2 << int(MONO) << 0 << 44100 << 1 << sine;
     // Left carries the tone, right is silent: the mono mix holds half of it.
     QTest::newRow("one-sided stereo to mono")
@@ -901,6 +903,20 @@ void TestLameCoder::errors()
     }
     QCOMPARE(log.events, QStringList({"begin"}));
     QVERIFY(!heldOpen(corrupt));
+
+    // A header claiming a rate no recording has is refused before anything is written.
+    const QString slow = path("one-hertz.wav");
+    writeFile(slow, riff(fmtPcm(2, 1, 16) + chunk("data", randomBytes(20000))));
+    coder.InputFiles() = {slow};
+    coder.OutputFiles() = {path("one-hertz.mp3")};
+    try {
+        coder.EncodeFiles();
+        QFAIL("a 1 Hz input was encoded");
+    } catch (const ELameError& error) {
+        QCOMPARE(error.message(),
+                 "Cannot encode " + slow + ": its sample rate of 1 Hz is not between 1000 and 768000 Hz.");
+    }
+    QVERIFY(!QFileInfo::exists(path("one-hertz.mp3")));
 
     // The same coder runs again after every error.
     QVERIFY(encode(coder, wav, path("after-errors.mp3")));
