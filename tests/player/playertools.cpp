@@ -7,12 +7,6 @@
 
 namespace audrel::test {
 
-namespace {
-
-QPoint g_held; // where the thumb is held
-
-} // namespace
-
 void sendPointer(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button)
 {
     const Qt::MouseButtons down =
@@ -22,23 +16,12 @@ void sendPointer(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton 
     QApplication::sendEvent(widget, &event);
 }
 
-void holdThumb(TSlider* slider, int dx, int dy)
+void dragThumb(TSlider* slider, int dx, int dy)
 {
     const QPoint grip = slider->ThumbRect().center();
     sendPointer(slider, QEvent::MouseButtonPress, grip);
-    g_held = grip + QPoint(dx, -dy);
-    if (dx != 0 || dy != 0) sendPointer(slider, QEvent::MouseMove, g_held);
-}
-
-void releaseThumb(TSlider* slider)
-{
-    sendPointer(slider, QEvent::MouseButtonRelease, g_held);
-}
-
-void dragThumb(TSlider* slider, int dx, int dy)
-{
-    holdThumb(slider, dx, dy);
-    releaseThumb(slider);
+    sendPointer(slider, QEvent::MouseMove, grip + QPoint(dx, -dy));
+    sendPointer(slider, QEvent::MouseButtonRelease, grip + QPoint(dx, -dy));
 }
 
 } // namespace audrel::test

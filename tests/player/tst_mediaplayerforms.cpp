@@ -27,27 +27,18 @@ using namespace audrel::test;
 
 namespace {
 
-// The buttons of a player window, by their design names.
+// The buttons of a player window by their design names, and which of Play,
+// Pause, Stop, Prior and Next are enabled.
 struct Buttons
 {
-    QToolButton* play;
-    QToolButton* pause;
-    QToolButton* stop;
-    QToolButton* prior;
-    QToolButton* next;
-    QToolButton* exit;
-
-    explicit Buttons(QWidget& w)
-        : play(w.findChild<QToolButton*>("btn_Play")), pause(w.findChild<QToolButton*>("Btn_Pause")),
-          stop(w.findChild<QToolButton*>("Btn_Stop")), prior(w.findChild<QToolButton*>("btn_REW")),
-          next(w.findChild<QToolButton*>("Btn_FOR")), exit(w.findChild<QToolButton*>("SpeedButton6"))
-    {
-    }
-    // Play, Pause, Stop, Prior and Next as enabled, in that order.
+    QWidget& w;
+    QToolButton* operator()(const char* name) const { return w.findChild<QToolButton*>(name); }
     QList<bool> enabled() const
     {
-        return {play->isEnabled(), pause->isEnabled(), stop->isEnabled(), prior->isEnabled(),
-                next->isEnabled()};
+        QList<bool> on;
+        for (const char* name : {"btn_Play", "Btn_Pause", "Btn_Stop", "btn_REW", "Btn_FOR"})
+            on << (*this)(name)->isEnabled();
+        return on;
     }
 };
 
@@ -57,11 +48,6 @@ QStringList labels(QWidget* w)
     for (const QLabel* l : w->findChildren<QLabel*>())
         texts << l->text();
     return texts;
-}
-
-bool noDevice(const ScriptedPrompts& prompts)
-{
-    return !prompts.messages.isEmpty() && prompts.messages.last().text.contains("no audio device");
 }
 
 } // namespace
@@ -96,7 +82,7 @@ void TestMediaPlayerForms::wavListPlaysForReal()
 
     ScriptedPrompts prompts;
     TPlayWavForm form({first, missing, brief, last});
-    Buttons b(form);
+    const Buttons b{form};
     auto* group = form.findChild<QGroupBox*>("GroupBox");
     TSlider* slider = form.Slider();
     TMediaPlayer* player = form.MediaPlayer1();
@@ -104,12 +90,14 @@ void TestMediaPlayerForms::wavListPlaysForReal()
     QCOMPARE(group->title(), " Wav File ");
     QVERIFY(labels(group).contains("Wav Filename:"));
     QCOMPARE(b.enabled(), (QList<bool>{false, false, false, false, false}));
-    QVERIFY(b.exit->isEnabled());
+    QVERIFY(b("SpeedButton6")->isEnabled());
     form.show();
 
     // The first entry plays, and its position grows.
-    QVERIFY(QTest::qWaitFor([&] { return b.pause->isEnabled() || !prompts.messages.isEmpty(); }, 5000));
-    if (noDevice(prompts)) QSKIP("no audio device (scripts/test provides one)");
+    QVERIFY(
+        QTest::qWaitFor([&] { return b("Btn_Pause")->isEnabled() || !prompts.messages.isEmpty(); }, 5000));
+    if (!prompts.messages.isEmpty() && prompts.messages[0].text.contains("no audio device"))
+        QSKIP("no audio device (scripts/test provides one)");
     QCOMPARE(group->title(), " Wav file #1 of 4 ");
     QCOMPARE(form.findChild<QLineEdit*>("Edit_file")->text(), first);
     QCOMPARE(slider->Maximum(), 2);
@@ -120,17 +108,17 @@ void TestMediaPlayerForms::wavListPlaysForReal()
     QVERIFY(player->Position() > early);
 
     // Pause holds the position.
-    b.pause->click();
+    b("Btn_Pause")->click();
     QCOMPARE(b.enabled(), (QList<bool>{true, false, true, false, true}));
     const qint64 paused = player->Position();
     QTest::qWait(300);
     QCOMPARE(player->Position(), paused);
 
     // Stop, then Play: from the start.
-    b.stop->click();
+    b("Btn_Stop")->click();
     QCOMPARE(b.enabled(), (QList<bool>{true, false, false, false, true}));
     QCOMPARE(slider->Position(), 0);
-    b.play->click();
+    b("btn_Play")->click();
     QVERIFY(player->Position() < paused);
 
     // The thumb dropped at second 1 plays again from 1000 ms (within 250 ms).
@@ -152,13 +140,13 @@ void TestMediaPlayerForms::wavListPlaysForReal()
     QCOMPARE(b.enabled(), (QList<bool>{false, true, true, true, false}));
 
     // After the last one the file is rewound and waits for Play.
-    QVERIFY(QTest::qWaitFor([&] { return b.play->isEnabled(); }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return b("btn_Play")->isEnabled(); }, 10000));
     QCOMPARE(b.enabled(), (QList<bool>{true, false, false, true, false}));
     QCOMPARE(slider->Position(), 0);
     QCOMPARE(player->Position(), 0);
     QCOMPARE(player->Mode(), mpStopped);
 
-    b.exit->click();
+    b("SpeedButton6")->click();
     QVERIFY(!form.isVisible());
     QCOMPARE(player->Mode(), mpNotReady);
     QCOMPARE(prompts.messages.size(), 1);
