@@ -78,7 +78,6 @@ protected:
     virtual void FormClose() = 0;
 
     void closeEvent(QCloseEvent* event) override;
-    bool closing() const { return m_closing; }
 
     QGroupBox* GroupBox;
     QLineEdit* Edit_Title = nullptr; // the MP3 player only
