@@ -9,7 +9,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
     // No display name: the window system would add it to every window's title,
     // and each window's title is its own caption alone.
     setApplicationName(QStringLiteral("Audrel"));
-    setApplicationVersion(QStringLiteral("1.88"));
+    setApplicationVersion(QLatin1String(AUDREL_VERSION));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

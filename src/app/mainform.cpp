@@ -26,7 +26,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -173,7 +175,7 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& arguments,
     m_mpeg = std::make_unique<TMPEGAudio>();
     m_wav = std::make_unique<TWAVfile>();
     m_wma = std::make_unique<TWMAfile>();
-    m_settings = LoadSettings(m_programFolder);
+    m_settings = LoadProgramSettings(m_programFolder);
     m_links = LinkSettings::load(m_programFolder);
     m_builder = std::make_unique<RowBuilder>(m_lists, m_settings, *m_mpeg, *m_wav, *m_wma);
     writeCounterPanels(Mp3Recs());
@@ -519,7 +521,14 @@ void TMainForm::PageControl1Change()
 void TMainForm::Timer1Timer()
 {
     Timer1->stop();
-    if (m_arguments.size() > 1) AddFromListFile(m_arguments[1]);
+    if (m_arguments.size() < 2) return;
+    // A file manager's "Open with" hands over audio files and playlists: they
+    // are added as if dropped. Anything else is a list file.
+    if (KindOf(m_arguments[1]) == FileKind::Other) return AddFromListFile(m_arguments[1]);
+    QStringList paths;
+    for (const QString& argument : m_arguments.mid(1))
+        paths << QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
+    DropFiles(paths);
 }
 
 void TMainForm::ListenForHandover(HandoverServer* server)
@@ -965,7 +974,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
     // Settings first. A folder that cannot be written must not keep the user in
     // the program: the error is shown and the window closes all the same.
     try {
-        SaveSettings(m_settings, m_programFolder);
+        SaveProgramSettings(m_settings, m_programFolder);
     } catch (const EAudrelError& error) {
         showMessage(error.message(), QStringLiteral("Error"), MsgIcon::Error);
     }

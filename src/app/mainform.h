@@ -46,9 +46,10 @@ class TMainForm : public QMainWindow
     Q_OBJECT
 
 public:
-    // programFolder holds "Options.ini" and the program's other files; it ends in a
-    // separator. The first of the arguments after the program's name names a list
-    // file, added shortly after start.
+    // programFolder holds the program's files (and "Options.ini" where it may be
+    // written); it ends in a separator. Shortly after start the arguments after
+    // the program's name are added: audio files and playlists as if dropped on
+    // the window, or else the first names a list file.
     explicit TMainForm(const QString& programFolder = ProgramFolder(), const QStringList& arguments = {},
                        QWidget* parent = nullptr);
     ~TMainForm() override;

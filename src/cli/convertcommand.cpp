@@ -147,7 +147,7 @@ QString parseArguments(const QStringList& arguments, Arguments& parsed)
 bool loadSettings(const Arguments& arguments, Settings& settings, QString& problem)
 {
     if (arguments.optionsFile.isEmpty()) {
-        settings = LoadSettings(ProgramFolder());
+        settings = LoadProgramSettings(ProgramFolder());
     } else {
         const QFileInfo info(arguments.optionsFile);
         if (!info.isFile() || !info.isReadable()) {

@@ -1,9 +1,11 @@
 #include "settings/settings.h"
 
+#include "platform/errors.h"
 #include "platform/ini/inifile.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace audrel {
 
@@ -33,9 +35,9 @@ QString ProgramFolder()
     return withSeparator(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
 }
 
-Settings LoadSettings(const QString& programFolder)
+Settings LoadSettings(const QString& folder)
 {
-    const IniFile ini(programFolder + QLatin1String(kSettingsFileName));
+    const IniFile ini(folder + QLatin1String(kSettingsFileName));
     const Settings d;
     Settings s;
     s.SameFolder = ini.readBool(kGeneral, QStringLiteral("SameFolder"), d.SameFolder);
@@ -67,9 +69,9 @@ Settings LoadSettings(const QString& programFolder)
     return s;
 }
 
-void SaveSettings(const Settings& s, const QString& programFolder)
+void SaveSettings(const Settings& s, const QString& folder)
 {
-    IniFile ini(programFolder + QLatin1String(kSettingsFileName));
+    IniFile ini(folder + QLatin1String(kSettingsFileName));
     // Two keys are written with other capitals than they are read with; matching
     // ignores case, so each stays one key.
     ini.writeBool(kGeneral, QStringLiteral("SameFolder"), s.SameFolder);
@@ -95,6 +97,33 @@ void SaveSettings(const Settings& s, const QString& programFolder)
     ini.writeInteger(kWMAEncode, QStringLiteral("BitRate"), s.WMABitRate);
     ini.writeInteger(kWMAEncode, QStringLiteral("Channels"), s.WMAChannels);
     ini.writeBool(kWMAEncode, QStringLiteral("EnableDRM"), s.EnableDRM);
+}
+
+QString SettingsFolder(const QString& programFolder)
+{
+    const QFileInfo file(programFolder + QLatin1String(kSettingsFileName));
+    const QFileInfo folder(programFolder);
+    if ((file.exists() && file.isWritable()) || (folder.isDir() && folder.isWritable())) return programFolder;
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!QDir::isAbsolutePath(config)) config = QDir::homePath() + QStringLiteral("/.config");
+    return withSeparator(config + QStringLiteral("/Audrel"));
+}
+
+Settings LoadProgramSettings(const QString& programFolder)
+{
+    const QString folder = SettingsFolder(programFolder);
+    if (folder != programFolder && !QFileInfo::exists(folder + QLatin1String(kSettingsFileName)))
+        return LoadSettings(programFolder);
+    return LoadSettings(folder);
+}
+
+void SaveProgramSettings(const Settings& settings, const QString& programFolder)
+{
+    const QString folder = SettingsFolder(programFolder);
+    if (!QDir().mkpath(folder))
+        throw EFileError(
+            QStringLiteral("Unable to write to %1").arg(folder + QLatin1String(kSettingsFileName)));
+    SaveSettings(settings, folder);
 }
 
 } // namespace audrel

@@ -1,6 +1,9 @@
 #pragma once
-// The user's preferences, kept in "Options.ini" in the program folder: read once
-// when the main window is created, written once when it closes.
+// The user's preferences, kept in "Options.ini": read once when the main
+// window is created, written once when it closes. The file lives in the
+// program folder when the program may write there (a program run from its
+// build or unpacked folder); an installed program keeps it in the user's
+// configuration folder, $XDG_CONFIG_HOME/Audrel (~/.config/Audrel).
 
 #include "platform/lame/lametypes.h"
 
@@ -49,12 +52,24 @@ QString ProgramFolder();
 // Name of the settings file inside the program folder.
 inline constexpr const char* kSettingsFileName = "Options.ini";
 
-// Reads every setting from programFolder + "Options.ini"; whatever is missing or
+// Reads every setting from folder + "Options.ini"; whatever is missing or
 // unreadable takes its default. The file is left as it was.
-Settings LoadSettings(const QString& programFolder);
+Settings LoadSettings(const QString& folder);
 
 // Writes every setting, one key at a time in a fixed order. Throws EFileError
 // "Unable to write to <path>" at the first key that cannot be written.
-void SaveSettings(const Settings& settings, const QString& programFolder);
+void SaveSettings(const Settings& settings, const QString& folder);
+
+// The folder whose "Options.ini" holds the settings of the program in
+// programFolder: that folder itself when its Options.ini can be written there
+// (it exists and is writable, or the folder is writable), else the user's
+// configuration folder for Audrel. Ends in a separator.
+QString SettingsFolder(const QString& programFolder);
+
+// The settings of the program: from SettingsFolder's file, or, while the user
+// has none yet, from the one shipped in the program folder.
+Settings LoadProgramSettings(const QString& programFolder);
+// Writes them to SettingsFolder's file, making its folder when need be.
+void SaveProgramSettings(const Settings& settings, const QString& programFolder);
 
 } // namespace audrel

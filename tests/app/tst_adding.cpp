@@ -455,6 +455,15 @@ void TestAdding::commandLineListFileAfterStart()
     QTRY_COMPARE(form.WavRecs()->count(), 1);
     QCOMPARE(form.currentKind(), JobKind::WavToMp3);
     QCOMPARE(prompts.messages.size(), 1);
+
+    // "Open with" from a file manager: audio files, added as if dropped, silently.
+    const QString w2 = dir.filePath("w2.wav");
+    writeFile(w2, wavBytes(2));
+    TMainForm opened(dir.path() + "/", {"audrel", w2, w, dir.filePath("missing.wav")});
+    QTRY_COMPARE(opened.WavRecs()->count(), 2);
+    QCOMPARE(opened.WavRecs()->record(0).Source, w2);
+    QCOMPARE(opened.currentKind(), JobKind::WavToMp3);
+    QCOMPARE(prompts.messages.size(), 1);
 }
 
 void TestAdding::droppedFiles()

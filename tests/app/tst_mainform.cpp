@@ -8,6 +8,7 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -307,14 +308,48 @@ void TestMainForm::closeSavesSettings()
 
 void TestMainForm::closeAfterFailedSaveStillCloses()
 {
+    // A program folder that cannot be written (an installed program) keeps the
+    // settings in the user's configuration folder instead. Root may write into
+    // any folder: there the program "folder" is a file, which cannot take one either.
     test::ScriptedPrompts prompts;
     QTemporaryDir dir;
-    const QString folder = folderOf(dir) + "missing" + QDir::separator();
-    TMainForm form(folder);
-    form.show();
-    QVERIFY(form.close());
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
+    QString program = folderOf(dir) + "installed" + QDir::separator();
+    QVERIFY(QDir().mkpath(program));
+    test::writeFile(program + "Options.ini", "[Encode]\r\nBitrate=64\r\n"); // shipped with the program
+    QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+    const bool shipped = !QFileInfo(program).isWritable();
+    if (!shipped) {
+        program = dir.filePath("a-file") + QDir::separator();
+        test::writeFile(dir.filePath("a-file"), "x");
+    }
+    {
+        TMainForm form(program);
+        QCOMPARE(form.settings().Bitrate, shipped ? 64 : 128); // the program's own file at first
+        form.settings().Bitrate = 192;
+        form.show();
+        QVERIFY(form.close());
+    }
+    QVERIFY(prompts.messages.isEmpty());
+    QVERIFY(QFile::exists(dir.filePath("config/Audrel/Options.ini")));
+    QCOMPARE(TMainForm(program).settings().Bitrate, 192);
+
+    // When that cannot be written either, the error is shown and the window closes.
+    const QString missing = folderOf(dir) + "missing" + QDir::separator();
+    test::writeFile(dir.filePath("not-a-folder"), "x");
+    qputenv("XDG_CONFIG_HOME", dir.filePath("not-a-folder").toUtf8());
+    {
+        TMainForm form(missing);
+        form.show();
+        QVERIFY(form.close());
+    }
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    QFile::setPermissions(folderOf(dir) + "installed",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(prompts.messages.size(), 1);
-    QCOMPARE(prompts.messages[0].text, "Unable to write to " + folder + "Options.ini");
+    QCOMPARE(prompts.messages[0].text,
+             "Unable to write to " + dir.filePath("not-a-folder") + "/Audrel/Options.ini");
     QCOMPARE(prompts.messages[0].icon, MsgIcon::Error);
 }
 
