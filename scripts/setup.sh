@@ -10,11 +10,13 @@ AUDREL_BUILD_PACKAGES=(
   qt6-base-dev qt6-multimedia-dev libgl-dev
   libmp3lame-dev libsndfile1-dev libmpg123-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
+  libtag1-dev
 )
 # Extra packages for the tests: the private sound server and the reference tools.
 AUDREL_TEST_PACKAGES=(
   pulseaudio pulseaudio-utils
   lame mpg123 ffmpeg mediainfo sox
+  desktop-file-utils appstream man-db groff-base
 )
 
 audrel_log() { printf '==> %s\n' "$*" >&2; }

@@ -16,7 +16,14 @@ namespace audrel {
 
 namespace {
 
-// The product name drawn twice, white one pixel below and right, navy on top.
+// Whether the theme draws light text on dark windows.
+bool isDark(const QPalette& palette)
+{
+    return palette.color(QPalette::Window).lightness() < 128;
+}
+
+// The product name drawn twice, white one pixel below and right, navy on top;
+// on a dark theme the colours come from the theme, so the name stays readable.
 class ShadowedName : public QWidget
 {
 public:
@@ -36,9 +43,10 @@ protected:
     {
         QPainter p(this);
         const int baseline = fontMetrics().ascent() + 1;
-        p.setPen(Qt::white);
+        const bool dark = isDark(palette());
+        p.setPen(dark ? palette().color(QPalette::Shadow) : QColor(Qt::white));
         p.drawText(2, baseline + 1, text());
-        p.setPen(QColor(0, 0, 128));
+        p.setPen(dark ? palette().color(QPalette::Link) : QColor(0, 0, 128));
         p.drawText(1, baseline, text());
     }
 };
@@ -55,7 +63,7 @@ public:
         f.setUnderline(true);
         setFont(f);
         QPalette p = palette();
-        p.setColor(QPalette::WindowText, Qt::blue);
+        p.setColor(QPalette::WindowText, isDark(p) ? p.color(QPalette::Link) : QColor(Qt::blue));
         setPalette(p);
         setCursor(Qt::PointingHandCursor);
     }

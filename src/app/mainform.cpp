@@ -5,6 +5,8 @@
 #include "app/joblistview.h"
 #include "convert/convertform.h"
 #include "convert/form_wavtomp3.h"
+#include "convert/form_wavtowma.h"
+#include "convert/form_wmatowav.h"
 #include "info/form_property.h"
 #include "info/form_wavproperty.h"
 #include "info/form_wmaproperty.h"
@@ -16,12 +18,14 @@
 #include "platform/errors.h"
 #include "platform/ini/inifile.h"
 #include "platform/ipc/handoverserver.h"
+#include "platform/msaudio/msaudioenc.h"
 #include "platform/prompts/prompts.h"
 #include "platform/shell/shell.h"
 #include "player/playmp3form.h"
 #include "player/playwavform.h"
 #include "player/playwmaform.h"
 #include "settings/optionform.h"
+#include "settings/uistate.h"
 
 #include <QAction>
 #include <QApplication>
@@ -428,6 +432,7 @@ void TMainForm::createTabs()
         sheet->setObjectName(QLatin1String(kTabs[i].sheet));
         m_views[i] = new JobListView(m_lists[i], kTabs[i].keepSelectionVisible, sheet);
         m_views[i]->setObjectName(QLatin1String(kTabs[i].view));
+        m_views[i]->setAccessibleName(QString::fromLatin1(kTabs[i].caption).trimmed());
         auto* layout = new QVBoxLayout(sheet);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(m_views[i]);
@@ -657,8 +662,10 @@ void TMainForm::AddExecute()
     OpenFilesRequest request;
     request.filter = QLatin1String(dialog.filter);
     request.defaultExt = QLatin1String(dialog.defaultExt);
+    request.startFolder = UiState::LastAddFolder();
     const QStringList files = Prompts::instance().openFiles(request);
     if (files.isEmpty()) return;
+    UiState::setLastAddFolder(QFileInfo(files.first()).absolutePath());
     if (!runBulkAdd([&] { m_builder->AddChosen(kind, files); })) return;
     writeBulkPanels(kind);
     reportSkipped();
@@ -819,8 +826,14 @@ void TMainForm::OptionsExecute()
 
 bool TMainForm::ProbeWmaEncoder()
 {
-    // The Windows Media encoder is not part of this build yet.
-    return false;
+    // One encoder control, made and released at once: it cannot be made when
+    // FFmpeg has no WMA v2 encoder or no ASF muxer.
+    try {
+        TMsAudioEnc probe;
+        return true;
+    } catch (const EAudrelError&) {
+        return false;
+    }
 }
 
 ConversionOutcome TMainForm::RunConversionDialog(JobKind kind)
@@ -833,8 +846,12 @@ ConversionOutcome TMainForm::RunConversionDialog(JobKind kind)
     case JobKind::WavToMp3:
         dialog = std::make_unique<TForm_WavtoMp3>(*list(kind), m_settings, this);
         break;
-    default:
-        return {};
+    case JobKind::WmaToWav:
+        dialog = std::make_unique<TForm_wmatowav>(*list(kind), m_settings, this);
+        break;
+    case JobKind::WavToWma:
+        dialog = std::make_unique<TForm_wavtowma>(*list(kind), m_settings, this);
+        break;
     }
     dialog->exec();
     return dialog->Outcome();

@@ -163,7 +163,7 @@ private:
     // Panels 1 and 3 after a bulk add, panel 3 in its bulk-add spelling except on
     // the MP3 to WAV list.
     void writeBulkPanels(JobKind kind);
-    // Whether the Windows Media encoder can be created.
+    // Whether the WMA encoder control can be created.
     bool ProbeWmaEncoder();
     // Shows the conversion dialog of a list modally; what it did.
     ConversionOutcome RunConversionDialog(JobKind kind);

@@ -1,5 +1,6 @@
 #include "cli/convertcommand.h"
 
+#include "cli/commandline.h"
 #include "convert/conversionpath.h"
 #include "convert/cvtitem.h"
 #include "convert/destinationfile.h"
@@ -18,50 +19,65 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 #include <unistd.h>
 
 namespace audrel::cli {
 
-const char* const ConvertSummary = "convert WAV files to MP3, or MPEG audio files to WAV";
+const char* const ConvertSummary = "convert WAV files to MP3 or WMA, or MPEG audio and WMA files to WAV";
 const char* const ConvertUsage =
-    "Usage: audrel-cli convert --to mp3|wav [--options FILE] [--dest DIR] [--overwrite]\n"
-    "                          FILE...\n"
+    "Usage: audrel-cli convert --to mp3|wma|wav [OPTIONS] FILE|FOLDER...\n"
     "\n"
     "Converts each FILE the way the program's job lists do:\n"
     "  --to mp3   WAV files (.wav) are encoded to MP3 with the encoder settings\n"
     "             (sample rate, mode, bit rate, quality, VBR, CRC and flags)\n"
-    "  --to wav   MPEG audio files (.mp3, .mp2, .mp1) are decoded to WAV\n"
-    "FILE may also be an M3U or PLS playlist: its entries of the kind converted\n"
-    "are taken. A file listed twice is converted once.\n"
+    "  --to wma   WAV files (.wav) are encoded to WMA (WMA v2) with the settings of\n"
+    "             the WMA encoder (sample rate, bit rate, channels); no DRM\n"
+    "             protection is applied, and a warning says so when it is asked for\n"
+    "  --to wav   MPEG audio files (.mp3, .mp2, .mp1) and WMA files (.wma) are\n"
+    "             decoded to WAV\n"
+    "FILE may also be an M3U or PLS playlist: its entries of the kinds converted\n"
+    "are taken. A FOLDER gives its files of those kinds (with --recursive, those\n"
+    "of its subfolders too). A file named twice is converted once.\n"
     "\n"
-    "Options:\n"
-    "  --options FILE  read the settings from FILE instead of the Options.ini beside\n"
-    "                  audrel-cli (missing keys take their defaults)\n"
-    "  --dest DIR      write every result into DIR; without it the settings decide\n"
-    "                  (beside the source, or in their destination folder)\n"
+    "Options (each also as --option=value):\n"
+    "  --options FILE  read the settings from FILE instead of the program's own\n"
+    "                  Options.ini (missing keys take their defaults)\n"
+    "  --dest DIR      write every result into DIR, made when missing; the files of\n"
+    "                  a FOLDER keep their subfolders below DIR. Without it the\n"
+    "                  settings decide (beside the source, or in their folder)\n"
     "  --overwrite     replace destination files that exist; without it they are\n"
     "                  left alone and their sources skipped\n"
+    "  --jobs N        convert up to N files at once (default: the number of\n"
+    "                  processors); results are reported in the order given\n"
+    "  --recursive     walk the subfolders of a FOLDER too\n"
+    "  --no-tags       do not carry title, artist, album, year, comment, genre and\n"
+    "                  track from each source to its result\n"
+    "  --quiet         no progress, only problems and the summary\n"
     "\n"
     "The destination is the source's name with the new extension. A source file is\n"
     "never changed; a result appears under its name only once it is complete, so a\n"
     "file that fails leaves nothing behind and an existing destination stays as it\n"
     "was. Progress and problems are written to standard error, each problem naming\n"
-    "its file; the next file is still converted.\n"
+    "its file; the next file is still converted. A result whose tags could not be\n"
+    "written is kept, with a warning.\n"
     "\n"
     "Exit status: 0 every file was converted or skipped because its destination\n"
-    "exists, 1 at least one file failed, 2 for a usage error (also an options file\n"
-    "that cannot be read).\n";
+    "exists, 1 at least one file failed (or its tags could not be written), 2 for\n"
+    "a usage error (also an options file that cannot be read).\n";
 
 namespace {
-
-constexpr int ExitOk = 0;
-constexpr int ExitFailed = 1;
-constexpr int ExitUsage = 2;
 
 // The conversion directions, by the value of --to and the kind of source
 // file: a new direction is a new row.
@@ -75,8 +91,13 @@ struct Direction
 
 const Direction kDirections[] = {
     {"mp3", FileKind::Wav, JobKind::WavToMp3, "a WAV file (.wav)"},
+    {"wma", FileKind::Wav, JobKind::WavToWma, "a WAV file (.wav)"},
     {"wav", FileKind::Mpeg, JobKind::Mp3ToWav, "an MPEG audio file (.mp3, .mp2, .mp1)"},
+    {"wav", FileKind::Wma, JobKind::WmaToWav, "a WMA file (.wma)"},
 };
+
+// The most files converted at once, whatever --jobs says.
+constexpr int kMaxJobs = 64;
 
 struct Arguments
 {
@@ -84,66 +105,59 @@ struct Arguments
     QString optionsFile;
     QString destFolder;
     bool overwrite = false;
+    bool recursive = false;
+    bool quiet = false;
+    bool tags = true;
+    int jobs = 1;
     QStringList files;
 };
 
 // Empty when the arguments are usable, else what is wrong with them.
 QString parseArguments(const QStringList& arguments, Arguments& parsed)
 {
-    QString to;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (optionsEnded || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
-            parsed.files << argument;
-            continue;
-        }
-        if (argument == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        QString name = argument;
-        QString value;
-        bool valueGiven = false;
-        const qsizetype equals = argument.indexOf(QLatin1Char('='));
-        if (argument.startsWith(QLatin1String("--")) && equals > 2) {
-            name = argument.left(equals);
-            value = argument.mid(equals + 1);
-            valueGiven = true;
-        }
-        if (name == QLatin1String("--overwrite")) {
-            if (valueGiven) return QStringLiteral("--overwrite takes no value");
-            parsed.overwrite = true;
-            continue;
-        }
-        if (name != QLatin1String("--to") && name != QLatin1String("--options") &&
-            name != QLatin1String("--dest"))
-            return QStringLiteral("unknown option \"%1\"").arg(argument);
-        if (!valueGiven) {
-            if (i + 1 >= arguments.size()) return name + QStringLiteral(" needs a value");
-            value = arguments[++i];
-        }
-        if (value.isEmpty()) return name + QStringLiteral(" needs a value");
-        if (name == QLatin1String("--to"))
-            to = value.toLower();
-        else if (name == QLatin1String("--options"))
-            parsed.optionsFile = value;
-        else
-            parsed.destFolder = value;
-    }
+    CommandLine line({
+        {QStringLiteral("to"), {}, QStringLiteral("kind")},
+        {QStringLiteral("options"), {}, QStringLiteral("file")},
+        {QStringLiteral("dest"), {}, QStringLiteral("folder")},
+        {QStringLiteral("jobs"), {}, QStringLiteral("n")},
+        QCommandLineOption(QStringLiteral("overwrite")),
+        QCommandLineOption(QStringLiteral("recursive")),
+        QCommandLineOption(QStringLiteral("no-tags")),
+        QCommandLineOption(QStringLiteral("quiet")),
+    });
+    if (const QString problem = line.parse(arguments); !problem.isEmpty()) return problem;
+    for (const char* name : {"to", "options", "dest", "jobs"})
+        if (line.isSet(QLatin1String(name)) && line.value(QLatin1String(name)).isEmpty())
+            return QStringLiteral("--%1 needs a value").arg(QLatin1String(name));
+
     QStringList targets;
     for (const Direction& direction : kDirections)
         if (!targets.contains(QLatin1String(direction.to))) targets << QLatin1String(direction.to);
+    const QString to = line.value(QStringLiteral("to")).toLower();
     if (to.isEmpty())
         return QStringLiteral("--to %1 is required").arg(targets.join(QStringLiteral(" or --to ")));
     if (!targets.contains(to))
         return QStringLiteral("--to takes %1, not \"%2\"").arg(targets.join(QStringLiteral(" or ")), to);
     parsed.to = to;
+    parsed.optionsFile = line.value(QStringLiteral("options"));
+    parsed.destFolder = line.value(QStringLiteral("dest"));
+    parsed.overwrite = line.isSet(QStringLiteral("overwrite"));
+    parsed.recursive = line.isSet(QStringLiteral("recursive"));
+    parsed.quiet = line.isSet(QStringLiteral("quiet"));
+    parsed.tags = !line.isSet(QStringLiteral("no-tags"));
+    parsed.jobs = QThread::idealThreadCount();
+    if (line.isSet(QStringLiteral("jobs"))) {
+        bool ok = false;
+        parsed.jobs = line.value(QStringLiteral("jobs")).toInt(&ok);
+        if (!ok || parsed.jobs < 1) return QStringLiteral("--jobs takes a number of at least 1");
+    }
+    parsed.jobs = std::clamp(parsed.jobs, 1, kMaxJobs);
+    parsed.files = line.positional();
     if (parsed.files.isEmpty()) return QStringLiteral("no file given");
     return {};
 }
 
-// The settings of --options FILE, or those of the Options.ini beside the program.
+// The settings of --options FILE, or those of the program.
 bool loadSettings(const Arguments& arguments, Settings& settings, QString& problem)
 {
     if (arguments.optionsFile.isEmpty()) {
@@ -200,23 +214,20 @@ private:
 };
 
 // Progress and problems on standard error. On a terminal the line of the file
-// being converted is rewritten in place; otherwise each file gets one line
-// when it is done.
+// being converted is rewritten in place while one file is converted at a time;
+// otherwise each file gets one line when it is done. Quiet, only problems.
 class Report
 {
 public:
-    explicit Report(QTextStream& err) : m_err(err), m_terminal(isatty(STDERR_FILENO) == 1) {}
-
-    void problem(const QString& path, const QString& text)
+    Report(QTextStream& err, bool quiet) : m_err(err), m_terminal(isatty(STDERR_FILENO) == 1), m_quiet(quiet)
     {
-        endLine();
-        m_err << "audrel-cli convert: " << path << ": " << text << '\n';
-        m_err.flush();
     }
+
+    void problem(const QString& path, const QString& text) { problem(path + QStringLiteral(": ") + text); }
     void problem(const QString& text)
     {
         endLine();
-        m_err << "audrel-cli convert: " << text << '\n';
+        m_err << "audrel-cli convert: " << QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')) << '\n';
         m_err.flush();
     }
 
@@ -224,11 +235,10 @@ public:
     {
         m_prefix = QStringLiteral("[%1/%2] %3").arg(index + 1).arg(count).arg(QFileInfo(source).fileName());
         m_percent = -1;
-        progress(0);
     }
     void progress(int percent)
     {
-        if (!m_terminal || percent == m_percent) return;
+        if (m_quiet || !m_terminal || percent == m_percent) return;
         m_percent = percent;
         m_err << '\r' << m_prefix << "  " << percent << "%\x1b[K";
         m_err.flush();
@@ -236,8 +246,9 @@ public:
     }
     void done(const QString& dest)
     {
-        if (m_terminal) m_err << '\r';
-        m_err << m_prefix << "  done -> " << dest << (m_terminal ? "\x1b[K\n" : "\n");
+        if (m_quiet) return endLine();
+        if (m_open) m_err << '\r';
+        m_err << m_prefix << "  done -> " << dest << (m_open ? "\x1b[K\n" : "\n");
         m_err.flush();
         m_open = false;
     }
@@ -253,44 +264,88 @@ private:
 
     QTextStream& m_err;
     const bool m_terminal;
+    const bool m_quiet;
     bool m_open = false;
     QString m_prefix;
     int m_percent = -1;
 };
 
-// The file being written, removed when the command is interrupted.
-char g_partial[4096];
-volatile std::sig_atomic_t g_partialSet = 0;
+// The files being written, one place per job, removed when the command is
+// interrupted (a signal handler may touch nothing but these).
+char g_partial[kMaxJobs][4096];
+volatile std::sig_atomic_t g_partialSet[kMaxJobs] = {};
 
-extern "C" void removePartialAndExit(int signal)
+extern "C" void removePartialsAndExit(int signal)
 {
-    if (g_partialSet) unlink(g_partial);
+    for (int job = 0; job < kMaxJobs; ++job)
+        if (g_partialSet[job]) unlink(g_partial[job]);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
-void setPartial(const QString& path)
+void setPartial(int job, const QString& path)
 {
-    g_partialSet = 0;
+    g_partialSet[job] = 0;
     const QByteArray name = QFile::encodeName(path);
-    if (path.isEmpty() || name.size() >= qsizetype(sizeof g_partial)) return;
-    std::memcpy(g_partial, name.constData(), size_t(name.size()) + 1);
-    g_partialSet = 1;
+    if (path.isEmpty() || name.size() >= qsizetype(sizeof g_partial[job])) return;
+    std::memcpy(g_partial[job], name.constData(), size_t(name.size()) + 1);
+    g_partialSet[job] = 1;
 }
 
-// How a destination is known among those written in this run.
+// How a destination is known among those of this run.
 QString destKey(const QString& dest)
 {
     const QFileInfo info(dest);
-    return QFileInfo(info.absolutePath()).canonicalFilePath() + QLatin1Char('/') + info.fileName();
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? QDir::cleanPath(info.absolutePath()) : folder) + QLatin1Char('/') +
+           info.fileName();
 }
 
-// One row to convert, in the order the files were given.
+// One source to convert, in the order the files were given.
 struct Task
 {
     const Direction* direction;
-    int row;
+    TCvtItem item;
 };
+
+// What became of a task, reported in the order of the tasks.
+struct Outcome
+{
+    bool converted = false;
+    QString dest;
+    QString failure; // empty when converted
+    QString warning; // a converted file whose tags could not be written
+};
+
+// Converts one task with a path of its direction (made and started on first
+// use, on the calling thread); progress, when given, sees the percentages.
+Outcome convertOne(const Task& task, std::unique_ptr<ConversionPath>& path, const Settings& settings,
+                   bool tags, int job, const std::function<void(int)>& progress)
+{
+    Outcome outcome;
+    outcome.dest = task.item.DestPath;
+    if (!path) {
+        path = ConversionPath::create(task.direction->kind, settings, ProgramFolder());
+        path->setCarryTags(tags);
+        try {
+            path->Init();
+        } catch (const EAudrelError& error) {
+            outcome.failure = error.message();
+            return outcome;
+        }
+    }
+    DestinationFile destination;
+    outcome.failure = destination.prepare(task.item.SourcePath, task.item.DestPath);
+    if (outcome.failure.isEmpty()) {
+        setPartial(job, destination.tempPath());
+        outcome.failure = RunToEnd(*path, task.item, destination.tempPath(), progress, &outcome.warning);
+        if (outcome.failure.isEmpty()) outcome.failure = destination.commit();
+    }
+    if (!outcome.failure.isEmpty()) destination.discard();
+    setPartial(job, {});
+    outcome.converted = outcome.failure.isEmpty();
+    return outcome;
+}
 
 } // namespace
 
@@ -307,7 +362,7 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
         return ExitUsage;
     }
 
-    Report report(err);
+    Report report(err, parsed.quiet);
     CommandPrompts prompts;
     int failed = 0;
 
@@ -344,7 +399,9 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const QString target = parsed.to.toUpper();
 
     QList<Task> tasks;
-    auto addSource = [&](const Direction& direction, const QString& path, const QString& playlist) {
+    // destFolder, when given, is where this source's result goes.
+    auto addSource = [&](const Direction& direction, const QString& path, const QString& playlist,
+                         const QString& destFolder) {
         JobList& list = *lists[int(direction.kind)];
         if (!list.IsNewSource(path)) return; // converted once
         const QFileInfo info(path);
@@ -376,7 +433,10 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return;
         }
         if (added) {
-            tasks.append({&direction, list.count() - 1});
+            TCvtItem item = TCvtItem::FromRow(list, list.count() - 1);
+            if (!destFolder.isEmpty())
+                item.DestPath = destFolder + QLatin1Char('/') + QFileInfo(item.DestPath).fileName();
+            tasks.append({&direction, item});
             return;
         }
         if (!prompts.last.isEmpty())
@@ -391,8 +451,37 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
     for (const QString& argument : parsed.files) {
         const QString path = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
         const FileKind fileKind = KindOf(path);
-        if (const Direction* direction = directionOf(fileKind)) {
-            addSource(*direction, path, {});
+        if (QFileInfo(path).isDir()) {
+            // The folder's files of the kinds converted, in name order, its
+            // subfolders after its files; below --dest each keeps its place.
+            int taken = 0;
+            std::function<void(const QString&)> walk = [&](const QString& folder) {
+                const QDir dir(folder);
+                const QString relative = QDir(path).relativeFilePath(folder);
+                const QString destFolder =
+                    parsed.destFolder.isEmpty()
+                        ? QString()
+                        : QDir::cleanPath(settings.DestFolder + QLatin1Char('/') + relative);
+                for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+                    if (const Direction* direction = directionOf(KindOf(name))) {
+                        addSource(*direction, dir.filePath(name), {}, destFolder);
+                        ++taken;
+                    }
+                }
+                if (!parsed.recursive) return;
+                for (const QString& name :
+                     dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name))
+                    walk(dir.filePath(name));
+            };
+            walk(path);
+            if (taken == 0) {
+                report.problem(
+                    path,
+                    QStringLiteral("the folder holds no %1").arg(kindNames.join(QStringLiteral(" or "))));
+                ++failed;
+            }
+        } else if (const Direction* direction = directionOf(fileKind)) {
+            addSource(*direction, path, {}, {});
         } else if (fileKind == FileKind::M3u || fileKind == FileKind::Pls) {
             QStringList entries;
             try {
@@ -406,7 +495,7 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
             for (const QString& entry : entries) {
                 const Direction* direction = directionOf(KindOf(entry));
                 if (!direction) continue;
-                addSource(*direction, QDir::cleanPath(entry), path);
+                addSource(*direction, QDir::cleanPath(entry), path, {});
                 ++taken;
             }
             if (taken == 0) {
@@ -422,71 +511,123 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
         }
     }
 
-    std::signal(SIGINT, removePartialAndExit);
-    std::signal(SIGTERM, removePartialAndExit);
-    std::signal(SIGHUP, removePartialAndExit);
-
-    std::unique_ptr<ConversionPath> paths[4];
-    QSet<QString> written;
-    int converted = 0;
+    // What will not be converted is known before the first file: a destination
+    // that an earlier source of this run writes, and one that exists already.
     int skipped = 0;
-    const int count = int(tasks.size());
-    for (int index = 0; index < count; ++index) {
-        const Task& task = tasks[index];
-        const TCvtItem item = TCvtItem::FromRow(*lists[int(task.direction->kind)], task.row);
-        const QString& source = item.SourcePath;
-        const QString& dest = item.DestPath;
-        const QFileInfo destInfo(dest);
-        const QString key = destKey(dest);
-        if (written.contains(key)) {
-            report.problem(source, QStringLiteral("the destination \"%1\" was written from another file just "
-                                                  "before and is not replaced")
-                                       .arg(dest));
-            ++failed;
-            continue;
-        }
-        if ((destInfo.exists() || destInfo.isSymLink()) && !destInfo.isDir() && !parsed.overwrite) {
-            report.problem(dest + QStringLiteral(" exists, skipped (use --overwrite)"));
-            ++skipped;
-            continue;
-        }
-
-        std::unique_ptr<ConversionPath>& path = paths[int(task.direction->kind)];
-        if (!path) {
-            path = ConversionPath::create(task.direction->kind, settings, ProgramFolder());
-            try {
-                path->Init();
-            } catch (const EAudrelError& error) {
-                report.problem(QString(error.message()).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-                return ExitFailed;
+    QList<Task> work;
+    {
+        QSet<QString> claimed;
+        for (const Task& task : std::as_const(tasks)) {
+            const QString& dest = task.item.DestPath;
+            const QFileInfo destInfo(dest);
+            const QString key = destKey(dest);
+            if (claimed.contains(key)) {
+                report.problem(
+                    task.item.SourcePath,
+                    QStringLiteral("the destination \"%1\" is written from another file of this run "
+                                   "and is not replaced")
+                        .arg(dest));
+                ++failed;
+                continue;
             }
+            claimed.insert(key);
+            if ((destInfo.exists() || destInfo.isSymLink()) && !destInfo.isDir() && !parsed.overwrite) {
+                report.problem(dest + QStringLiteral(" exists, skipped (use --overwrite)"));
+                ++skipped;
+                continue;
+            }
+            work.append(task);
         }
+    }
 
-        DestinationFile destination;
-        QString failure = destination.prepare(source, dest);
-        if (failure.isEmpty()) {
-            setPartial(destination.tempPath());
-            report.begin(index, count, source);
-            failure = RunToEnd(*path, item, destination.tempPath(),
-                               [&report](int percent) { report.progress(percent); });
-            if (failure.isEmpty()) failure = destination.commit();
-        }
-        if (!failure.isEmpty()) {
-            destination.discard();
-            setPartial({});
-            report.problem(source, failure.replace(QLatin1Char('\n'), QLatin1Char(' ')));
-            ++failed;
+    // Each direction's engine is started once before any file, so that an
+    // engine that cannot start ends the command at once, and what it cannot do
+    // as the settings ask is said once, before its first file.
+    for (const Direction* direction : directions) {
+        if (std::none_of(work.begin(), work.end(), [&](const Task& t) { return t.direction == direction; }))
             continue;
+        std::unique_ptr<ConversionPath> probe =
+            ConversionPath::create(direction->kind, settings, ProgramFolder());
+        try {
+            probe->Init();
+        } catch (const EAudrelError& error) {
+            report.problem(error.message());
+            return ExitFailed;
         }
-        setPartial({});
-        written.insert(key);
+        for (const QString& line : probe->Notice().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            report.problem(QStringLiteral("warning: ") + line);
+    }
+
+    std::signal(SIGINT, removePartialsAndExit);
+    std::signal(SIGTERM, removePartialsAndExit);
+    std::signal(SIGHUP, removePartialsAndExit);
+
+    int converted = 0;
+    int warned = 0;
+    const int count = int(work.size());
+    const auto reportOutcome = [&](const Task& task, const Outcome& outcome) {
+        if (!outcome.converted) {
+            report.problem(task.item.SourcePath, outcome.failure);
+            ++failed;
+            return;
+        }
         ++converted;
-        report.done(dest);
+        report.done(outcome.dest);
+        if (!outcome.warning.isEmpty()) {
+            report.problem(task.item.SourcePath, QStringLiteral("warning: ") + outcome.warning);
+            ++warned;
+        }
+    };
+
+    const int jobs = std::min(parsed.jobs, std::max(count, 1));
+    if (jobs == 1) {
+        // One at a time, on this thread, with the progress of each.
+        std::unique_ptr<ConversionPath> paths[4];
+        for (int index = 0; index < count; ++index) {
+            const Task& task = work[index];
+            report.begin(index, count, task.item.SourcePath);
+            report.progress(0);
+            const Outcome outcome = convertOne(task, paths[int(task.direction->kind)], settings, parsed.tags,
+                                               0, [&report](int percent) { report.progress(percent); });
+            reportOutcome(task, outcome);
+        }
+    } else {
+        // Up to jobs files at once, each worker with engines of its own; the
+        // outcomes are reported here in the order of the files.
+        std::vector<std::optional<Outcome>> outcomes(static_cast<size_t>(count));
+        std::mutex mutex;
+        std::condition_variable ready;
+        std::atomic<int> next{0};
+        std::vector<std::unique_ptr<QThread>> workers;
+        for (int job = 0; job < jobs; ++job) {
+            workers.emplace_back(QThread::create([&, job] {
+                std::unique_ptr<ConversionPath> paths[4];
+                for (int index = next++; index < count; index = next++) {
+                    const Task& task = work[index];
+                    Outcome outcome =
+                        convertOne(task, paths[int(task.direction->kind)], settings, parsed.tags, job, {});
+                    std::lock_guard lock(mutex);
+                    outcomes[size_t(index)] = std::move(outcome);
+                    ready.notify_all();
+                }
+            }));
+            workers.back()->start();
+        }
+        for (int index = 0; index < count; ++index) {
+            std::unique_lock lock(mutex);
+            ready.wait(lock, [&] { return outcomes[size_t(index)].has_value(); });
+            const Outcome outcome = *outcomes[size_t(index)];
+            lock.unlock();
+            report.begin(index, count, work[index].item.SourcePath);
+            reportOutcome(work[index], outcome);
+        }
+        for (auto& worker : workers)
+            worker->wait();
     }
 
     out << converted << " converted, " << skipped << " skipped, " << failed << " failed\n";
     out.flush();
-    return failed > 0 ? ExitFailed : ExitOk;
+    return failed > 0 || warned > 0 ? ExitFailed : ExitOk;
 }
 
 } // namespace audrel::cli

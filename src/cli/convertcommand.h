@@ -1,6 +1,7 @@
 #pragma once
-// audrel-cli convert: turns WAV files into MP3 files or MPEG audio files into
-// WAV files, with the job rows, settings and destination rule of the program.
+// audrel-cli convert: turns WAV files into MP3 or WMA files, or MPEG audio and
+// WMA files into WAV files, with the job rows, settings and destination rule
+// of the program.
 
 #include <QStringList>
 #include <QTextStream>

@@ -1,8 +1,10 @@
 // audrel-cli: the command-line companion of Audrel. Each command is one entry
 // of the command table below; "info" reports what the file readers find.
 
+#include "cli/commandline.h"
 #include "cli/convertcommand.h"
 #include "cli/tagcommand.h"
+#include "info/genres.h"
 #include "info/infotext.h"
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
@@ -11,9 +13,12 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringList>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -35,12 +40,17 @@ struct Command
     int (*run)(const QStringList& arguments, Console& console);
 };
 
-constexpr int ExitOk = 0;
-constexpr int ExitFileFailed = 1;
-constexpr int ExitUsage = 2;
+using audrel::cli::CommandLine;
+using audrel::cli::ExitFailed;
+using audrel::cli::ExitOk;
+using audrel::cli::ExitUsage;
+
+QJsonObject mpegJson(const TMPEGAudio& mpeg);
+QJsonObject wavJson(const TWAVfile& wav);
+QJsonObject wmaJson(const TWMAfile& wma);
 
 // Fills lines, or returns the reason why the file cannot be reported.
-QString describeMpeg(const QString& path, QStringList& lines)
+QString describeMpeg(const QString& path, QStringList& lines, QJsonObject& facts)
 {
     TMPEGAudio mpeg;
     mpeg.OnError = nullptr; // no questions on the command line: the raw result is reported
@@ -55,10 +65,11 @@ QString describeMpeg(const QString& path, QStringList& lines)
     }
     if (!mpeg.IsValid()) return QStringLiteral("file too short to hold MPEG audio");
     lines = MpegMemoLines(mpeg) + MpegTagLines(mpeg);
+    facts = mpegJson(mpeg);
     return {};
 }
 
-QString describeWav(const QString& path, QStringList& lines)
+QString describeWav(const QString& path, QStringList& lines, QJsonObject& facts)
 {
     TWAVfile wav;
     if (!wav.LoadFile(path)) {
@@ -68,10 +79,11 @@ QString describeWav(const QString& path, QStringList& lines)
     if (!wav.Valid)
         return QStringLiteral("not a one- or two-channel RIFF WAVE file with a \"fmt \" chunk first");
     lines = WavMemoLines(wav);
+    facts = wavJson(wav);
     return {};
 }
 
-QString describeWma(const QString& path, QStringList& lines)
+QString describeWma(const QString& path, QStringList& lines, QJsonObject& facts)
 {
     TWMAfile wma;
     if (!wma.LoadFile(path)) {
@@ -81,28 +93,103 @@ QString describeWma(const QString& path, QStringList& lines)
     if (!wma.Valid)
         return QStringLiteral("not a Windows Media Audio file with one or two channels at a supported rate");
     lines = WmaMemoLines(wma);
+    facts = wmaJson(wma);
     return {};
+}
+
+// The facts of the text report, as one JSON object.
+QJsonObject mpegJson(const TMPEGAudio& mpeg)
+{
+    const TMPEGInfo& d = mpeg.Data;
+    QJsonObject tag{{QStringLiteral("present"), mpeg.HasTag()}};
+    if (mpeg.HasTag()) {
+        tag.insert(QStringLiteral("title"), d.Title);
+        tag.insert(QStringLiteral("artist"), d.Artist);
+        tag.insert(QStringLiteral("album"), d.Album);
+        tag.insert(QStringLiteral("year"), d.Year);
+        tag.insert(QStringLiteral("comment"), d.Comment);
+        tag.insert(QStringLiteral("track"), int(d.Track));
+        tag.insert(QStringLiteral("genre"), GenreName(d.Genre));
+    }
+    return {
+        {QStringLiteral("type"), QStringLiteral("mpeg")},
+        {QStringLiteral("size"), double(d.FileLength)},
+        {QStringLiteral("seconds"), double(d.Duration)},
+        {QStringLiteral("version"), mpeg.VersionText()},
+        {QStringLiteral("layer"), mpeg.LayerText()},
+        {QStringLiteral("bitrateKbps"), d.BitRate},
+        {QStringLiteral("frameLength"), int(d.FrameLength)},
+        {QStringLiteral("sampleRate"), d.SampleRate},
+        {QStringLiteral("mode"), mpeg.ModeText()},
+        {QStringLiteral("crc"), !d.ErrorProt},
+        {QStringLiteral("copyrighted"), d.Copyrighted},
+        {QStringLiteral("original"), d.Original},
+        {QStringLiteral("padding"), d.Padding},
+        {QStringLiteral("id3v1"), tag},
+    };
+}
+
+QJsonObject wavJson(const TWAVfile& wav)
+{
+    return {
+        {QStringLiteral("type"), QStringLiteral("wav")},
+        {QStringLiteral("format"), wav.FormatText()},
+        {QStringLiteral("formatTag"), int(wav.FormatTag)},
+        {QStringLiteral("channelMode"), wav.ChannelModeText()},
+        {QStringLiteral("sampleRate"), double(wav.SampleRate)},
+        {QStringLiteral("bytesPerSecond"), double(wav.BytesPerSecond)},
+        {QStringLiteral("bitsPerSample"), int(wav.BitsPerSample)},
+        {QStringLiteral("seconds"), wav.Duration()},
+        {QStringLiteral("size"), double(wav.FileSize)},
+    };
+}
+
+QJsonObject wmaJson(const TWMAfile& wma)
+{
+    return {
+        {QStringLiteral("type"), QStringLiteral("wma")},
+        {QStringLiteral("channelMode"), wma.ChannelModeText()},
+        {QStringLiteral("sampleRate"), wma.SampleRate},
+        {QStringLiteral("bitrateKbps"), wma.BitRate},
+        {QStringLiteral("seconds"), wma.Duration},
+        {QStringLiteral("size"), double(wma.FileSize)},
+        {QStringLiteral("title"), wma.Title},
+        {QStringLiteral("artist"), wma.Artist},
+        {QStringLiteral("album"), wma.Album},
+        {QStringLiteral("year"), wma.Year},
+        {QStringLiteral("genre"), wma.Genre},
+        {QStringLiteral("track"), wma.Track},
+        {QStringLiteral("comment"), wma.Comment},
+    };
 }
 
 int runInfo(const QStringList& arguments, Console& console)
 {
-    if (arguments.isEmpty()) {
+    CommandLine line({QCommandLineOption(QStringLiteral("json"))});
+    if (const QString problem = line.parse(arguments); !problem.isEmpty()) {
+        console.err << "audrel-cli info: " << problem << " (see audrel-cli info --help)\n";
+        return ExitUsage;
+    }
+    const QStringList files = line.positional();
+    if (files.isEmpty()) {
         console.err << "audrel-cli info: no file given (see audrel-cli info --help)\n";
         return ExitUsage;
     }
+    const bool json = line.isSet(QStringLiteral("json"));
     int status = ExitOk;
-    for (const QString& path : arguments) {
+    for (const QString& path : files) {
         QStringList lines;
+        QJsonObject facts;
         QString problem;
         switch (KindOf(path)) {
         case FileKind::Mpeg:
-            problem = describeMpeg(path, lines);
+            problem = describeMpeg(path, lines, facts);
             break;
         case FileKind::Wav:
-            problem = describeWav(path, lines);
+            problem = describeWav(path, lines, facts);
             break;
         case FileKind::Wma:
-            problem = describeWma(path, lines);
+            problem = describeWma(path, lines, facts);
             break;
         case FileKind::M3u:
         case FileKind::Pls:
@@ -114,12 +201,17 @@ int runInfo(const QStringList& arguments, Console& console)
             console.out.flush();
             console.err << "audrel-cli info: " << path << ": " << problem << '\n';
             console.err.flush();
-            status = ExitFileFailed;
+            status = ExitFailed;
             continue;
         }
-        console.out << path << '\n';
-        for (const QString& line : lines)
-            console.out << "  " << line << '\n';
+        if (json) {
+            facts.insert(QStringLiteral("file"), path);
+            console.out << QJsonDocument(facts).toJson(QJsonDocument::Compact) << '\n';
+        } else {
+            console.out << path << '\n';
+            for (const QString& text : lines)
+                console.out << "  " << text << '\n';
+        }
         console.out.flush();
     }
     return status;
@@ -127,7 +219,7 @@ int runInfo(const QStringList& arguments, Console& console)
 
 const Command Commands[] = {
     {"info", "show the format, playing time and tags of audio files",
-     "Usage: audrel-cli info FILE...\n"
+     "Usage: audrel-cli info [--json] FILE...\n"
      "\n"
      "For each FILE, prints its path and then the lines of its information, as the\n"
      "program's property dialogs show them. The reader is chosen by the extension:\n"
@@ -138,6 +230,9 @@ const Command Commands[] = {
      "  .wma            channel mode, sample rate, bit rate, duration, size\n"
      "A file that cannot be read or is not of its kind gets a message on standard\n"
      "error and the next file is still reported.\n"
+     "\n"
+     "  --json  one JSON object per line and file instead, with the same facts under\n"
+     "          names (\"file\", \"type\", \"size\", \"seconds\", \"sampleRate\", ...)\n"
      "\n"
      "Exit status: 0 when every file was reported, 1 when at least one was not,\n"
      "2 for a usage error.\n",
@@ -156,6 +251,7 @@ void printUsage(QTextStream& stream)
 {
     stream << "Usage: audrel-cli COMMAND [ARGUMENTS...]\n"
               "       audrel-cli COMMAND --help\n"
+              "       audrel-cli --version\n"
               "\n"
               "The command-line companion of Audrel.\n"
               "\n"
@@ -187,10 +283,14 @@ int main(int argc, char** argv)
         printUsage(console.out);
         return ExitOk;
     }
+    if (arguments.first() == QLatin1String("--version")) {
+        console.out << "audrel-cli " << AUDREL_VERSION << '\n';
+        return ExitOk;
+    }
     for (const Command& command : Commands) {
         if (arguments.first() != QLatin1String(command.name)) continue;
         const QStringList rest = arguments.mid(1);
-        if (rest.size() == 1 && isHelp(rest.first())) {
+        if (std::any_of(rest.begin(), rest.end(), isHelp)) {
             console.out << command.usage;
             return ExitOk;
         }
@@ -199,7 +299,7 @@ int main(int argc, char** argv)
         console.out.flush();
         if (console.out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout)) {
             console.err << "audrel-cli " << command.name << ": cannot write to standard output\n";
-            if (status == ExitOk) status = ExitFileFailed;
+            if (status == ExitOk) status = ExitFailed;
         }
         return status;
     }

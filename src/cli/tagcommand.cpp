@@ -1,5 +1,8 @@
 #include "cli/tagcommand.h"
 
+#include "cli/commandline.h"
+#include "info/audiotags.h"
+
 #include "info/genres.h"
 #include "info/infotext.h"
 #include "info/mpegaudio.h"
@@ -17,6 +20,7 @@ const char* const TagSummary = "write or remove the ID3v1 tag of an MP3 file";
 const char* const TagUsage =
     "Usage: audrel-cli tag FILE [--title T] [--artist A] [--album B] [--year Y]\n"
     "                           [--comment C] [--track N] [--genre NAME|CODE]\n"
+    "                           [--id3v2]\n"
     "       audrel-cli tag FILE --remove\n"
     "\n"
     "Writes the ID3v1 tag of an MPEG audio file (.mp3, .mp2, .mp1): the fields given\n"
@@ -24,16 +28,14 @@ const char* const TagUsage =
     "the file has no tag yet). Texts are cut to the tag's sizes (30 characters, the\n"
     "year 4) and stored in ISO-8859-1. The track is 0 to 255; the genre is a name of\n"
     "the ID3v1 list (any case) or a code 0 to 255, 255 meaning none.\n"
-    "--remove takes the tag off instead. Afterwards the file's information is printed.\n"
+    "With --id3v2 the fields given also replace those of the file's ID3v2 tag, which\n"
+    "players read first (in full Unicode). --remove takes the ID3v1 tag off instead.\n"
+    "Afterwards the file's information is printed.\n"
     "\n"
     "Exit status: 0 done, 1 the file is not MPEG audio or could not be written, 2 for\n"
     "a usage error.\n";
 
 namespace {
-
-constexpr int ExitOk = 0;
-constexpr int ExitFailed = 1;
-constexpr int ExitUsage = 2;
 
 std::optional<int> genreCode(const QString& text)
 {
@@ -53,24 +55,24 @@ int runTag(const QStringList& arguments, QTextStream& out, QTextStream& err)
         err << "audrel-cli tag: " << problem << " (see audrel-cli tag --help)\n";
         return ExitUsage;
     };
-    if (arguments.isEmpty()) return usage(QStringLiteral("no file given"));
-    const QString path = arguments.first();
-    bool remove = false;
+    static const QStringList valued{"title", "artist", "album", "year", "comment", "track", "genre"};
+    QList<QCommandLineOption> options{QCommandLineOption(QStringLiteral("remove")),
+                                      QCommandLineOption(QStringLiteral("id3v2"))};
+    for (const QString& name : valued)
+        options.append(QCommandLineOption(name, {}, QStringLiteral("value")));
+    CommandLine line(options);
+    if (const QString problem = line.parse(arguments); !problem.isEmpty()) return usage(problem);
+    const QStringList files = line.positional();
+    if (files.isEmpty()) return usage(QStringLiteral("no file given"));
+    if (files.size() > 1) return usage(QStringLiteral("one file at a time"));
+    const QString path = files.first();
+    const bool remove = line.isSet(QStringLiteral("remove"));
+    const bool id3v2 = line.isSet(QStringLiteral("id3v2"));
     QHash<QString, QString> fields;
-    static const QStringList valued{"--title",   "--artist", "--album", "--year",
-                                    "--comment", "--track",  "--genre"};
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& option = arguments[i];
-        if (option == QLatin1String("--remove")) {
-            remove = true;
-        } else if (valued.contains(option)) {
-            if (i + 1 >= arguments.size()) return usage(option + QStringLiteral(" needs a value"));
-            fields.insert(option, arguments[++i]);
-        } else {
-            return usage(QStringLiteral("unknown option \"%1\"").arg(option));
-        }
-    }
-    if (remove && !fields.isEmpty()) return usage(QStringLiteral("--remove takes no field options"));
+    for (const QString& name : valued)
+        if (line.isSet(name)) fields.insert(QStringLiteral("--") + name, line.value(name));
+    if (remove && (!fields.isEmpty() || id3v2))
+        return usage(QStringLiteral("--remove takes no other option"));
     if (!remove && fields.isEmpty())
         return usage(QStringLiteral("nothing to write: give a field option or --remove"));
 
@@ -118,8 +120,24 @@ int runTag(const QStringList& arguments, QTextStream& out, QTextStream& err)
     if (genre) mpeg.setGenre(uint8_t(*genre));
     if (track) mpeg.setTrack(uint8_t(*track));
 
+    // With --id3v2, the file's ID3v2 tag takes the fields given too.
+    const Id3v2Tag v2 = id3v2 ? ReadId3v2(path) : Id3v2Tag();
+    if (id3v2 && !v2.Present) return fail(QStringLiteral("the file has no ID3v2 tag to update"));
     int32_t result = 0;
     try {
+        if (id3v2) {
+            AudioTags tags = v2.Tags;
+            const std::pair<const char*, QString AudioTags::*> texts[] = {
+                {"--title", &AudioTags::Title}, {"--artist", &AudioTags::Artist},
+                {"--album", &AudioTags::Album}, {"--comment", &AudioTags::Comment},
+                {"--year", &AudioTags::Year},
+            };
+            for (const auto& [option, field] : texts)
+                if (fields.contains(QLatin1String(option))) tags.*field = fields[QLatin1String(option)];
+            if (genre) tags.Genre = GenreName(uint8_t(*genre));
+            if (track) tags.Track = uint32_t(*track);
+            if (const QString problem = UpdateId3v2(path, tags); !problem.isEmpty()) return fail(problem);
+        }
         result = remove ? mpeg.RemoveTag() : mpeg.WriteTag();
     } catch (const EAudrelError& e) {
         return fail(e.message());

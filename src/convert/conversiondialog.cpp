@@ -74,13 +74,13 @@ TConversionDialog::TConversionDialog(JobList& list, const Settings& settings,
     grid->addWidget(Gauge, 4, 0);
     grid->addWidget(new QLabel(QStringLiteral("Total:"), GroupBox), 5, 0);
     grid->addWidget(Gauge_Total, 6, 0);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(AbortButton);
-    buttons->addStretch();
+    m_buttons = new QHBoxLayout;
+    m_buttons->addStretch();
+    m_buttons->addWidget(AbortButton);
+    m_buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GroupBox);
-    layout->addLayout(buttons);
+    layout->addLayout(m_buttons);
     // A fixed-size dialog, centred on the main window by the window system.
     setFixedSize(440, 250);
 
@@ -103,8 +103,19 @@ TConversionDialog::TConversionDialog(JobList& list, const Settings& settings,
     Timer1->setInterval(100);
     Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, &TConversionDialog::Timer1Timer);
+    if (captions.handOffMs > 0) {
+        Timer2 = new QTimer(this);
+        Timer2->setObjectName(QStringLiteral("Timer2"));
+        Timer2->setInterval(captions.handOffMs);
+        connect(Timer2, &QTimer::timeout, this, &TConversionDialog::Timer2Timer);
+    }
     connect(AbortButton, &QPushButton::clicked, this, &TConversionDialog::BtnAbortClick);
     Timer1->start();
+}
+
+void TConversionDialog::PlaceControl(QWidget* control)
+{
+    m_buttons->insertWidget(0, control);
 }
 
 TConversionDialog::~TConversionDialog() = default;
@@ -126,10 +137,23 @@ void TConversionDialog::Timer1Timer()
         close();
         return;
     }
-    if (!m_jobs.isEmpty()) {
-        m_running = true;
-        StartJob(0);
+    m_nextPending = false;
+    if (Timer2) Timer2->start();
+    if (m_jobs.isEmpty()) return;
+    // What the engine cannot do as the settings ask is said once, before the run.
+    if (const QString notice = m_path->Notice(); !notice.isEmpty()) {
+        showMessage(notice, QStringLiteral("Information"), MsgIcon::Information);
+        if (m_closed) return;
     }
+    m_running = true;
+    StartJob(0);
+}
+
+void TConversionDialog::Timer2Timer()
+{
+    if (!m_nextPending || m_closed) return;
+    m_nextPending = false;
+    StartJob(m_currentIndex);
 }
 
 void TConversionDialog::showItem(const TCvtItem& item)
@@ -176,18 +200,25 @@ void TConversionDialog::StartJob(int index)
     if (!item) return;
     const QString problem = m_destination.prepare(item->SourcePath, item->DestPath);
     if (!problem.isEmpty()) return PathFailed(problem);
+    const int current = m_currentIndex;
     m_path->start(*item, m_destination.tempPath());
+    // A path that works within start may have ended the item already.
+    if (!m_closed && m_currentIndex == current && m_jobs[current].JobState == ItemState::Converting)
+        JobStarted();
 }
 
-void TConversionDialog::PathFinished()
+void TConversionDialog::PathFinished(const QString& warning)
 {
     if (m_closed || m_currentIndex >= m_jobs.size() ||
         m_jobs[m_currentIndex].JobState != ItemState::Converting)
         return;
     if (const QString problem = m_destination.commit(); !problem.isEmpty()) return PathFailed(problem);
     m_jobs[m_currentIndex].JobState = ItemState::Converted;
+    m_jobs[m_currentIndex].TagsWritten = warning.isEmpty();
     ++m_currentIndex;
-    if (m_currentIndex < m_jobs.size()) {
+    if (m_currentIndex < m_jobs.size() && Timer2) {
+        m_nextPending = true; // Timer2 starts it
+    } else if (m_currentIndex < m_jobs.size()) {
         QMetaObject::invokeMethod(
             this,
             [this] {
@@ -233,13 +264,17 @@ void TConversionDialog::closeEvent(QCloseEvent* event)
 void TConversionDialog::FormClose()
 {
     Timer1->stop();
+    if (Timer2) Timer2->stop();
     if (m_engineError.isEmpty()) m_path->stop();
     // Between two items nothing is being written, and nothing may be deleted.
     const bool writing =
         m_currentIndex < m_jobs.size() && m_jobs[m_currentIndex].JobState == ItemState::Converting;
     for (const TCvtItem& item : std::as_const(m_jobs)) {
         if (item.JobState != ItemState::Converted) continue;
-        m_list.setSubItem(item.RowIndex, JobList::SubStatus, QStringLiteral("Done"));
+        // A result whose tags could not be written is complete all the same.
+        m_list.setSubItem(item.RowIndex, JobList::SubStatus,
+                          item.TagsWritten ? QStringLiteral("Done")
+                                           : QStringLiteral("Done (tags not written)"));
         m_list.setItemChecked(item.RowIndex, false);
         m_list.record(item.RowIndex).State = JobState::Converted;
         m_outcome.ConvertedRows.append(item.RowIndex);

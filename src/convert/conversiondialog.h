@@ -2,11 +2,13 @@
 // What the conversion dialogs share: the window with the current source and
 // destination, a per-file and an overall gauge and the Abort button; the work
 // items gathered from the checked rows of one list; the one-shot start 100 ms
-// after creation; the question before an existing destination is replaced;
-// each item converted by the direction's ConversionPath into a temporary file
-// that takes the destination's name when complete; a failure shown in an
-// error box, after which the dialog waits on that item for Abort; and, on
-// closing, "Done" written into the rows converted, which are unchecked, and
+// after creation, after the path's notice (if any) in an Information box; the
+// question before an existing destination is replaced; each item converted by
+// the direction's ConversionPath into a temporary file that takes the
+// destination's name when complete; the next item started from the event
+// loop, or by Timer2 for the dialogs that hand over that way; a failure shown
+// in an error box, after which the dialog waits on that item for Abort; and,
+// on closing, "Done" written into the rows converted, which are unchecked, and
 // the modal result: 1 when the run ended by itself (or never began) and 2
 // when it was aborted.
 //
@@ -24,6 +26,7 @@
 #include <memory>
 
 class QGroupBox;
+class QHBoxLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -77,6 +80,9 @@ protected:
         const char* verb;       // "Decoding", in " Decoding File #2 Of 5 "
         const char* abortName;  // object name of the Abort button
         int gaugeMaximum;       // the per-file gauge runs from 0 to this
+        // 0: the next item starts as soon as the event loop runs again; else
+        // Timer2 looks every this many milliseconds whether one is waiting.
+        int handOffMs;
     };
     // Makes the path's engine ready and gathers the checked rows of the list;
     // an engine that cannot start gathers nothing and is reported when the
@@ -86,8 +92,13 @@ protected:
 
     // The path's progress on the per-file gauge, each dialog on its own scale.
     virtual void ShowProgress(qint64 done, qint64 total) = 0;
+    // The path has been given the current item and started on it.
+    virtual void JobStarted() {}
+    // Puts the direction's control on the form, beside the Abort button.
+    void PlaceControl(QWidget* control);
 
     void Timer1Timer();
+    void Timer2Timer();
     void BtnAbortClick();
     void closeEvent(QCloseEvent* event) override;
 
@@ -98,6 +109,7 @@ protected:
     QProgressBar* Gauge_Total;
     QPushButton* AbortButton;
     QTimer* Timer1;
+    QTimer* Timer2 = nullptr; // with handOffMs only
 
 private:
     void GatherJobs();
@@ -111,7 +123,7 @@ private:
     // The current item's output is complete: it takes its name, and the next
     // item starts once the caller has returned to the event loop, so a batch
     // of any length runs in constant stack. After the last one the dialog closes.
-    void PathFinished();
+    void PathFinished(const QString& warning);
     void PathFailed(const QString& message);
     void FinishRun();
     void FormClose();
@@ -123,9 +135,11 @@ private:
     QString m_engineError;
     DestinationFile m_destination;
     const char* m_verb;
+    QHBoxLayout* m_buttons; // the Abort button's row
     QList<TCvtItem> m_jobs;
     int m_currentIndex = 0;
     bool m_running = false;
+    bool m_nextPending = false; // an item is waiting for Timer2 to start it
     bool m_closed = false;
     ConversionOutcome m_outcome;
 };

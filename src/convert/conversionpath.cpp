@@ -2,6 +2,9 @@
 
 #include "convert/mp3towavpath.h"
 #include "convert/wavtomp3path.h"
+#include "convert/wavtowmapath.h"
+#include "convert/wmatowavpath.h"
+#include "info/audiotags.h"
 
 #include <QEventLoop>
 
@@ -20,14 +23,40 @@ std::unique_ptr<ConversionPath> ConversionPath::create(JobKind kind, const Setti
     case JobKind::WavToMp3:
         return std::make_unique<WavToMp3Path>(settings);
     case JobKind::WmaToWav:
+        return std::make_unique<WmaToWavPath>();
     case JobKind::WavToWma:
-        break;
+        return std::make_unique<WavToWmaPath>(settings);
     }
     return nullptr;
 }
 
+void ConversionPath::begin(const TCvtItem& item, const QString& output)
+{
+    m_item = item;
+    m_output = output;
+}
+
+void ConversionPath::complete()
+{
+    QString warning;
+    if (m_carryTags) {
+        // The output's kind is its destination's: a temporary name tells none.
+        const AudioTags tags = ReadTags(m_item.SourcePath);
+        if (!tags.isEmpty()) warning = WriteTags(m_output, tags, ContainerOf(m_item.DestPath));
+        if (!m_output.isEmpty()) warning.replace(m_output, m_item.DestPath);
+    }
+    emit finished(warning);
+}
+
+void ConversionPath::fail(QString message)
+{
+    // The user knows the file by its destination's name, not the one it is written under.
+    if (!m_output.isEmpty()) message.replace(m_output, m_item.DestPath);
+    emit failed(message);
+}
+
 QString RunToEnd(ConversionPath& path, const TCvtItem& item, const QString& output,
-                 const std::function<void(int)>& percent)
+                 const std::function<void(int)>& percent, QString* warning)
 {
     QEventLoop loop;
     bool ended = false;
@@ -35,9 +64,10 @@ QString RunToEnd(ConversionPath& path, const TCvtItem& item, const QString& outp
     int shown = -1;
     const QMetaObject::Connection connections[] = {
         QObject::connect(&path, &ConversionPath::finished, &loop,
-                         [&] {
+                         [&](const QString& tagWarning) {
                              if (ended) return;
                              ended = true;
+                             if (warning) *warning = tagWarning;
                              loop.quit();
                          }),
         QObject::connect(&path, &ConversionPath::failed, &loop,

@@ -11,7 +11,7 @@ namespace audrel {
 TConvertForm::TConvertForm(JobList& list, const Settings& settings, const QString& programFolder,
                            QWidget* parent)
     : TConversionDialog(list, settings, std::make_unique<Mp3ToWavPath>(programFolder),
-                        {"ConvertForm", "Convert Mp3 to Wav", " Decoding ", "Decoding", "BitBtn1", 400},
+                        {"ConvertForm", "Convert Mp3 to Wav", " Decoding ", "Decoding", "BitBtn1", 400, 0},
                         parent)
 {
 }

@@ -23,6 +23,7 @@ struct TCvtItem
     QString DestPath;
     int32_t RowIndex = 0;
     ItemState JobState = ItemState::Waiting;
+    bool TagsWritten = true; // false: converted, but the source's tags could not follow
     // The source's format, for WAV sources (the encoders read it).
     uint32_t SampleRate = 0;
     uint32_t Mode = 0; // 0 stereo, 3 mono

@@ -7,9 +7,9 @@
 namespace audrel {
 
 TForm_WavtoMp3::TForm_WavtoMp3(JobList& list, const Settings& settings, QWidget* parent)
-    : TConversionDialog(list, settings, std::make_unique<WavToMp3Path>(settings),
-                        {"Form_WavtoMp3", "Convert Wav to Mp3", " Encoding ", "Encoding", "btn_Cancel", 100},
-                        parent)
+    : TConversionDialog(
+          list, settings, std::make_unique<WavToMp3Path>(settings),
+          {"Form_WavtoMp3", "Convert Wav to Mp3", " Encoding ", "Encoding", "btn_Cancel", 100, 0}, parent)
 {
 }
 

@@ -41,28 +41,28 @@ void Mp3ToWavPath::Init()
 
 void Mp3ToWavPath::start(const TCvtItem& item, const QString& output)
 {
+    begin(item, output);
     // Nothing is closed between two items: the next input and output follow
     // the previous end of stream directly.
     int sent = m_player->InputOpen(item.SourcePath);
     if (sent == XA_SUCCESS) sent = m_player->OutputOpen(QStringLiteral("wav:") + output);
     if (sent == XA_SUCCESS) sent = m_player->Play();
-    if (sent != XA_SUCCESS)
-        emit failed(QStringLiteral("Cannot Play Stream (%1)").arg(m_player->ErrorString(sent)));
+    if (sent != XA_SUCCESS) fail(QStringLiteral("Cannot Play Stream (%1)").arg(m_player->ErrorString(sent)));
 }
 
 void Mp3ToWavPath::XaudioPlayerNotifyPlayerState(int State)
 {
     // Only the end of the stream matters: the WAV file is complete by then.
-    if (State == XA_PLAYER_STATE_EOS) emit finished();
+    if (State == XA_PLAYER_STATE_EOS) complete();
 }
 
 void Mp3ToWavPath::XaudioPlayerNotifyNack(quint8 Command, qint16 Code)
 {
     // A refused output comes back as the refusal of Play, with its reason.
     if (Command == XA_MSG_COMMAND_PLAY)
-        emit failed(QStringLiteral("Cannot Play Stream (%1)").arg(m_player->ErrorString(Code)));
+        fail(QStringLiteral("Cannot Play Stream (%1)").arg(m_player->ErrorString(Code)));
     else if (Command == XA_MSG_COMMAND_INPUT_OPEN)
-        emit failed(QStringLiteral("Cannot Open Input (%1)").arg(m_player->ErrorString(Code)));
+        fail(QStringLiteral("Cannot Open Input (%1)").arg(m_player->ErrorString(Code)));
 }
 
 void Mp3ToWavPath::stop()

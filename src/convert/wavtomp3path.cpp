@@ -41,7 +41,7 @@ WavToMp3Path::WavToMp3Path(const Settings& settings, QObject* parent)
     m_coder->setDefaultExt(QStringLiteral(".mp3"));
     applyMp3Settings(*m_coder, m_settings);
     connect(m_coder, &TLameCoder::OnProgress, this, [this](quint16 percent) { emit progress(percent, 100); });
-    connect(m_coder, &TLameCoder::OnEndProcess, this, &ConversionPath::finished);
+    connect(m_coder, &TLameCoder::OnEndProcess, this, [this] { complete(); });
 }
 
 WavToMp3Path::~WavToMp3Path() = default;
@@ -53,13 +53,13 @@ void WavToMp3Path::start(const TCvtItem& item, const QString& output)
     m_coder->setSampleRate(item.SampleRate);
     if (m_settings.SampleRate <= 0) m_coder->setMode(int(item.Mode));
     m_coder->setSndEncode(item.BitsPerSample <= 8 ? -1 : 0);
+    begin(item, output);
     m_coder->InputFiles() = {item.SourcePath};
     m_coder->OutputFiles() = {output};
     try {
         m_coder->EncodeFiles();
     } catch (const EAudrelError& error) { // ELameError, EFileError
-        // The user knows the file by its destination's name, not the one it is written under.
-        emit failed(QString(error.message()).replace(output, item.DestPath));
+        fail(error.message());
     }
 }
 

@@ -1,5 +1,6 @@
 #include "info/form_property.h"
 
+#include "info/audiotags.h"
 #include "info/genres.h"
 #include "info/infotext.h"
 #include "info/mpegaudio.h"
@@ -83,6 +84,23 @@ TForm_Property::TForm_Property(const QString& path, QWidget* parent)
     MpegMemo->setFocusPolicy(Qt::NoFocus);
     auto* mpegLayout = new QVBoxLayout(mpegGroup);
     mpegLayout->addWidget(MpegMemo);
+    // The ID3v2 tag most players read first, when the file has one.
+    m_id3v2 = ReadId3v2(path);
+    Label_ID3v2 = new QLabel(mpegGroup);
+    Label_ID3v2->setObjectName(QStringLiteral("Label_ID3v2"));
+    Label_ID3v2->setWordWrap(true);
+    Label_ID3v2->setVisible(m_id3v2.Present);
+    if (m_id3v2.Present)
+        Label_ID3v2->setText(
+            QStringLiteral("Also an ID3v2.%1 tag: %2")
+                .arg(m_id3v2.Version)
+                .arg(m_id3v2.Tags.Title.isEmpty() ? QStringLiteral("(no title)") : m_id3v2.Tags.Title));
+    mpegLayout->addWidget(Label_ID3v2);
+    Check_ID3v2 = new QCheckBox(QStringLiteral("Also update the ID3v2 tag"), tagGroup);
+    Check_ID3v2->setObjectName(QStringLiteral("Check_ID3v2"));
+    Check_ID3v2->setChecked(m_id3v2.Present);
+    Check_ID3v2->setVisible(m_id3v2.Present);
+    tagForm->addRow(Check_ID3v2);
 
     Btn_update = new QPushButton(QStringLiteral("Update"), this);
     Btn_update->setObjectName(QStringLiteral("Btn_update"));
@@ -158,11 +176,28 @@ void TForm_Property::Btn_updateClick()
     const int track = Edit_track->text().trimmed().toInt(&ok);
     if (ok) m_mpeg->setTrack(uint8_t(track & 0xFF));
     const QString file = m_mpeg->Data.FileName;
+    // The ID3v2 tag first: the ID3v1 write reads the file again.
+    QString id3v2Problem;
+    if (m_id3v2.Present && Check_ID3v2->isChecked()) {
+        AudioTags tags = m_id3v2.Tags;
+        tags.Title = Edit_Title->text();
+        tags.Artist = Edit_Artist->text();
+        tags.Album = Edit_Album->text();
+        tags.Year = year.trimmed();
+        tags.Comment = Edit_Comment->text();
+        tags.Genre = genreIndex > 0 ? QLatin1String(GenreNames[genreIndex - 1])
+                                    : (m_genreTyped ? Combo_Genre->currentText() : QString());
+        tags.Track = m_mpeg->Data.Track;
+        id3v2Problem = UpdateId3v2(file, tags);
+    }
     const int32_t result = m_mpeg->WriteTag();
     if (result != 0) {
         const QString reason = result > 0 ? QString::fromLocal8Bit(std::strerror(result))
                                           : QStringLiteral("The file does not exist.");
         showMessage(QStringLiteral("The tag could not be written to %1.\n%2").arg(file, reason),
+                    QStringLiteral("Information"), MsgIcon::Error);
+    } else if (!id3v2Problem.isEmpty()) {
+        showMessage(QStringLiteral("The ID3v2 tag could not be updated: %1.").arg(id3v2Problem),
                     QStringLiteral("Information"), MsgIcon::Error);
     }
     accept();

@@ -1,7 +1,11 @@
 #pragma once
 // "Mpeg file property + ID3 tag editor": the MPEG header values of a file and
-// an editor for its ID3v1 tag. After Update it hands back the texts that the
-// MP3 to WAV list shows in its Title, Artist, Album and Year columns.
+// an editor for its ID3v1 tag. When the file also has an ID3v2 tag, a note
+// names it and a box (checked) lets Update write the same fields into it.
+// After Update it hands back the texts that the MP3 to WAV list shows in its
+// Title, Artist, Album and Year columns.
+
+#include "info/audiotags.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -43,10 +47,13 @@ private:
 
     std::unique_ptr<TMPEGAudio> m_mpeg;
     QStringList m_updatedColumns;
+    Id3v2Tag m_id3v2;
     bool m_genreTyped = false; // the genre was typed, so no list entry is chosen
 
     QLabel* Panel_Name;
     QCheckBox* Check_ID3v1;
+    QCheckBox* Check_ID3v2;
+    QLabel* Label_ID3v2;
     QLineEdit* Edit_track;
     QLineEdit* Edit_Title;
     QLineEdit* Edit_Artist;

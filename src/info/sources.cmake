@@ -5,6 +5,7 @@ list(APPEND AUDREL_CORE_SOURCES
   src/info/mpegaudio.cpp
   src/info/wavfile.cpp
   src/info/wmafile.cpp
+  src/info/audiotags.cpp
 )
 list(APPEND AUDREL_UI_SOURCES
   src/info/infodialog.cpp

@@ -1,5 +1,6 @@
 #include "jobs/rowbuilder.h"
 
+#include "info/audiotags.h"
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
 #include "info/wmafile.h"
@@ -90,15 +91,28 @@ bool RowBuilder::AddMp3Row(const QString& path)
     rec->Source = path;
     rec->Dest = Destination(path, QStringLiteral(".wav"), m_settings);
     rec->Seconds = m_mpeg.Data.Duration;
-    const QString title = m_mpeg.TitleOrDefault();
-    const QString artist = m_mpeg.ArtistOrDefault();
+    QString title = m_mpeg.TitleOrDefault();
+    QString artist = m_mpeg.ArtistOrDefault();
+    QString album = m_mpeg.Data.Album;
+    QString year = m_mpeg.Data.Year;
+    // Without an ID3v1 tag, the tag most MP3 files carry today fills the columns.
+    if (!m_mpeg.HasTag()) {
+        const Id3v2Tag id3v2 = ReadId3v2(path);
+        if (id3v2.Present) {
+            const AudioTags& t = id3v2.Tags;
+            if (!t.Title.isEmpty()) title = t.Title;
+            if (!t.Artist.isEmpty()) artist = t.Artist;
+            if (!t.Album.isEmpty()) album = t.Album;
+            if (!t.Year.isEmpty()) year = t.Year;
+        }
+    }
     QStringList subItems{rec->Dest,
                          QString(),
                          FormatSeconds(rec->Seconds),
                          title.isEmpty() ? QStringLiteral("Unknown Title") : title,
                          artist.isEmpty() ? QStringLiteral("Unknown Artist") : artist,
-                         m_mpeg.Data.Album,
-                         m_mpeg.Data.Year};
+                         album,
+                         year};
     return append(JobKind::Mp3ToWav, std::move(rec), subItems);
 }
 

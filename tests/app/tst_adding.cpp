@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -286,6 +287,8 @@ void TestAdding::addCommandPerTab()
     add->trigger();
     QCOMPARE(f.prompts.openRequests[1].defaultExt, QString("*.wav"));
     QVERIFY(f.prompts.openRequests[1].filter.startsWith("All Supported File|*.wav;*.pls;*.m3u|"));
+    // The dialog opens in the folder it was last left in, remembered outside Options.ini.
+    QCOMPARE(f.prompts.openRequests[1].startFolder, QFileInfo(one).absolutePath());
     QCOMPARE(f.sources(JobKind::WavToWma), QStringList{w});
     QCOMPARE(f.form->panelText(1), QString("1 File(s)   00:00:03"));
     QCOMPARE(f.form->panelText(3), QString("1 File(s)  00:00:03"));

@@ -6,12 +6,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMap>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <sys/stat.h>
 
 namespace {
@@ -137,6 +140,9 @@ private slots:
     void convertReportsBadFilesAndGoesOn();
     void convertWithoutThePlayerLibrary();
     void hostilePathsAndNames();
+    void convertToWmaAndBack();
+    void foldersInParallel();
+    void tagsTravel();
 
 private:
     QTemporaryDir m_dir;
@@ -149,8 +155,11 @@ void TestCli::usage()
     QVERIFY(run.out.contains("info"));
     run = runCli({"info", "--help"});
     QCOMPARE(run.status, 0);
-    QVERIFY(run.out.startsWith("Usage: audrel-cli info FILE..."));
+    QVERIFY(run.out.startsWith("Usage: audrel-cli info [--json] FILE..."));
     QVERIFY(run.out.contains(".wma"));
+    run = runCli({"--version"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, QStringLiteral("audrel-cli %1\n").arg(AUDREL_VERSION));
 
     for (const QStringList& wrong :
          {QStringList{}, QStringList{"info"}, QStringList{"frobnicate", "x.mp3"}}) {
@@ -268,7 +277,7 @@ void TestCli::convertUsageErrors()
     QVERIFY(run.out.contains("convert"));
     run = runCli({"convert", "--help"});
     QCOMPARE(run.status, 0);
-    QVERIFY(run.out.startsWith("Usage: audrel-cli convert --to mp3|wav"));
+    QVERIFY(run.out.startsWith("Usage: audrel-cli convert --to mp3|wma|wav"));
     QVERIFY(run.out.contains("--overwrite"));
 
     QTemporaryDir dir;
@@ -292,7 +301,7 @@ void TestCli::convertUsageErrors()
         QVERIFY(run.out.isEmpty());
         QVERIFY2(run.err.startsWith("audrel-cli convert: "), qPrintable(run.err));
     }
-    QVERIFY(run.err.contains("--dest needs a value"));
+    QVERIFY2(run.err.contains("'--dest'"), qPrintable(run.err));
     QCOMPARE(entries(dir.path()), (QStringList{"Options.ini", "usage.wav"}));
 }
 
@@ -616,6 +625,186 @@ void TestCli::hostilePathsAndNames()
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 1);
     QVERIFY(process.readAllStandardError().contains("cannot write to standard output"));
+}
+
+void TestCli::convertToWmaAndBack()
+{
+    if (!haveTools({"sox", "ffprobe"})) QSKIP("sox or ffprobe is not installed");
+    QTemporaryDir dir;
+    const QString wav = dir.filePath("tone.wav");
+    QVERIFY(tool("sox", {"-n", "-r", "22050", "-c", "1", "-b", "16", wav, "synth", "2", "sine", "440"}));
+    const auto sources = snapshot({wav});
+    // DRM asked for, and a bit rate below the encoder's lowest: each is said
+    // once, before the file, which is written without DRM at 24 kbit/s.
+    const QString options = dir.filePath("o.ini");
+    audrel::test::writeFile(options, "[WMAEncode]\nSampleRate=16000\nBitRate=16\nChannels=1\nEnableDRM=1\n");
+    Run run = runCli({"convert", "--to", "wma", "--options", options, wav});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(run.out, QStringLiteral("1 converted, 0 skipped, 0 failed\n"));
+    QCOMPARE(run.err.count("warning: "), 2);
+    QVERIFY2(
+        run.err.startsWith("audrel-cli convert: warning: Files are written without DRM protection: this "
+                           "encoder cannot apply it.\naudrel-cli convert: warning: Files are written at 24 "
+                           "kbit/s: the encoder takes no lower bit rate.\n"),
+        qPrintable(run.err));
+    const QString wma = dir.filePath("tone.wma");
+    auto fields = probe(wma);
+    QCOMPARE(fields.value("codec_name"), QStringLiteral("wmav2"));
+    QCOMPARE(fields.value("sample_rate").toInt(), 16000);
+    QCOMPARE(fields.value("channels").toInt(), 1);
+    QCOMPARE(fields.value("bit_rate").toInt(), 24000);
+
+    // And back, beside a file that cannot be decoded: that one is reported,
+    // leaves nothing behind, and the other is converted.
+    const QString bad = dir.filePath("bad.wma");
+    audrel::test::writeFile(bad, "not a WMA file");
+    const QString out = dir.filePath("out");
+    run = runCli({"convert", "--to", "wav", "--options", options, "--dest", out, wma, bad});
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.out, QStringLiteral("1 converted, 0 skipped, 1 failed\n"));
+    QVERIFY2(run.err.contains(bad + ": \"" + bad + "\" holds no audio that can be decoded."),
+             qPrintable(run.err));
+    QVERIFY(!run.err.contains("warning"));
+    QCOMPARE(entries(out), QStringList{"tone.wav"});
+    fields = probe(out + "/tone.wav");
+    QCOMPARE(fields.value("codec_name"), QStringLiteral("pcm_s16le"));
+    QCOMPARE(fields.value("sample_rate").toInt(), 16000);
+    QVERIFY(std::abs(fields.value("duration").toDouble() - 2.0) < 0.05);
+    QVERIFY(unchanged(sources));
+}
+
+void TestCli::foldersInParallel()
+{
+    if (!haveTools({"sox"})) QSKIP("sox is not installed");
+    QTemporaryDir dir;
+    QVERIFY(QDir().mkpath(dir.filePath("music/sub/deeper")));
+    const QStringList sources{"music/a.wav", "music/b.wav", "music/sub/c.wav", "music/sub/deeper/d.wav"};
+    for (const QString& name : sources)
+        QVERIFY(tool("sox", {"-n", "-r", "8000", "-c", "1", "-b", "16", dir.filePath(name), "synth", "0.3",
+                             "sine", "440"}));
+    audrel::test::writeFile(dir.filePath("music/notes.txt"), "not audio");
+    const QString options = optionsFile(dir.filePath("o.ini"), {}, "SameFolder=1\n");
+
+    // Without --recursive only the folder's own files; --opt=value as well as --opt value.
+    Run run = runCli({"convert", "--to=mp3", "--options=" + options, "--dest", dir.filePath("flat"),
+                      "--quiet", dir.filePath("music")});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QVERIFY2(run.err.isEmpty(), qPrintable(run.err)); // quiet: no progress
+    QCOMPARE(entries(dir.filePath("flat")), (QStringList{"a.mp3", "b.mp3"}));
+
+    // Recursive, in parallel: the folder structure is kept under --dest (made
+    // when missing), and the files are reported in the order given.
+    run = runCli({"convert", "--to", "mp3", "--options", options, "--dest", dir.filePath("tree/out"),
+                  "--jobs", "3", "--recursive", dir.filePath("music")});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QCOMPARE(run.out, QStringLiteral("4 converted, 0 skipped, 0 failed\n"));
+    const QStringList done = run.err.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(done.size(), 4);
+    for (int i = 0; i < 4; ++i)
+        QVERIFY2(
+            done[i].startsWith(QStringLiteral("[%1/4] %2").arg(i + 1).arg(QFileInfo(sources[i]).fileName())),
+            qPrintable(done[i]));
+    for (const char* name :
+         {"tree/out/a.mp3", "tree/out/b.mp3", "tree/out/sub/c.mp3", "tree/out/sub/deeper/d.mp3"})
+        QVERIFY2(QFileInfo(dir.filePath(name)).size() > 0, name);
+    // The same files one at a time come out byte for byte the same.
+    run = runCli({"convert", "--to", "mp3", "--options", options, "--dest", dir.filePath("serial"), "--jobs",
+                  "1", "--recursive", dir.filePath("music")});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(audrel::test::readFile(dir.filePath("serial/sub/deeper/d.mp3")),
+             audrel::test::readFile(dir.filePath("tree/out/sub/deeper/d.mp3")));
+    QCOMPARE(runCli({"convert", "--to", "mp3", "--jobs", "0", dir.filePath("music")}).status, 2);
+
+    // info --json: one object per file, with the facts of the text report.
+    run = runCli({"info", "--json", dir.filePath("music/a.wav"), dir.filePath("tree/out/a.mp3")});
+    QCOMPARE(run.status, 0);
+    const QStringList objects = run.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(objects.size(), 2);
+    const QJsonObject wav = QJsonDocument::fromJson(objects[0].toUtf8()).object();
+    QCOMPARE(wav.value("file").toString(), dir.filePath("music/a.wav"));
+    QCOMPARE(wav.value("type").toString(), QStringLiteral("wav"));
+    QCOMPARE(wav.value("sampleRate").toInt(), 8000);
+    QCOMPARE(wav.value("channelMode").toString(), QStringLiteral("Mono"));
+    QVERIFY(std::abs(wav.value("seconds").toDouble() - 0.3) < 0.01);
+    const QJsonObject mp3 = QJsonDocument::fromJson(objects[1].toUtf8()).object();
+    QCOMPARE(mp3.value("type").toString(), QStringLiteral("mpeg"));
+    QCOMPARE(mp3.value("id3v1").toObject().value("present").toBool(), false);
+}
+
+void TestCli::tagsTravel()
+{
+    if (!haveTools({"sox", "lame", "ffprobe"})) QSKIP("a reference tool is not installed");
+    QTemporaryDir dir;
+    const QString wav = dir.filePath("plain.wav");
+    QVERIFY(tool("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", "0.5", "sine", "440"}));
+    // An MP3 with an ID3v2 tag only, in text beyond ISO-8859-1.
+    const QString mp3 = dir.filePath("tagged.mp3");
+    QVERIFY(tool("lame", {"--quiet", "--id3v2-only", "--id3v2-utf16", "--tt", "Ťitle ünïcode", "--ta",
+                          "Ártist", "--tl", "Album", "--ty", "2021", "--tn", "5", "--tg", "Jazz", wav, mp3}));
+    const auto tagsOf = [](const QString& path) {
+        QProcess process;
+        process.start(QStandardPaths::findExecutable("ffprobe"),
+                      {"-v", "error", "-show_entries", "format_tags", "-of", "json", path});
+        process.waitForFinished(60000);
+        QJsonObject tags = QJsonDocument::fromJson(process.readAllStandardOutput())
+                               .object()["format"]
+                               .toObject()["tags"]
+                               .toObject();
+        QJsonObject lower;
+        for (auto it = tags.begin(); it != tags.end(); ++it)
+            lower.insert(it.key().toLower(), it.value());
+        return lower;
+    };
+    const QString options = optionsFile(dir.filePath("o.ini"), {}, "SameFolder=1\n");
+
+    // MP3 to WAV: the tags go into INFO and an ID3v2 chunk, Unicode kept.
+    Run run = runCli({"convert", "--to", "wav", "--options", options, mp3});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    QJsonObject tags = tagsOf(dir.filePath("tagged.wav"));
+    QCOMPARE(tags.value("title").toString(), QStringLiteral("Ťitle ünïcode"));
+    QCOMPARE(tags.value("artist").toString(), QStringLiteral("Ártist"));
+    QCOMPARE(tags.value("album").toString(), QStringLiteral("Album"));
+    QVERIFY(tags.value("date").toString().startsWith("2021"));
+    QVERIFY(tags.value("track").toString().startsWith("5"));
+    QCOMPARE(tags.value("genre").toString(), QStringLiteral("Jazz"));
+
+    // And back to MP3: an ID3v2 tag at the front, an ID3v1 tag at the end in its
+    // ISO-8859-1 form, the Info frame still the first audio frame.
+    QVERIFY(QFile::rename(mp3, dir.filePath("original.mp3")));
+    run = runCli({"convert", "--to", "mp3", "--options",
+                  optionsFile(dir.filePath("o2.ini"), "WriteVBR=1\n", "SameFolder=1\n"),
+                  dir.filePath("tagged.wav")});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    tags = tagsOf(mp3);
+    QCOMPARE(tags.value("title").toString(), QStringLiteral("Ťitle ünïcode"));
+    QCOMPARE(tags.value("genre").toString(), QStringLiteral("Jazz"));
+    const QByteArray bytes = audrel::test::readFile(mp3);
+    QVERIFY(bytes.startsWith("ID3\x03"));
+    QCOMPARE(bytes.right(128).left(3), QByteArray("TAG"));
+    QCOMPARE(bytes.right(128).mid(33, 6), QByteArray("\xC1rtist"));
+    run = runCli({"info", "--json", mp3});
+    QCOMPARE(QJsonDocument::fromJson(run.out.toUtf8()).object()["id3v1"].toObject()["genre"].toString(),
+             QStringLiteral("Jazz"));
+
+    // Without tags at the source, or with --no-tags: no tag blocks at all.
+    run = runCli({"convert", "--to", "mp3", "--options", options, "--dest", dir.filePath("bare"), wav});
+    QCOMPARE(run.status, 0);
+    run = runCli({"convert", "--to", "mp3", "--options", options, "--dest", dir.filePath("untagged"),
+                  "--no-tags", dir.filePath("tagged.wav")});
+    QCOMPARE(run.status, 0);
+    for (const QString& result : {dir.filePath("bare/plain.mp3"), dir.filePath("untagged/tagged.mp3")}) {
+        const QByteArray plain = audrel::test::readFile(result);
+        QVERIFY2(!plain.startsWith("ID3") && plain.right(128).left(3) != "TAG", qPrintable(result));
+    }
+
+    // tag --id3v2 updates both tags; without it, the ID3v2 tag is left as it was.
+    run = runCli({"tag", mp3, "--title", "Only v1"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(tagsOf(mp3).value("title").toString(), QStringLiteral("Ťitle ünïcode"));
+    run = runCli({"tag", mp3, "--title", "Both", "--id3v2"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(tagsOf(mp3).value("title").toString(), QStringLiteral("Both"));
+    QCOMPARE(audrel::test::readFile(mp3).right(128).mid(3, 4), QByteArray("Both"));
 }
 
 AUDREL_CORE_TEST_MAIN(TestCli)

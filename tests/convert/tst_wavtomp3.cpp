@@ -14,11 +14,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QGroupBox>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLineEdit>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -30,31 +26,6 @@ using namespace audrel;
 using namespace audrel::test;
 
 namespace {
-
-struct Probe
-{
-    QString codec;
-    int rate = 0;
-    int channels = 0;
-    double seconds = 0;
-};
-
-// What ffprobe finds in the first audio stream of a file.
-Probe probe(const QString& path)
-{
-    QProcess process;
-    process.start("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                              "stream=codec_name,sample_rate,channels:format=duration", "-of", "json", path});
-    process.waitForFinished(60000);
-    const QJsonObject root = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-    const QJsonObject stream = root["streams"].toArray().first().toObject();
-    Probe p;
-    p.codec = stream["codec_name"].toString();
-    p.rate = stream["sample_rate"].toString().toInt();
-    p.channels = stream["channels"].toInt();
-    p.seconds = root["format"].toObject()["duration"].toString().toDouble();
-    return p;
-}
 
 struct Bench : WindowBench
 {

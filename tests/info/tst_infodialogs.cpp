@@ -1,4 +1,5 @@
 #include "app/mainform.h"
+#include "info/audiotags.h"
 #include "info/form_property.h"
 #include "info/form_wavproperty.h"
 #include "info/form_wmaproperty.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -208,6 +210,52 @@ private slots:
         TForm_WmaProperty m(notWma);
         QCOMPARE(m.windowTitle(), QString("Windows Media Audio File Property"));
         QCOMPARE(m.memoLines(), QStringList());
+    }
+
+    void id3v2TagBesideTheEditor()
+    {
+        AUDREL_REQUIRE_TOOLS("sox", "lame");
+        QTemporaryDir dir;
+        ScriptedPrompts prompts;
+        const QString wav = dir.filePath("tone.wav");
+        const QString path = dir.filePath("v2.mp3");
+        QVERIFY(
+            runTool("sox", {"-n", "-r", "44100", "-c", "1", "-b", "16", wav, "synth", "0.3", "sine", "440"}));
+        QVERIFY(runTool("lame", {"--quiet", "--id3v2-only", "--tt", "Version Two", "--ta", "Band", "--tl",
+                                 "Disc", "--ty", "2020", wav, path}));
+        // Without an ID3v1 tag, the list's columns come from the ID3v2 tag.
+        TMainForm form(dir.path() + "/");
+        QVERIFY(form.builder().AddMp3Row(path));
+        QCOMPARE(form.Mp3Recs()->subItem(0, 3), QString("Version Two"));
+        QCOMPARE(form.Mp3Recs()->subItem(0, 4), QString("Band"));
+        QCOMPARE(form.Mp3Recs()->subItem(0, 6), QString("2020"));
+
+        // The editor names the tag and, with its box checked, updates it too.
+        {
+            TForm_Property editor(path);
+            auto* label = child<QLabel>(editor, "Label_ID3v2");
+            QVERIFY(label->text().startsWith("Also an ID3v2.") && label->text().endsWith(": Version Two"));
+            auto* box = child<QCheckBox>(editor, "Check_ID3v2");
+            QVERIFY(box->isChecked());
+            child<QLineEdit>(editor, "Edit_Title")->setText("Both Tags");
+            editor.Btn_updateClick();
+        }
+        QCOMPARE(ReadId3v2(path).Tags.Title, QString("Both Tags"));
+        {
+            TForm_Property editor(path);
+            child<QCheckBox>(editor, "Check_ID3v2")->setChecked(false);
+            child<QLineEdit>(editor, "Edit_Title")->setText("Only ID3v1");
+            editor.Btn_updateClick();
+        }
+        QCOMPARE(ReadId3v2(path).Tags.Title, QString("Both Tags"));
+        TMPEGAudio reader;
+        reader.OnError = nullptr;
+        reader.LoadFile(path);
+        QCOMPARE(reader.Data.Title, QString("Only ID3v1"));
+        // A file without an ID3v2 tag shows neither.
+        TForm_Property plain(wav);
+        QVERIFY(!child<QCheckBox>(plain, "Check_ID3v2")->isVisibleTo(&plain));
+        QVERIFY(prompts.messages.size() <= 1); // the plain WAV is no MPEG audio
     }
 
     void propertiesCommand()

@@ -3,9 +3,15 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
 
 namespace audrel::test {
 
@@ -68,6 +74,56 @@ bool makeMp2(const QString& path, int rate, int channels, double seconds, int kb
                                        QString::number(kbps) + "k", "-f", "mp2", path});
     QFile::remove(wav);
     return ok;
+}
+
+bool makeWma(const QString& path, int rate, int channels, double seconds, int kbps)
+{
+    const QString wav = path + QStringLiteral(".src.wav");
+    if (!makeWav(wav, rate, channels, seconds)) return false;
+    const bool ok = runTool("ffmpeg", {"-v", "error", "-y", "-i", wav, "-c:a", "wmav2", "-b:a",
+                                       QString::number(kbps) + "k", "-f", "asf", path});
+    QFile::remove(wav);
+    return ok;
+}
+
+Probe probe(const QString& path)
+{
+    QProcess process;
+    process.start("ffprobe",
+                  {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                   "stream=codec_name,sample_rate,channels,bit_rate:format=duration", "-of", "json", path});
+    process.waitForFinished(60000);
+    const QJsonObject root = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    const QJsonObject stream = root["streams"].toArray().first().toObject();
+    Probe p;
+    p.codec = stream["codec_name"].toString();
+    p.rate = stream["sample_rate"].toString().toInt();
+    p.channels = stream["channels"].toInt();
+    p.bitRate = stream["bit_rate"].toString().toInt();
+    p.seconds = root["format"].toObject()["duration"].toString().toDouble();
+    return p;
+}
+
+double similarity(const QByteArray& a, const QByteArray& b, int channels, int maxLag)
+{
+    const auto* x = reinterpret_cast<const qint16*>(a.constData());
+    const auto* y = reinterpret_cast<const qint16*>(b.constData());
+    const qsizetype frames = std::min(a.size(), b.size()) / qsizetype(2 * channels);
+    const qsizetype count = std::min<qsizetype>(frames - 2 * maxLag, 16384);
+    if (count <= 0) return 0;
+    double best = 0;
+    for (int lag = -maxLag; lag <= maxLag; ++lag) {
+        double xy = 0, xx = 0, yy = 0;
+        for (qsizetype i = maxLag; i < maxLag + count; ++i) {
+            const double u = x[i * channels];
+            const double v = y[(i + lag) * channels];
+            xy += u * v;
+            xx += u * u;
+            yy += v * v;
+        }
+        if (xx > 0 && yy > 0) best = std::max(best, xy / std::sqrt(xx * yy));
+    }
+    return best;
 }
 
 WavData readWav(const QString& path)

@@ -18,6 +18,19 @@ bool makeWav(const QString& path, int rate, int channels, double seconds);
 bool makeMp3(const QString& path, int rate, int channels, double seconds, const QStringList& lameOptions);
 // An MPEG Layer II file made by ffmpeg.
 bool makeMp2(const QString& path, int rate, int channels, double seconds, int kbps);
+// A WMA v2 file made by ffmpeg from a generated WAV.
+bool makeWma(const QString& path, int rate, int channels, double seconds, int kbps);
+
+// What ffprobe finds in the first audio stream of a file.
+struct Probe
+{
+    QString codec;
+    int rate = 0;
+    int channels = 0;
+    int bitRate = 0; // of the stream, as its header states it
+    double seconds = 0;
+};
+Probe probe(const QString& path);
 
 struct WavData
 {
@@ -30,6 +43,11 @@ struct WavData
 };
 // Reads a canonical or chunked PCM WAV file.
 WavData readWav(const QString& path);
+
+// How alike two 16-bit interleaved signals of the same shape are: the best
+// normalised correlation of their first channels (16384 frames from maxLag
+// on) over lags of up to maxLag frames either way; 1 for the same signal.
+double similarity(const QByteArray& a, const QByteArray& b, int channels, int maxLag);
 
 // SHA-1 of a file's bytes, to prove a file was left alone.
 QByteArray fileHash(const QString& path);

@@ -2,13 +2,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 namespace audrel::test {
 
 QString testDataDir()
 {
-    const QString dir = QString::fromUtf8(qEnvironmentVariable("AUDREL_TESTDATA", QStringLiteral(AUDREL_TESTDATA)).toUtf8());
+    const QString dir =
+        QString::fromUtf8(qEnvironmentVariable("AUDREL_TESTDATA", QStringLiteral(AUDREL_TESTDATA)).toUtf8());
     return QDir(dir).exists(QStringLiteral("README.txt")) ? dir : QString();
 }
 
@@ -23,6 +25,15 @@ QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool isOpenHere(const QString& path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+        if (!target.isEmpty() && fd.symLinkTarget() == target) return true;
+    return false;
 }
 
 RecordingShell::RecordingShell() : m_previous(Shell::install(this)) {}

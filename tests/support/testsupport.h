@@ -15,6 +15,8 @@ QString testDataDir();
 // Writes bytes to a file, creating it; fails the test when that cannot be done.
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
+// Whether this process holds the file open.
+bool isOpenHere(const QString& path);
 
 // A shell service that records what it was asked to open.
 class RecordingShell final : public Shell

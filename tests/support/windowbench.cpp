@@ -44,6 +44,19 @@ int WindowBench::addWavRow(const QString& source, const QString& dest, uint32_t 
     return append(form->WavRecs(), std::move(rec), source, dest, checked);
 }
 
+int WindowBench::addWmaRow(const QString& source, const QString& dest, bool checked)
+{
+    return append(form->WMARecs(), std::make_unique<TWMARec>(), source, dest, checked);
+}
+
+int WindowBench::addWavToWmaRow(const QString& source, const QString& dest, bool checked)
+{
+    auto rec = std::make_unique<TWavRec>();
+    rec->SampleRate = 44100;
+    rec->BitsPerSample = 16;
+    return append(form->Wav2WMARecs(), std::move(rec), source, dest, checked);
+}
+
 int WindowBench::addRow(JobKind kind, const QString& source, const QString& dest, const QStringList& more)
 {
     std::unique_ptr<TJobRec> rec;

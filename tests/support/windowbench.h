@@ -33,6 +33,9 @@ struct WindowBench
     int addMp3Row(const QString& source, const QString& dest, bool checked = true);
     int addWavRow(const QString& source, const QString& dest, uint32_t rate = 44100, uint32_t mode = 0,
                   uint32_t bits = 16, bool checked = true);
+    int addWmaRow(const QString& source, const QString& dest, bool checked = true);
+    // A row of the WAV to WMA list (44.1 kHz stereo 16-bit).
+    int addWavToWmaRow(const QString& source, const QString& dest, bool checked = true);
     // A row of any list, with the sub-items given after the destination (status,
     // duration, then the MP3 list's title ...).
     int addRow(JobKind kind, const QString& source, const QString& dest, const QStringList& more = {});

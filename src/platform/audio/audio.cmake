@@ -5,8 +5,8 @@ find_package(Qt6 6.4 REQUIRED COMPONENTS Core Multimedia)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 
-# Decoding and the outputs that need no device: Qt Core, libmpg123 and
-# libsndfile only, so a conversion to a file maps nothing of Qt Multimedia.
+# Decoding and the outputs that need no device: Qt Core, libmpg123, libsndfile
+# and FFmpeg only, so a conversion to a file maps nothing of Qt Multimedia.
 add_library(audrel_audio STATIC
   src/platform/audio/audioerror.h
   src/platform/audio/audioformat.h
@@ -28,6 +28,14 @@ set_target_properties(audrel_audio PROPERTIES
   VISIBILITY_INLINES_HIDDEN ON)
 target_include_directories(audrel_audio PUBLIC src)
 target_link_libraries(audrel_audio PUBLIC Qt6::Core PkgConfig::MPG123 PRIVATE PkgConfig::SNDFILE)
+
+# WMA (and every other format FFmpeg reads) decoded, and WMA v2 in ASF written, through FFmpeg.
+pkg_check_modules(LIBAV REQUIRED IMPORTED_TARGET libavformat libavcodec libswresample libavutil)
+target_sources(audrel_audio PRIVATE
+  src/platform/audio/ffmpegdecoder.cpp
+  src/platform/audio/wmafileoutput.cpp
+)
+target_link_libraries(audrel_audio PUBLIC PkgConfig::LIBAV)
 
 # The default audio device through Qt Multimedia, which brings Qt Gui, Qt
 # Network and many more libraries with it. The player library reaches it

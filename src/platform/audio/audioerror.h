@@ -21,6 +21,10 @@ enum class AudioError
     NoInput,          // nothing is open to play
     NoOutput,         // there is nowhere to play to
     NotWavAudio,      // the input is no WAV file, or none whose samples can be read
+    // The WMA pieces over FFmpeg.
+    Protected,      // the input is protected by DRM and cannot be decoded
+    NoEncoder,      // FFmpeg has no WMA v2 encoder or no ASF muxer
+    EncoderRefused, // the encoder refuses the bit rate, sample rate or channels asked for
 };
 
 } // namespace audrel::audio

@@ -232,6 +232,10 @@ int Player::errorCode(AudioError error)
         return XA_ERROR_NO_INPUT;
     case AudioError::NoOutput:
         return XA_ERROR_NO_OUTPUT;
+    case AudioError::Protected:
+    case AudioError::NoEncoder:
+    case AudioError::EncoderRefused:
+        break; // not met by the MPEG player
     }
     return XA_FAILURE;
 }

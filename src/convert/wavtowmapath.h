@@ -1,0 +1,47 @@
+#pragma once
+// WAV to WMA: the WMA encoder engine encodes the source into WMA v2 in ASF
+// with the settings of "WMAEncode" (sample rate, bit rate in kbit/s, channels,
+// DRM), on its worker thread. Progress is in percent; the engine's failure is
+// the failure, its text naming the file.
+//
+// What the engine cannot do as the settings ask is said once before a run
+// (Notice): no DRM protection is applied, and a bit rate below the encoder's
+// lowest is encoded at that lowest.
+
+#include "convert/conversionpath.h"
+#include "settings/settings.h"
+
+namespace audrel {
+
+namespace msaudio {
+class MsAudioEncodeEngine;
+}
+
+class WavToWmaPath final : public ConversionPath
+{
+    Q_OBJECT
+
+public:
+    // What is said when the settings ask for DRM protection.
+    static const char* const kNoDrmNotice;
+
+    explicit WavToWmaPath(const Settings& settings, QObject* parent = nullptr);
+    ~WavToWmaPath() override;
+
+    // Null until Init has made it.
+    msaudio::MsAudioEncodeEngine* Engine() const { return m_engine; }
+
+    // Makes the engine and applies the settings to it; EAudrelError when
+    // FFmpeg has no WMA v2 encoder or ASF muxer.
+    void Init() override;
+    QString Notice() const override;
+    void start(const TCvtItem& item, const QString& output) override;
+    // Returns once the encoding has ended and the output is closed.
+    void stop() override;
+
+private:
+    Settings m_settings;
+    msaudio::MsAudioEncodeEngine* m_engine = nullptr;
+};
+
+} // namespace audrel

@@ -1,0 +1,107 @@
+#pragma once
+// Audio of the containers and codecs FFmpeg reads (WMA v1, v2, Pro, Lossless
+// and Voice in ASF; WAV in all its sample formats) through libavformat,
+// libavcodec and libswresample. The samples are those of
+// `ffmpeg -i FILE -f wav -`: the best audio stream, at its own rate and
+// channel count, converted to signed 16-bit as FFmpeg's command line converts
+// by default (plain conversion with clipping, no dither). A damaged packet is
+// passed over as the command line passes it over; an audio stream that gives
+// not a single block of audio is refused as damaged when it is opened.
+//
+// The file is read through a descriptor of its own, opened read-only, and
+// nothing else is opened: references to other files or addresses are not
+// followed. A file protected by DRM is refused when it is opened. The first
+// block is decoded while opening, so an open decoder knows the format of
+// what it gives. FFmpeg's own log is silenced.
+
+#include "platform/audio/audiodecoder.h"
+
+#include <QString>
+
+#include <vector>
+
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVFrame;
+struct AVIOContext;
+struct AVPacket;
+struct SwrContext;
+
+namespace audrel::audio {
+
+class FfmpegDecoder final : public AudioDecoder
+{
+public:
+    FfmpegDecoder();
+    ~FfmpegDecoder() override;
+    FfmpegDecoder(const FfmpegDecoder&) = delete;
+    FfmpegDecoder& operator=(const FfmpegDecoder&) = delete;
+
+    AudioError open(const QString& path) override;
+    void close() override;
+    bool isOpen() const override { return m_codec != nullptr; }
+
+    AudioFormat format() const override { return m_audioFormat; }
+    // From the playing time the file states; 0 when it states none.
+    int64_t lengthFrames() const override;
+    int64_t positionFrames() const override { return m_position; }
+    int bitrate() const override { return m_bitrate; }
+
+    // The playing time the file states, in milliseconds; 0 when it states none.
+    int64_t durationMs() const { return m_durationMs; }
+    // How far reading has got into the file, and the file's size, in bytes:
+    // the progress there is to tell when the playing time is not known.
+    int64_t bytesRead() const;
+    int64_t fileSize() const { return m_fileSize; }
+    // FFmpeg's short name of the codec ("wmav2"), empty when not open.
+    QString codecName() const;
+
+    AudioError nextBlock(const int16_t*& samples, int64_t& frames) override;
+    // Seeks by time: to the frame's time stamp in the stream, then decodes up
+    // to the frame itself. False when the stream cannot go there; the decoder
+    // then stays where it was.
+    bool seekFrame(int64_t frame) override;
+    bool seekMs(int64_t ms);
+
+private:
+    static int readSource(void* opaque, uint8_t* buffer, int size);
+    static int64_t seekSource(void* opaque, int64_t offset, int whence);
+    // Decodes the next frame of the stream into m_frame: None with true, None
+    // with false at the end, or why it cannot go on.
+    AudioError decodeFrame(bool& got);
+    // The samples of m_frame as 16-bit interleaved, from the frame's first
+    // sample to keep on.
+    AudioError convertFrame(int first, const int16_t*& samples, int64_t& frames);
+    // The frame of the stream that the time stamp of a block of blockFrames
+    // frames stands for.
+    int64_t frameAt(int64_t timestamp, int blockFrames) const;
+
+    // The file as the reading callbacks see it.
+    struct Source
+    {
+        int fd = -1;
+        int readError = 0; // errno of a failed read
+    };
+    Source m_source;
+    int64_t m_fileSize = 0;
+    AVIOContext* m_io = nullptr;
+    AVFormatContext* m_container = nullptr;
+    AVCodecContext* m_codec = nullptr;
+    SwrContext* m_swr = nullptr;
+    AVPacket* m_packet = nullptr;
+    AVFrame* m_frame = nullptr;
+    int m_stream = -1;
+    std::vector<int16_t> m_samples;
+
+    AudioFormat m_audioFormat;
+    int64_t m_durationMs = 0;
+    int m_bitrate = 0;
+    int64_t m_position = 0;
+    bool m_primed = false;   // m_frame holds the block decoded while opening, not given yet
+    bool m_draining = false; // the input has ended; the codec gives what it still holds
+    bool m_ended = false;
+    int64_t m_seekTarget = -1; // after a seek: the frame the next block starts at
+    int64_t m_origin = 0;      // the time stamp of frame 0
+};
+
+} // namespace audrel::audio

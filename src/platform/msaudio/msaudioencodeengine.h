@@ -1,0 +1,74 @@
+#pragma once
+// The engine of the WMA encoder control TMsAudioEnc: a source that FFmpeg
+// reads (a WAV file of any layout) encoded into a WMA v2 file in ASF with the
+// engine's Bitrate (bit/s), Samplerate and Channels, the source resampled and
+// mixed as needed.
+//
+// The encoder takes no bit rate below WmaFileOutput::kMinBitRate: a lower
+// Bitrate is encoded at that rate (EncodingBitrate). UseDrm is kept, but no
+// protection is applied: this encoder has none. OnEncodePercentDone tells
+// each whole percent of the source encoded; Progress tells the same out of 100.
+//
+// An engine cannot be created when FFmpeg lacks the WMA v2 encoder or the
+// ASF muxer: the constructor raises EAudrelError.
+
+#include "platform/msaudio/msaudioengine.h"
+
+namespace audrel::msaudio {
+
+class MsAudioEncodeEngine final : public MsAudioEngine
+{
+    Q_OBJECT
+
+public:
+    explicit MsAudioEncodeEngine(QObject* parent = nullptr);
+    ~MsAudioEncodeEngine() override;
+
+    // Whether an engine can be created.
+    static bool isAvailable();
+
+    // Each applies to the next conversion started.
+    int Bitrate() const { return m_bitrate; }
+    void setBitrate(int bitsPerSecond) { m_bitrate = bitsPerSecond; }
+    int Samplerate() const { return m_samplerate; }
+    void setSamplerate(int hertz) { m_samplerate = hertz; }
+    short Channels() const { return m_channels; }
+    void setChannels(short channels) { m_channels = channels; }
+    bool UseDrm() const { return m_useDrm; }
+    void setUseDrm(bool useDrm) { m_useDrm = useDrm; }
+
+    // The bit rate the encoder is given for Bitrate.
+    int EncodingBitrate() const;
+
+signals:
+    void OnEncodePercentDone(short Percent);
+    void OnEncodeStatus(short Status, const QString& Message);
+    void OnEncodingComplete();
+
+protected:
+    void prepareWork() override;
+    std::unique_ptr<audio::AudioOutput> openOutput(const Work& work, const audio::AudioFormat& format,
+                                                   audio::AudioError& error) override;
+    void reportProgress(const Work& work, const audio::FfmpegDecoder& decoder, bool final) override;
+    void raiseStatus(short Status, const QString& Message) override { emit OnEncodeStatus(Status, Message); }
+    void raiseComplete() override { emit OnEncodingComplete(); }
+    QString failureText(const Work& work, audio::AudioError error) const override;
+
+private:
+    // What a conversion encodes with, taken when it starts.
+    struct Shape
+    {
+        int bitrate = 0;
+        int samplerate = 0;
+        int channels = 0;
+    };
+
+    int m_bitrate = 128000;
+    int m_samplerate = 44100;
+    short m_channels = 2;
+    bool m_useDrm = false;
+    Shape m_shape;      // of the conversion under way
+    int m_percent = -1; // the worker's: the percent told last
+};
+
+} // namespace audrel::msaudio

@@ -1,0 +1,147 @@
+#include "platform/msaudio/msaudioengine.h"
+
+#include "platform/audio/audiooutput.h"
+
+#include <QMetaObject>
+
+namespace audrel::msaudio {
+
+using audio::AudioError;
+
+MsAudioEngine::MsAudioEngine(QObject* parent) : QObject(parent) {}
+
+MsAudioEngine::~MsAudioEngine()
+{
+    StopConversion();
+}
+
+void MsAudioEngine::SetFiles(const QString& source, const QString& dest)
+{
+    StopConversion();
+    m_source = source;
+    m_dest = dest;
+    m_openError = m_decoder.open(source);
+    m_fresh = true;
+}
+
+void MsAudioEngine::StartConversion()
+{
+    StopConversion();
+    const Work work{++m_run, m_source, m_dest};
+    if (!m_fresh && !m_source.isEmpty()) m_openError = m_decoder.open(m_source);
+    m_fresh = false;
+    if (m_openError != AudioError::None) {
+        const AudioError error = m_openError;
+        post(work.run, [this, work, error] { emit OnFailure(int(error), failureText(work, error)); });
+        return;
+    }
+    prepareWork();
+    m_stop = false;
+    m_worker = std::thread([this, work] { convert(work); });
+}
+
+void MsAudioEngine::StopConversion()
+{
+    ++m_run; // what the stopped conversion still posts is dropped
+    m_stop = true;
+    if (m_worker.joinable()) m_worker.join();
+    m_stop = false;
+}
+
+void MsAudioEngine::joinWorker()
+{
+    if (m_worker.joinable()) m_worker.join();
+}
+
+void MsAudioEngine::post(quint64 run, std::function<void()> event)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, run, event = std::move(event)] {
+            if (run == m_run) event();
+        },
+        Qt::QueuedConnection);
+}
+
+void MsAudioEngine::fail(const Work& work, AudioError error)
+{
+    post(work.run, [this, work, error] {
+        joinWorker();
+        emit OnFailure(int(error), failureText(work, error));
+    });
+}
+
+void MsAudioEngine::convert(const Work& work)
+{
+    post(work.run, [this, work] { raiseStatus(StatusStarted, work.source); });
+    AudioError error = AudioError::None;
+    {
+        std::unique_ptr<audio::AudioOutput> output = openOutput(work, m_decoder.format(), error);
+        if (!output && error == AudioError::None) error = AudioError::CreateFailed;
+        if (output) error = output->start(m_decoder.format());
+        while (error == AudioError::None) {
+            if (m_stop) return; // the output is closed on the way out
+            const int16_t* samples = nullptr;
+            int64_t frames = 0;
+            error = m_decoder.nextBlock(samples, frames);
+            if (error != AudioError::None || frames == 0) break;
+            if (output->write(samples, frames) < 0) {
+                error = output->error();
+                if (error == AudioError::None) error = AudioError::WriteFailed;
+                break;
+            }
+            reportProgress(work, m_decoder, false);
+        }
+        if (error == AudioError::None) error = output->finish();
+    }
+    if (error != AudioError::None) return fail(work, error);
+    reportProgress(work, m_decoder, true);
+    post(work.run, [this, work] {
+        joinWorker();
+        raiseStatus(StatusFinished, work.dest);
+        raiseComplete();
+    });
+}
+
+QString MsAudioEngine::failureText(const Work& work, AudioError error) const
+{
+    const QString& source = work.source;
+    switch (error) {
+    case AudioError::NoSuchFile:
+        return QStringLiteral("Cannot open \"%1\": there is no such file.").arg(source);
+    case AudioError::PermissionDenied:
+        return QStringLiteral("Cannot open \"%1\": permission denied.").arg(source);
+    case AudioError::OpenFailed:
+    case AudioError::NoInput:
+        return QStringLiteral("Cannot open \"%1\".").arg(source);
+    case AudioError::ReadFailed:
+        return QStringLiteral("Cannot read \"%1\".").arg(source);
+    case AudioError::NotMpegAudio:
+    case AudioError::NotWavAudio:
+        return QStringLiteral("\"%1\" holds no audio that can be decoded.").arg(source);
+    case AudioError::DecodeFailed:
+        return QStringLiteral("Cannot decode \"%1\": the file is damaged.").arg(source);
+    case AudioError::FormatChanged:
+        return QStringLiteral("Cannot convert \"%1\": its sample rate or channels change in the middle.")
+            .arg(source);
+    case AudioError::Protected:
+        return QStringLiteral("Cannot decode \"%1\": it is protected by DRM.").arg(source);
+    case AudioError::CreateFailed:
+        return QStringLiteral("Cannot create \"%1\".").arg(work.dest);
+    case AudioError::WriteFailed:
+        return QStringLiteral("Cannot write \"%1\".").arg(work.dest);
+    case AudioError::NoEncoder:
+        return QStringLiteral("Cannot write \"%1\": FFmpeg has no WMA v2 encoder or no ASF muxer.")
+            .arg(work.dest);
+    case AudioError::EncoderRefused:
+        return QStringLiteral("Cannot write \"%1\": the WMA encoder refuses its settings.").arg(work.dest);
+    case AudioError::None:
+    case AudioError::NoDevice:
+    case AudioError::DeviceFailed:
+    case AudioError::NoOutput:
+        break;
+    }
+    return QStringLiteral("Cannot convert \"%1\".").arg(source);
+}
+
+} // namespace audrel::msaudio

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary root and runs the installed programs from
+# there: a missing install rule, or a program that cannot find its folder once
+# installed, fails here. Then checks the desktop entry, the AppStream data and
+# the manual pages with their own validators.
+# Usage: install_test.sh BUILD_DIR
+set -euo pipefail
+build=$1
+root=$(mktemp -d /tmp/audrel-install.XXXXXX)
+trap 'rm -rf "$root"' EXIT
+fail() { echo "install test: $*" >&2; exit 1; }
+
+DESTDIR="$root" cmake --install "$build" --prefix /usr > /dev/null
+prefix=$root/usr
+for file in bin/audrel bin/audrel-cli lib/audrel/audrel lib/audrel/audrel-cli lib/audrel/libxaudio.so \
+            lib/audrel/libxaudio_device.so lib/audrel/notice.wav lib/audrel/help.html \
+            share/applications/audrel.desktop share/icons/hicolor/scalable/apps/audrel.svg \
+            share/metainfo/example.quorvex.Audrel.metainfo.xml share/man/man1/audrel.1 share/man/man1/audrel-cli.1; do
+  [ -e "$prefix/$file" ] || fail "$file is not installed"
+done
+
+# The installed programs, reached through their links in bin, with a home of their own.
+export HOME=$root/home XDG_CONFIG_HOME=$root/home/config XDG_STATE_HOME=$root/home/state
+mkdir -p "$HOME"
+[ "$("$prefix/bin/audrel-cli" --version)" = "audrel-cli $(sed -n 's/^project(Audrel VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")" ] ||
+  fail "audrel-cli --version: $("$prefix/bin/audrel-cli" --version)"
+"$prefix/bin/audrel" --version | grep -q '^audrel ' || fail "audrel --version printed nothing"
+if command -v sox > /dev/null; then
+  sox -q -n -r 22050 -c 1 -b 16 "$root/tone.wav" synth 0.5 sine 440
+  "$prefix/bin/audrel-cli" convert --to mp3 --quiet "$root/tone.wav" > /dev/null || fail "WAV to MP3 failed"
+  [ -s "$root/tone.mp3" ] || fail "no MP3 made"
+  mv "$root/tone.wav" "$root/original.wav"
+  # MP3 to WAV needs the player library of the installed program folder.
+  "$prefix/bin/audrel-cli" convert --to wav --quiet "$root/tone.mp3" > /dev/null || fail "MP3 to WAV failed"
+  [ -s "$root/tone.wav" ] || fail "no WAV made"
+fi
+
+if command -v desktop-file-validate > /dev/null; then
+  desktop-file-validate "$prefix/share/applications/audrel.desktop" || fail "desktop entry"
+fi
+if command -v appstreamcli > /dev/null; then
+  appstreamcli validate --no-net "$prefix/share/metainfo/example.quorvex.Audrel.metainfo.xml" > /dev/null ||
+    fail "AppStream data"
+fi
+if command -v man > /dev/null; then
+  for page in audrel audrel-cli; do
+    warnings=$(MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$page.1" 2>&1 > /dev/null)
+    [ -z "$warnings" ] || fail "man page $page: $warnings"
+  done
+fi
+echo "installed and ran from $prefix"
