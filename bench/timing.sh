@@ -8,3 +8,21 @@ time_ns() {
   end=$(date +%s%N)
   echo $((end - start))
 }
+
+# A WAV file of about 1 GB: the samples of a 60-second 44.1 kHz stereo 16-bit
+# WAV repeated behind one header. Usage: make_big_wav SIXTY_SECOND_WAV OUT
+make_big_wav() {
+  local src=$1 out=$2 raw repeats data_bytes
+  raw=$(mktemp /tmp/audrel-raw.XXXXXX)
+  repeats=$(( (1024 * 1024 * 1024) / (60 * 44100 * 4) + 1 ))
+  data_bytes=$(( repeats * 60 * 44100 * 4 ))
+  le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))\\x$(printf %02x $(($1 >> 24 & 255)))"; }
+  sox -q "$src" -t raw "$raw"
+  {
+    printf 'RIFF'; le32 $((36 + data_bytes)); printf 'WAVEfmt '; le32 16
+    printf '\x01\x00\x02\x00'; le32 44100; le32 $((44100 * 4)); printf '\x04\x00\x10\x00'
+    printf 'data'; le32 "$data_bytes"
+    for _ in $(seq "$repeats"); do cat "$raw"; done
+  } > "$out"
+  rm -f "$raw"
+}

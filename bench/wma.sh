@@ -76,17 +76,7 @@ awk -v ec="$enc_cli" -v ef="$enc_ff" -v dc="$dec_cli" -v df="$dec_ff" -v sw="$sa
 
 # Peak memory on a 1 GB WAV: the 60-second samples repeated behind one header.
 big=$work/big.wav
-repeats=$(( (1024 * 1024 * 1024) / (60 * 44100 * 4) + 1 ))
-data_bytes=$(( repeats * 60 * 44100 * 4 ))
-le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))\\x$(printf %02x $(($1 >> 24 & 255)))"; }
-sox -q "$src" -t raw "$work/sixty.raw"
-{
-  printf 'RIFF'; le32 $((36 + data_bytes)); printf 'WAVEfmt '; le32 16
-  printf '\x01\x00\x02\x00'; le32 44100; le32 $((44100 * 4)); printf '\x04\x00\x10\x00'
-  printf 'data'; le32 "$data_bytes"
-  for _ in $(seq "$repeats"); do cat "$work/sixty.raw"; done
-} > "$big"
-rm -f "$work/sixty.raw"
+make_big_wav "$src" "$big"
 size=$(stat -c %s "$big")
 start=$(date +%s%N)
 /usr/bin/time -f '%M' -o "$work/peak" "$cli" convert --to wma --overwrite --options "$work/Options.ini" "$big" \

@@ -827,9 +827,10 @@ void TMainForm::OptionsExecute()
 bool TMainForm::ProbeWmaEncoder()
 {
     // One encoder control, made and released at once: it cannot be made when
-    // FFmpeg has no WMA v2 encoder or no ASF muxer.
+    // the FFmpeg module is missing or its FFmpeg has no WMA v2 encoder or no
+    // ASF muxer.
     try {
-        TMsAudioEnc probe;
+        TMsAudioEnc probe(m_programFolder);
         return true;
     } catch (const EAudrelError&) {
         return false;
@@ -847,10 +848,10 @@ ConversionOutcome TMainForm::RunConversionDialog(JobKind kind)
         dialog = std::make_unique<TForm_WavtoMp3>(*list(kind), m_settings, this);
         break;
     case JobKind::WmaToWav:
-        dialog = std::make_unique<TForm_wmatowav>(*list(kind), m_settings, this);
+        dialog = std::make_unique<TForm_wmatowav>(*list(kind), m_settings, m_programFolder, this);
         break;
     case JobKind::WavToWma:
-        dialog = std::make_unique<TForm_wavtowma>(*list(kind), m_settings, this);
+        dialog = std::make_unique<TForm_wavtowma>(*list(kind), m_settings, m_programFolder, this);
         break;
     }
     dialog->exec();

@@ -23,9 +23,9 @@ std::unique_ptr<ConversionPath> ConversionPath::create(JobKind kind, const Setti
     case JobKind::WavToMp3:
         return std::make_unique<WavToMp3Path>(settings);
     case JobKind::WmaToWav:
-        return std::make_unique<WmaToWavPath>();
+        return std::make_unique<WmaToWavPath>(programFolder);
     case JobKind::WavToWma:
-        return std::make_unique<WavToWmaPath>(settings);
+        return std::make_unique<WavToWmaPath>(settings, programFolder);
     }
     return nullptr;
 }

@@ -7,9 +7,10 @@
 
 namespace audrel {
 
-TForm_wavtowma::TForm_wavtowma(JobList& list, const Settings& settings, QWidget* parent)
+TForm_wavtowma::TForm_wavtowma(JobList& list, const Settings& settings, const QString& programFolder,
+                               QWidget* parent)
     : TConversionDialog(
-          list, settings, std::make_unique<WavToWmaPath>(settings),
+          list, settings, std::make_unique<WavToWmaPath>(settings, programFolder),
           {"Form_wavtowma", "Convert Wav to WMA", " Encoding ", "Encoding", "btn_Cancel", 100, 10}, parent)
 {
     // Without an engine (FFmpeg cannot encode WMA) the control is inert and

@@ -17,7 +17,8 @@ class TForm_wavtowma : public TConversionDialog
     Q_OBJECT
 
 public:
-    TForm_wavtowma(JobList& list, const Settings& settings, QWidget* parent = nullptr);
+    TForm_wavtowma(JobList& list, const Settings& settings, const QString& programFolder,
+                   QWidget* parent = nullptr);
     ~TForm_wavtowma() override;
 
     TMsAudioEnc* MsAudioEnc1() const { return m_control; }

@@ -9,9 +9,10 @@
 
 namespace audrel {
 
-TForm_wmatowav::TForm_wmatowav(JobList& list, const Settings& settings, QWidget* parent)
+TForm_wmatowav::TForm_wmatowav(JobList& list, const Settings& settings, const QString& programFolder,
+                               QWidget* parent)
     : TConversionDialog(
-          list, settings, std::make_unique<WmaToWavPath>(),
+          list, settings, std::make_unique<WmaToWavPath>(programFolder),
           {"Form_wmatowav", "Convert WMA to Wav", " Decoding ", "Decoding", "btn_Cancel", 100, 10}, parent)
 {
     m_control = new TMsAudio2Wave(static_cast<WmaToWavPath*>(Path())->Engine(), this);

@@ -17,7 +17,8 @@ class TForm_wmatowav : public TConversionDialog
     Q_OBJECT
 
 public:
-    TForm_wmatowav(JobList& list, const Settings& settings, QWidget* parent = nullptr);
+    TForm_wmatowav(JobList& list, const Settings& settings, const QString& programFolder,
+                   QWidget* parent = nullptr);
     ~TForm_wmatowav() override;
 
     TMsAudio2Wave* MsAudio2Wave1() const { return m_control; }

@@ -9,8 +9,8 @@ using msaudio::MsAudioEncodeEngine;
 const char* const WavToWmaPath::kNoDrmNotice =
     "Files are written without DRM protection: this encoder cannot apply it.";
 
-WavToWmaPath::WavToWmaPath(const Settings& settings, QObject* parent)
-    : ConversionPath(parent), m_settings(settings)
+WavToWmaPath::WavToWmaPath(const Settings& settings, const QString& programFolder, QObject* parent)
+    : ConversionPath(parent), m_settings(settings), m_programFolder(programFolder)
 {
 }
 
@@ -19,7 +19,7 @@ WavToWmaPath::~WavToWmaPath() = default;
 void WavToWmaPath::Init()
 {
     if (m_engine) return;
-    m_engine = new MsAudioEncodeEngine(this);
+    m_engine = new MsAudioEncodeEngine(MsAudioEncodeEngine::RequireModule(m_programFolder), this);
     m_engine->setObjectName(QStringLiteral("MsAudioEnc"));
     m_engine->setSamplerate(m_settings.WMASampleRate);
     m_engine->setBitrate(m_settings.WMABitRate * 1000);

@@ -25,14 +25,15 @@ public:
     // What is said when the settings ask for DRM protection.
     static const char* const kNoDrmNotice;
 
-    explicit WavToWmaPath(const Settings& settings, QObject* parent = nullptr);
+    // programFolder holds the FFmpeg module.
+    WavToWmaPath(const Settings& settings, const QString& programFolder, QObject* parent = nullptr);
     ~WavToWmaPath() override;
 
     // Null until Init has made it.
     msaudio::MsAudioEncodeEngine* Engine() const { return m_engine; }
 
-    // Makes the engine and applies the settings to it; EAudrelError when
-    // FFmpeg has no WMA v2 encoder or ASF muxer.
+    // Makes the engine and applies the settings to it; EAudrelError when the
+    // FFmpeg module cannot be loaded or has no WMA v2 encoder or ASF muxer.
     void Init() override;
     QString Notice() const override;
     void start(const TCvtItem& item, const QString& output) override;
@@ -41,6 +42,7 @@ public:
 
 private:
     Settings m_settings;
+    QString m_programFolder;
     msaudio::MsAudioEncodeEngine* m_engine = nullptr;
 };
 

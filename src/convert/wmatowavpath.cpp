@@ -6,16 +6,23 @@ namespace audrel {
 
 using msaudio::MsAudioDecodeEngine;
 
-WmaToWavPath::WmaToWavPath(QObject* parent) : ConversionPath(parent), m_engine(new MsAudioDecodeEngine(this))
+WmaToWavPath::WmaToWavPath(const QString& programFolder, QObject* parent)
+    : ConversionPath(parent), m_programFolder(programFolder)
 {
+}
+
+WmaToWavPath::~WmaToWavPath() = default;
+
+void WmaToWavPath::Init()
+{
+    if (m_engine) return;
+    m_engine = new MsAudioDecodeEngine(MsAudioDecodeEngine::RequireModule(m_programFolder), this);
     m_engine->setObjectName(QStringLiteral("MsAudio2Wave"));
     connect(m_engine, &MsAudioDecodeEngine::Progress, this, &ConversionPath::progress);
     connect(m_engine, &MsAudioDecodeEngine::OnDecodeComplete, this, [this] { complete(); });
     connect(m_engine, &MsAudioDecodeEngine::OnFailure, this,
             [this](int, const QString& text) { fail(text); });
 }
-
-WmaToWavPath::~WmaToWavPath() = default;
 
 void WmaToWavPath::start(const TCvtItem& item, const QString& output)
 {
@@ -26,7 +33,7 @@ void WmaToWavPath::start(const TCvtItem& item, const QString& output)
 
 void WmaToWavPath::stop()
 {
-    m_engine->StopConversion();
+    if (m_engine) m_engine->StopConversion();
 }
 
 } // namespace audrel

@@ -18,17 +18,23 @@ class WmaToWavPath final : public ConversionPath
     Q_OBJECT
 
 public:
-    explicit WmaToWavPath(QObject* parent = nullptr);
+    // programFolder holds the FFmpeg module.
+    explicit WmaToWavPath(const QString& programFolder, QObject* parent = nullptr);
     ~WmaToWavPath() override;
 
+    // Null until Init has made it.
     msaudio::MsAudioDecodeEngine* Engine() const { return m_engine; }
 
+    // Loads the FFmpeg module and makes the engine; EAudrelError when the
+    // module cannot be loaded.
+    void Init() override;
     void start(const TCvtItem& item, const QString& output) override;
     // Returns once the output is closed.
     void stop() override;
 
 private:
-    msaudio::MsAudioDecodeEngine* m_engine;
+    QString m_programFolder;
+    msaudio::MsAudioDecodeEngine* m_engine = nullptr;
 };
 
 } // namespace audrel

@@ -331,8 +331,13 @@ void TestAdding::listFileSwitchesTabAndSummarises()
     QCOMPARE(f.form->panelText(3), QString("1 File(s)  00:00:02"));
     f.verifyNormal();
 
-    // The same list again adds nothing and says nothing.
+    // The same list again adds nothing and says nothing; an empty list file
+    // changes nothing at all, not even the spelling of the checked panel.
     f.form->AddFromListFile(list);
+    QCOMPARE(f.prompts.messages.size(), 1);
+    f.form->writePanel(f.form->WavRecs(), TMainForm::PanelChecked);
+    f.form->AddFromListFile(f.text("empty.txt", ""));
+    QCOMPARE(f.form->panelText(3), QString("1 File(s)   00:00:02"));
     QCOMPARE(f.prompts.messages.size(), 1);
 
     // A first line of another kind shows the MP3 to WAV tab.

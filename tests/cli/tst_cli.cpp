@@ -797,6 +797,21 @@ void TestCli::tagsTravel()
         QVERIFY2(!plain.startsWith("ID3") && plain.right(128).left(3) != "TAG", qPrintable(result));
     }
 
+    // WAV to WMA and back: the ASF attributes carry them.
+    run = runCli({"convert", "--to", "wma", "--options", options, "--dest", dir.filePath("wma"),
+                  dir.filePath("tagged.wav")});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    tags = tagsOf(dir.filePath("wma/tagged.wma"));
+    QCOMPARE(tags.value("title").toString(), QStringLiteral("Ťitle ünïcode"));
+    QCOMPARE(tags.value("artist").toString(), QStringLiteral("Ártist"));
+    QCOMPARE(tags.value("album").toString(), QStringLiteral("Album"));
+    run = runCli({"convert", "--to", "wav", "--options", options, "--dest", dir.filePath("back"),
+                  dir.filePath("wma/tagged.wma")});
+    QVERIFY2(run.status == 0, qPrintable(run.err));
+    tags = tagsOf(dir.filePath("back/tagged.wav"));
+    QCOMPARE(tags.value("title").toString(), QStringLiteral("Ťitle ünïcode"));
+    QCOMPARE(tags.value("genre").toString(), QStringLiteral("Jazz"));
+
     // tag --id3v2 updates both tags; without it, the ID3v2 tag is left as it was.
     run = runCli({"tag", mp3, "--title", "Only v1"});
     QCOMPARE(run.status, 0);

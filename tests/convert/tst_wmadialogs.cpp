@@ -103,8 +103,8 @@ void TestWmaDialogs::layoutAndSettings()
     b.addWavToWmaRow(m_mono, b.path("c.wma"));
     b.addWmaRow(m_wma, b.path("a.wav"));
 
-    TForm_wavtowma encode(*b.wav(), s);
-    TForm_wmatowav decode(*b.wma(), s);
+    TForm_wavtowma encode(*b.wav(), s, b.folder());
+    TForm_wmatowav decode(*b.wma(), s, b.folder());
     for (TConversionDialog* dialog : std::initializer_list<TConversionDialog*>{&encode, &decode}) {
         QCOMPARE(dialog->findChild<QPushButton*>("btn_Cancel")->text(), "Abort");
         const auto* timer1 = dialog->findChild<QTimer*>("Timer1");
@@ -153,7 +153,7 @@ void TestWmaDialogs::roundTripAfterTheDrmNotice()
     s.EnableDRM = true;
     b.addWavToWmaRow(m_stereo, b.path("stereo.wma"));
     b.addWavToWmaRow(m_mono, b.path("mono.wma")); // resampled and mixed to the settings' shape
-    TForm_wavtowma encode(*b.wav(), s);
+    TForm_wavtowma encode(*b.wav(), s, b.folder());
     bool startedBeforeNotice = true;
     b.prompts.onMessage = [&](const MessageRequest&) { startedBeforeNotice = encode.Running(); };
     QStringList captions;
@@ -182,7 +182,7 @@ void TestWmaDialogs::roundTripAfterTheDrmNotice()
 
     // And back: the WAV holds the source's sound, as long as the source.
     b.addWmaRow(b.path("stereo.wma"), b.path("back.wav"));
-    TForm_wmatowav decode(*b.wma(), s);
+    TForm_wmatowav decode(*b.wma(), s, b.folder());
     QCOMPARE(b.run(decode), int(TConversionDialog::mrOk));
     verifyDone(b.wma(), {0});
     const WavData source = readWav(m_stereo);
@@ -206,7 +206,7 @@ void TestWmaDialogs::secondOfThreeDeclined()
     b.addWmaRow(m_wma, b.path("two.wav"));
     b.addWmaRow(m_wma, b.path("three.wav"));
     b.prompts.messageAnswers << IdNo;
-    TForm_wmatowav dialog(*b.wma(), b.settings());
+    TForm_wmatowav dialog(*b.wma(), b.settings(), b.folder());
     QCOMPARE(b.run(dialog), int(TConversionDialog::mrOk));
     QCOMPARE(b.prompts.messages.size(), 1);
     QCOMPARE(b.prompts.messages[0].text, overwriteQuestion(b.path("two.wav")));
@@ -225,7 +225,7 @@ void TestWmaDialogs::gaugeInSecondsOrInPercent()
     Bench b;
     b.addWmaRow(m_wmaLong, b.path("long.wav"));
     b.addWmaRow(m_short, b.path("short.wav"));
-    TForm_wmatowav dialog(*b.wma(), b.settings());
+    TForm_wmatowav dialog(*b.wma(), b.settings(), b.folder());
     auto* gauge = dialog.findChild<QProgressBar*>("Gauge");
     QList<int> maxima;
     connect(dialog.MsAudio2Wave1(), &TMsAudio2Wave::OnDecodeStatus, this, [&](short status) {
@@ -256,7 +256,7 @@ void TestWmaDialogs::abortWhileEncodingStopsTheEncoder()
     b.addWavToWmaRow(m_stereo, b.path("one.wma"));
     b.addWavToWmaRow(m_long, b.path("two.wma"));
     b.addWavToWmaRow(m_stereo, b.path("three.wma"));
-    TForm_wavtowma dialog(*b.wav(), b.settings());
+    TForm_wavtowma dialog(*b.wav(), b.settings(), b.folder());
     connect(dialog.MsAudioEnc1(), &TMsAudioEnc::OnEncodePercentDone, this, [&](short percent) {
         if (dialog.CurrentIndex() == 1 && percent >= 10 && dialog.isVisible())
             dialog.findChild<QPushButton*>("btn_Cancel")->click();
@@ -304,21 +304,10 @@ void TestWmaDialogs::failureNamesTheFileAndWaitsForAbort()
     Bench b;
     b.addWmaRow(source, b.path("bad.wav"));
     b.addWmaRow(m_wma, b.path("after.wav"));
-    TForm_wmatowav dialog(*b.wma(), b.settings());
-    dialog.show();
-    QVERIFY(QTest::qWaitFor([&] { return !b.prompts.messages.isEmpty(); }, 10000));
-    const MessageRequest shown = b.prompts.messages.first();
-    QCOMPARE(shown.caption, "Error");
-    QCOMPARE(shown.icon, MsgIcon::Error);
-    QCOMPARE(shown.text, message.arg(source));
-    // The dialog stays on that item until the user aborts.
-    QTest::qWait(300);
-    QVERIFY(dialog.isVisible());
-    QVERIFY(dialog.Running());
-    QCOMPARE(dialog.CurrentIndex(), 0);
-    QCOMPARE(b.prompts.messages.size(), 1);
-    dialog.findChild<QPushButton*>("btn_Cancel")->click();
-    QCOMPARE(dialog.result(), int(TConversionDialog::mrCancel));
+    TForm_wmatowav dialog(*b.wma(), b.settings(), b.folder());
+    const std::optional<MessageRequest> shown = b.failsAndWaitsForAbort(dialog);
+    QVERIFY(shown);
+    QCOMPARE(shown->text, message.arg(source));
     QVERIFY(!QFile::exists(b.path("bad.wav")));
     QVERIFY(!QFile::exists(b.path("after.wav")));
     QVERIFY(b.wma()->isItemChecked(0));

@@ -25,6 +25,15 @@ using namespace audrel::test;
 namespace {
 
 // Every sample of a stream from where the decoder stands, at most frames of them.
+// The FFmpeg module of the build, as the program loads it.
+const audio::FfmpegModule& module()
+{
+    QString problem;
+    const audio::FfmpegModule* loaded = audio::FfmpegModule::load(buildDir(), &problem);
+    if (!loaded) qFatal("%s", qPrintable(problem));
+    return *loaded;
+}
+
 AudioError decodeRest(FfmpegDecoder& decoder, QByteArray& out, int64_t frames = INT64_MAX)
 {
     const int bytesPerFrame = decoder.format().bytesPerFrame();
@@ -157,7 +166,7 @@ void TestWmaEngine::seeksByTime()
 
 void TestWmaEngine::encoderEventsAndStop()
 {
-    msaudio::MsAudioEncodeEngine engine;
+    msaudio::MsAudioEncodeEngine engine(module());
     engine.setBitrate(64000);
     engine.setSamplerate(22050);
     engine.setChannels(1);
@@ -218,7 +227,7 @@ void TestWmaEngine::undecodableSourceIsOneFailure()
     writeFile(noise, noisy);
 
     for (const QString& source : {cut, noise}) {
-        msaudio::MsAudioDecodeEngine engine;
+        msaudio::MsAudioDecodeEngine engine(module());
         EngineLog log;
         log.watch(engine, &msaudio::MsAudioDecodeEngine::OnDecodeComplete,
                   &msaudio::MsAudioDecodeEngine::OnDecodeStatus);

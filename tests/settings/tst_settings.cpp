@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace audrel;
 using audrel::test::readFile;
 using audrel::test::writeFile;
@@ -116,6 +118,12 @@ private slots:
         QVERIFY(text.contains("\r\nCRC=1\r\n"));
         QVERIFY(text.contains("[Extra]\r\nKeep=me\r\n"));
         QCOMPARE(IniFile(path).readString("extra", "keep", {}), QString("me"));
+
+        // A settings file that is a pipe reads as missing, without waiting for a writer.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        QCOMPARE(LoadSettings(folderOf(dir)), Settings());
+        QVERIFY(QFile::remove(path));
 
         // An empty or relative destination folder would write into the folder the
         // program was started from: the default folder stands in.

@@ -14,6 +14,11 @@ QString testDataDir()
     return QDir(dir).exists(QStringLiteral("README.txt")) ? dir : QString();
 }
 
+QString buildDir()
+{
+    return QStringLiteral(AUDREL_BUILD_DIR "/");
+}
+
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

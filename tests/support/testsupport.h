@@ -12,6 +12,10 @@ namespace audrel::test {
 // Folder of the third-party samples, or empty when they are not beside the clone.
 QString testDataDir();
 
+// The build folder (which holds the player library and the FFmpeg module),
+// with a trailing separator.
+QString buildDir();
+
 // Writes bytes to a file, creating it; fails the test when that cannot be done.
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);

@@ -1,9 +1,14 @@
 #include "windowbench.h"
 
 #include "jobs/jobrecords.h"
+#include "platform/audio/ffmpegmodule.h"
+#include "testsupport.h"
+
+#include "convert/conversiondialog.h"
 
 #include <QDialog>
 #include <QFile>
+#include <QPushButton>
 #include <QTest>
 
 namespace audrel::test {
@@ -11,6 +16,9 @@ namespace audrel::test {
 WindowBench::WindowBench(const QString& library)
 {
     if (!library.isEmpty()) QFile::link(library, dir.filePath("libxaudio.so"));
+    // WMA goes through the FFmpeg module beside the program.
+    QFile::link(buildDir() + QLatin1String(audio::FfmpegModule::kFileName),
+                dir.filePath(QLatin1String(audio::FfmpegModule::kFileName)));
     form = std::make_unique<TMainForm>(dir.path() + "/");
 }
 
@@ -76,6 +84,21 @@ int WindowBench::run(QDialog& dialog, int timeoutMs)
     dialog.show();
     if (!QTest::qWaitFor([&] { return !dialog.isVisible(); }, timeoutMs)) return -1;
     return dialog.result();
+}
+
+std::optional<MessageRequest> WindowBench::failsAndWaitsForAbort(TConversionDialog& dialog)
+{
+    dialog.show();
+    if (!QTest::qWaitFor([&] { return !prompts.messages.isEmpty(); }, 10000)) return std::nullopt;
+    const MessageRequest shown = prompts.messages.first();
+    if (shown.caption != QLatin1String("Error") || shown.icon != MsgIcon::Error) return std::nullopt;
+    QTest::qWait(300);
+    if (!dialog.isVisible() || !dialog.Running() || dialog.CurrentIndex() != 0 ||
+        prompts.messages.size() != 1)
+        return std::nullopt;
+    dialog.findChild<QPushButton*>(QStringLiteral("btn_Cancel"))->click();
+    if (dialog.isVisible() || dialog.result() != TConversionDialog::mrCancel) return std::nullopt;
+    return shown;
 }
 
 QString overwriteQuestion(const QString& dest)

@@ -9,9 +9,15 @@
 
 #include <QTemporaryDir>
 
+#include <optional>
+
 #include <memory>
 
 class QDialog;
+
+namespace audrel {
+class TConversionDialog;
+}
 
 namespace audrel::test {
 
@@ -43,6 +49,11 @@ struct WindowBench
     // Shows a dialog and waits until it closes: its result, or -1 when it is
     // still open after the time given.
     static int run(QDialog& dialog, int timeoutMs = 120000);
+
+    // Shows a conversion dialog whose first item fails, and checks what every
+    // dialog does then: one error box, the run waiting on that item until
+    // Abort, and the result 2. The error shown, or none when a check failed.
+    std::optional<MessageRequest> failsAndWaitsForAbort(TConversionDialog& dialog);
 };
 
 // The question asked before an existing destination is replaced.

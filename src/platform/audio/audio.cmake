@@ -5,8 +5,9 @@ find_package(Qt6 6.4 REQUIRED COMPONENTS Core Multimedia)
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 
-# Decoding and the outputs that need no device: Qt Core, libmpg123, libsndfile
-# and FFmpeg only, so a conversion to a file maps nothing of Qt Multimedia.
+# Decoding and the outputs that need no device: Qt Core, libmpg123 and
+# libsndfile only, so a conversion to a file maps nothing of Qt Multimedia, and
+# nothing of FFmpeg unless it is a WMA file.
 add_library(audrel_audio STATIC
   src/platform/audio/audioerror.h
   src/platform/audio/audioformat.h
@@ -29,13 +30,34 @@ set_target_properties(audrel_audio PROPERTIES
 target_include_directories(audrel_audio PUBLIC src)
 target_link_libraries(audrel_audio PUBLIC Qt6::Core PkgConfig::MPG123 PRIVATE PkgConfig::SNDFILE)
 
-# WMA (and every other format FFmpeg reads) decoded, and WMA v2 in ASF written, through FFmpeg.
-pkg_check_modules(LIBAV REQUIRED IMPORTED_TARGET libavformat libavcodec libswresample libavutil)
+# The loader of the FFmpeg module; the program itself links no FFmpeg.
 target_sources(audrel_audio PRIVATE
+  src/platform/audio/ffmpegmodule.h
+  src/platform/audio/ffmpegmodule.cpp
+)
+target_link_libraries(audrel_audio PRIVATE ${CMAKE_DL_LIBS})
+
+# WMA (and every other format FFmpeg reads) decoded, and WMA v2 in ASF written,
+# through FFmpeg: a static library for the module and for the tests of the
+# pieces themselves, and the module libaudrel_ffmpeg.so beside the program.
+pkg_check_modules(LIBAV REQUIRED IMPORTED_TARGET libavformat libavcodec libswresample libavutil)
+add_library(audrel_ffmpeg STATIC
   src/platform/audio/ffmpegdecoder.cpp
   src/platform/audio/wmafileoutput.cpp
 )
-target_link_libraries(audrel_audio PUBLIC PkgConfig::LIBAV)
+set_target_properties(audrel_ffmpeg PROPERTIES
+  POSITION_INDEPENDENT_CODE ON
+  CXX_VISIBILITY_PRESET hidden
+  VISIBILITY_INLINES_HIDDEN ON)
+target_link_libraries(audrel_ffmpeg PUBLIC audrel_audio PkgConfig::LIBAV)
+add_library(audrel_ffmpeg_module MODULE src/platform/audio/ffmpegmoduleentry.cpp)
+set_target_properties(audrel_ffmpeg_module PROPERTIES
+  OUTPUT_NAME audrel_ffmpeg
+  CXX_VISIBILITY_PRESET hidden
+  VISIBILITY_INLINES_HIDDEN ON
+  LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+target_link_libraries(audrel_ffmpeg_module PRIVATE audrel_ffmpeg)
+target_link_options(audrel_ffmpeg_module PRIVATE -Wl,--exclude-libs,ALL -Wl,-z,nodelete -Wl,--no-undefined)
 
 # The default audio device through Qt Multimedia, which brings Qt Gui, Qt
 # Network and many more libraries with it. The player library reaches it

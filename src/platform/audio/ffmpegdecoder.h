@@ -14,7 +14,7 @@
 // block is decoded while opening, so an open decoder knows the format of
 // what it gives. FFmpeg's own log is silenced.
 
-#include "platform/audio/audiodecoder.h"
+#include "platform/audio/ffmpegmodule.h"
 
 #include <QString>
 
@@ -29,7 +29,7 @@ struct SwrContext;
 
 namespace audrel::audio {
 
-class FfmpegDecoder final : public AudioDecoder
+class FfmpegDecoder final : public MediaDecoder
 {
 public:
     FfmpegDecoder();
@@ -47,21 +47,17 @@ public:
     int64_t positionFrames() const override { return m_position; }
     int bitrate() const override { return m_bitrate; }
 
-    // The playing time the file states, in milliseconds; 0 when it states none.
-    int64_t durationMs() const { return m_durationMs; }
-    // How far reading has got into the file, and the file's size, in bytes:
-    // the progress there is to tell when the playing time is not known.
-    int64_t bytesRead() const;
-    int64_t fileSize() const { return m_fileSize; }
-    // FFmpeg's short name of the codec ("wmav2"), empty when not open.
-    QString codecName() const;
+    int64_t durationMs() const override { return m_durationMs; }
+    int64_t bytesRead() const override;
+    int64_t fileSize() const override { return m_fileSize; }
+    QString codecName() const override;
 
     AudioError nextBlock(const int16_t*& samples, int64_t& frames) override;
     // Seeks by time: to the frame's time stamp in the stream, then decodes up
     // to the frame itself. False when the stream cannot go there; the decoder
     // then stays where it was.
     bool seekFrame(int64_t frame) override;
-    bool seekMs(int64_t ms);
+    bool seekMs(int64_t ms) override;
 
 private:
     static int readSource(void* opaque, uint8_t* buffer, int size);

@@ -8,7 +8,7 @@
 // in, when the stream finishes; an output closed or destroyed before that
 // leaves the file as far as it got.
 
-#include "platform/audio/audiooutput.h"
+#include "platform/audio/ffmpegmodule.h"
 
 #include <QString>
 
@@ -21,7 +21,7 @@ struct SwrContext;
 
 namespace audrel::audio {
 
-class WmaFileOutput final : public AudioOutput
+class WmaFileOutput final : public EncodedFileOutput
 {
 public:
     // bitRate in bits per second.
@@ -33,16 +33,15 @@ public:
     // Whether this FFmpeg has the WMA v2 encoder and the ASF muxer.
     static bool isAvailable();
     // The lowest bit rate the encoder takes, in bits per second.
-    static constexpr int kMinBitRate = 24000;
+    static constexpr int kMinBitRate = FfmpegModule::kMinWmaBitRate;
 
     // Makes the encoder ready and creates the file with its header. NoEncoder
     // without the encoder or the muxer, EncoderRefused for a shape it does not
     // take, CreateFailed or WriteFailed for the file.
-    AudioError open();
+    AudioError open() override;
     const QString& path() const { return m_path; }
-    bool isOpen() const { return m_container != nullptr; }
-    // Closes the file where it stands, without completing it.
-    void close();
+    bool isOpen() const override { return m_container != nullptr; }
+    void close() override;
 
     // The shape of the samples to come; a new one may follow a finished block.
     AudioError start(const AudioFormat& format) override;

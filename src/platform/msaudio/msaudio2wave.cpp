@@ -7,7 +7,8 @@ namespace audrel {
 
 using msaudio::MsAudioDecodeEngine;
 
-TMsAudio2Wave::TMsAudio2Wave(QWidget* parent) : TMsAudio2Wave(new MsAudioDecodeEngine, parent)
+TMsAudio2Wave::TMsAudio2Wave(const QString& programFolder, QWidget* parent)
+    : TMsAudio2Wave(new MsAudioDecodeEngine(MsAudioDecodeEngine::RequireModule(programFolder)), parent)
 {
     m_engine->setParent(this);
 }

@@ -20,7 +20,8 @@ class TMsAudio2Wave : public QFrame
 
 public:
     // Over an engine of its own.
-    explicit TMsAudio2Wave(QWidget* parent = nullptr);
+    // programFolder holds the FFmpeg module; EAudrelError when it cannot be loaded.
+    explicit TMsAudio2Wave(const QString& programFolder, QWidget* parent = nullptr);
     // Over engine, which it does not own.
     explicit TMsAudio2Wave(msaudio::MsAudioDecodeEngine* engine, QWidget* parent = nullptr);
     ~TMsAudio2Wave() override;

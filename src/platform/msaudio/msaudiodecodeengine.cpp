@@ -14,7 +14,10 @@ constexpr qint64 kReportMs = 50;
 
 } // namespace
 
-MsAudioDecodeEngine::MsAudioDecodeEngine(QObject* parent) : MsAudioEngine(parent) {}
+MsAudioDecodeEngine::MsAudioDecodeEngine(const audio::FfmpegModule& module, QObject* parent)
+    : MsAudioEngine(module, parent)
+{
+}
 
 MsAudioDecodeEngine::~MsAudioDecodeEngine()
 {
@@ -40,7 +43,7 @@ MsAudioDecodeEngine::openOutput(const Work& work, const audio::AudioFormat&, aud
     return output;
 }
 
-void MsAudioDecodeEngine::reportProgress(const Work& work, const audio::FfmpegDecoder& decoder, bool final)
+void MsAudioDecodeEngine::reportProgress(const Work& work, const audio::MediaDecoder& decoder, bool final)
 {
     if (!final && m_sinceReport.isValid() && m_sinceReport.elapsed() < kReportMs) return;
     m_sinceReport.start();

@@ -22,7 +22,7 @@ class MsAudioDecodeEngine final : public MsAudioEngine
     Q_OBJECT
 
 public:
-    explicit MsAudioDecodeEngine(QObject* parent = nullptr);
+    explicit MsAudioDecodeEngine(const audio::FfmpegModule& module, QObject* parent = nullptr);
     ~MsAudioDecodeEngine() override;
 
     // Milliseconds.
@@ -37,7 +37,7 @@ protected:
     void prepareWork() override;
     std::unique_ptr<audio::AudioOutput> openOutput(const Work& work, const audio::AudioFormat& format,
                                                    audio::AudioError& error) override;
-    void reportProgress(const Work& work, const audio::FfmpegDecoder& decoder, bool final) override;
+    void reportProgress(const Work& work, const audio::MediaDecoder& decoder, bool final) override;
     void raiseStatus(short Status, const QString& Message) override { emit OnDecodeStatus(Status, Message); }
     void raiseComplete() override { emit OnDecodeComplete(); }
 

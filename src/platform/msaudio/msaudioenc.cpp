@@ -7,7 +7,8 @@ namespace audrel {
 
 using msaudio::MsAudioEncodeEngine;
 
-TMsAudioEnc::TMsAudioEnc(QWidget* parent) : TMsAudioEnc(new MsAudioEncodeEngine, parent)
+TMsAudioEnc::TMsAudioEnc(const QString& programFolder, QWidget* parent)
+    : TMsAudioEnc(new MsAudioEncodeEngine(MsAudioEncodeEngine::RequireModule(programFolder)), parent)
 {
     m_engine->setParent(this);
 }

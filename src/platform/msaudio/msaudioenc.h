@@ -24,7 +24,9 @@ class TMsAudioEnc : public QFrame
 
 public:
     // Over an engine of its own.
-    explicit TMsAudioEnc(QWidget* parent = nullptr);
+    // programFolder holds the FFmpeg module; EAudrelError when it cannot be
+    // loaded, or its FFmpeg lacks the WMA v2 encoder or the ASF muxer.
+    explicit TMsAudioEnc(const QString& programFolder, QWidget* parent = nullptr);
     // Over engine, which it does not own.
     explicit TMsAudioEnc(msaudio::MsAudioEncodeEngine* engine, QWidget* parent = nullptr);
     ~TMsAudioEnc() override;

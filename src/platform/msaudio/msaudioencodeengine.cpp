@@ -1,17 +1,18 @@
 #include "platform/msaudio/msaudioencodeengine.h"
 
-#include "platform/audio/wmafileoutput.h"
 #include "platform/errors.h"
 
 #include <algorithm>
 
 namespace audrel::msaudio {
 
-using audio::WmaFileOutput;
+using audio::FfmpegModule;
 
-MsAudioEncodeEngine::MsAudioEncodeEngine(QObject* parent) : MsAudioEngine(parent)
+MsAudioEncodeEngine::MsAudioEncodeEngine(const FfmpegModule& module, QObject* parent)
+    : MsAudioEngine(module, parent)
 {
-    if (!isAvailable()) throw EAudrelError(QStringLiteral("FFmpeg has no WMA v2 encoder or no ASF muxer."));
+    if (!module.wmaEncoderAvailable())
+        throw EAudrelError(QStringLiteral("FFmpeg has no WMA v2 encoder or no ASF muxer."));
 }
 
 MsAudioEncodeEngine::~MsAudioEncodeEngine()
@@ -19,14 +20,9 @@ MsAudioEncodeEngine::~MsAudioEncodeEngine()
     StopConversion(); // before this part of the engine goes
 }
 
-bool MsAudioEncodeEngine::isAvailable()
-{
-    return WmaFileOutput::isAvailable();
-}
-
 int MsAudioEncodeEngine::EncodingBitrate() const
 {
-    return std::max(m_bitrate, WmaFileOutput::kMinBitRate);
+    return std::max(m_bitrate, FfmpegModule::kMinWmaBitRate);
 }
 
 void MsAudioEncodeEngine::prepareWork()
@@ -38,14 +34,13 @@ void MsAudioEncodeEngine::prepareWork()
 std::unique_ptr<audio::AudioOutput>
 MsAudioEncodeEngine::openOutput(const Work& work, const audio::AudioFormat&, audio::AudioError& error)
 {
-    auto output =
-        std::make_unique<WmaFileOutput>(work.dest, m_shape.bitrate, m_shape.samplerate, m_shape.channels);
+    auto output = module().newWmaOutput(work.dest, m_shape.bitrate, m_shape.samplerate, m_shape.channels);
     error = output->open();
     if (error != audio::AudioError::None) return nullptr;
     return output;
 }
 
-void MsAudioEncodeEngine::reportProgress(const Work& work, const audio::FfmpegDecoder& decoder, bool final)
+void MsAudioEncodeEngine::reportProgress(const Work& work, const audio::MediaDecoder& decoder, bool final)
 {
     const int64_t length = decoder.lengthFrames();
     const int64_t size = decoder.fileSize();

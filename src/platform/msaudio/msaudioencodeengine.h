@@ -21,11 +21,9 @@ class MsAudioEncodeEngine final : public MsAudioEngine
     Q_OBJECT
 
 public:
-    explicit MsAudioEncodeEngine(QObject* parent = nullptr);
+    // EAudrelError when the module's FFmpeg has no WMA v2 encoder or ASF muxer.
+    explicit MsAudioEncodeEngine(const audio::FfmpegModule& module, QObject* parent = nullptr);
     ~MsAudioEncodeEngine() override;
-
-    // Whether an engine can be created.
-    static bool isAvailable();
 
     // Each applies to the next conversion started.
     int Bitrate() const { return m_bitrate; }
@@ -49,7 +47,7 @@ protected:
     void prepareWork() override;
     std::unique_ptr<audio::AudioOutput> openOutput(const Work& work, const audio::AudioFormat& format,
                                                    audio::AudioError& error) override;
-    void reportProgress(const Work& work, const audio::FfmpegDecoder& decoder, bool final) override;
+    void reportProgress(const Work& work, const audio::MediaDecoder& decoder, bool final) override;
     void raiseStatus(short Status, const QString& Message) override { emit OnEncodeStatus(Status, Message); }
     void raiseComplete() override { emit OnEncodingComplete(); }
     QString failureText(const Work& work, audio::AudioError error) const override;

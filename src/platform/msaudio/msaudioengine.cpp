@@ -1,6 +1,7 @@
 #include "platform/msaudio/msaudioengine.h"
 
 #include "platform/audio/audiooutput.h"
+#include "platform/errors.h"
 
 #include <QMetaObject>
 
@@ -8,7 +9,18 @@ namespace audrel::msaudio {
 
 using audio::AudioError;
 
-MsAudioEngine::MsAudioEngine(QObject* parent) : QObject(parent) {}
+MsAudioEngine::MsAudioEngine(const audio::FfmpegModule& module, QObject* parent)
+    : QObject(parent), m_module(module), m_decoder(module.newDecoder())
+{
+}
+
+const audio::FfmpegModule& MsAudioEngine::RequireModule(const QString& folder)
+{
+    QString problem;
+    const audio::FfmpegModule* module = audio::FfmpegModule::load(folder, &problem);
+    if (!module) throw EAudrelError(problem);
+    return *module;
+}
 
 MsAudioEngine::~MsAudioEngine()
 {
@@ -20,7 +32,7 @@ void MsAudioEngine::SetFiles(const QString& source, const QString& dest)
     StopConversion();
     m_source = source;
     m_dest = dest;
-    m_openError = m_decoder.open(source);
+    m_openError = m_decoder->open(source);
     m_fresh = true;
 }
 
@@ -28,7 +40,7 @@ void MsAudioEngine::StartConversion()
 {
     StopConversion();
     const Work work{++m_run, m_source, m_dest};
-    if (!m_fresh && !m_source.isEmpty()) m_openError = m_decoder.open(m_source);
+    if (!m_fresh && !m_source.isEmpty()) m_openError = m_decoder->open(m_source);
     m_fresh = false;
     if (m_openError != AudioError::None) {
         const AudioError error = m_openError;
@@ -76,26 +88,26 @@ void MsAudioEngine::convert(const Work& work)
     post(work.run, [this, work] { raiseStatus(StatusStarted, work.source); });
     AudioError error = AudioError::None;
     {
-        std::unique_ptr<audio::AudioOutput> output = openOutput(work, m_decoder.format(), error);
+        std::unique_ptr<audio::AudioOutput> output = openOutput(work, m_decoder->format(), error);
         if (!output && error == AudioError::None) error = AudioError::CreateFailed;
-        if (output) error = output->start(m_decoder.format());
+        if (output) error = output->start(m_decoder->format());
         while (error == AudioError::None) {
             if (m_stop) return; // the output is closed on the way out
             const int16_t* samples = nullptr;
             int64_t frames = 0;
-            error = m_decoder.nextBlock(samples, frames);
+            error = m_decoder->nextBlock(samples, frames);
             if (error != AudioError::None || frames == 0) break;
             if (output->write(samples, frames) < 0) {
                 error = output->error();
                 if (error == AudioError::None) error = AudioError::WriteFailed;
                 break;
             }
-            reportProgress(work, m_decoder, false);
+            reportProgress(work, *m_decoder, false);
         }
         if (error == AudioError::None) error = output->finish();
     }
     if (error != AudioError::None) return fail(work, error);
-    reportProgress(work, m_decoder, true);
+    reportProgress(work, *m_decoder, true);
     post(work.run, [this, work] {
         joinWorker();
         raiseStatus(StatusFinished, work.dest);

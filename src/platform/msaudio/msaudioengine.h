@@ -15,7 +15,7 @@
 // Qt Core only; the controls TMsAudio2Wave and TMsAudioEnc show an engine on a form.
 
 #include "platform/audio/audioerror.h"
-#include "platform/audio/ffmpegdecoder.h"
+#include "platform/audio/ffmpegmodule.h"
 
 #include <QObject>
 #include <QString>
@@ -45,6 +45,10 @@ public:
 
     ~MsAudioEngine() override; // stops a conversion under way
 
+    // The FFmpeg module in folder; EAudrelError, with the reason, when it
+    // cannot be loaded.
+    static const audio::FfmpegModule& RequireModule(const QString& folder);
+
     // Stops a conversion under way and opens source; what goes wrong is told
     // when the conversion is started.
     void SetFiles(const QString& source, const QString& dest);
@@ -67,7 +71,8 @@ signals:
     void Progress(qint64 done, qint64 total);
 
 protected:
-    explicit MsAudioEngine(QObject* parent = nullptr);
+    // The decoder comes from the FFmpeg module.
+    MsAudioEngine(const audio::FfmpegModule& module, QObject* parent);
 
     // What the worker of one conversion is given and keeps.
     struct Work
@@ -85,7 +90,7 @@ protected:
     virtual std::unique_ptr<audio::AudioOutput> openOutput(const Work& work, const audio::AudioFormat& format,
                                                            audio::AudioError& error) = 0;
     // On the worker, after every block and once more at the end (final).
-    virtual void reportProgress(const Work& work, const audio::FfmpegDecoder& decoder, bool final) = 0;
+    virtual void reportProgress(const Work& work, const audio::MediaDecoder& decoder, bool final) = 0;
     // On the engine's thread: the status event and the completion event of the kind.
     virtual void raiseStatus(short Status, const QString& Message) = 0;
     virtual void raiseComplete() = 0;
@@ -95,7 +100,8 @@ protected:
     // Runs event on the engine's thread later, unless the conversion it
     // belongs to was stopped or replaced by then.
     void post(quint64 run, std::function<void()> event);
-    const audio::FfmpegDecoder& decoder() const { return m_decoder; }
+    const audio::MediaDecoder& decoder() const { return *m_decoder; }
+    const audio::FfmpegModule& module() const { return m_module; }
 
 private:
     void convert(const Work& work);
@@ -103,7 +109,8 @@ private:
     // The worker has posted its last event: it ends, or has ended.
     void joinWorker();
 
-    audio::FfmpegDecoder m_decoder;
+    const audio::FfmpegModule& m_module;
+    std::unique_ptr<audio::MediaDecoder> m_decoder;
     audio::AudioError m_openError = audio::AudioError::NoInput;
     bool m_fresh = false; // the decoder is at the start of the source
     QString m_source;

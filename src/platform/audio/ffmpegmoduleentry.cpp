@@ -1,0 +1,31 @@
+// The entry points of libaudrel_ffmpeg.so: the only symbols it exports.
+
+#include "platform/audio/ffmpegdecoder.h"
+#include "platform/audio/ffmpegmodule.h"
+#include "platform/audio/wmafileoutput.h"
+
+using namespace audrel::audio;
+
+extern "C" {
+
+__attribute__((visibility("default"))) MediaDecoder* audrel_ffmpeg_decoder_new()
+{
+    return new FfmpegDecoder;
+}
+
+__attribute__((visibility("default"))) EncodedFileOutput*
+audrel_ffmpeg_wma_output_new(const QString& path, int bitRate, int sampleRate, int channels)
+{
+    return new WmaFileOutput(path, bitRate, sampleRate, channels);
+}
+
+__attribute__((visibility("default"))) int audrel_ffmpeg_wma_available()
+{
+    return WmaFileOutput::isAvailable() ? 1 : 0;
+}
+}
+
+// The types the program declares for these entry points.
+static_assert(std::is_same_v<decltype(&audrel_ffmpeg_decoder_new), FfmpegModule::NewDecoderFunction>);
+static_assert(std::is_same_v<decltype(&audrel_ffmpeg_wma_output_new), FfmpegModule::NewWmaOutputFunction>);
+static_assert(std::is_same_v<decltype(&audrel_ffmpeg_wma_available), FfmpegModule::WmaAvailableFunction>);
