@@ -971,10 +971,10 @@ void TMainForm::RunPlayer(bool destinations)
             window = std::make_unique<TPlayMp3Form>(paths, titles, m_programFolder, this);
             break;
         case PlayerKind::Wav:
-            window = std::make_unique<TPlayWavForm>(paths, this);
+            window = std::make_unique<TPlayWavForm>(paths, m_programFolder, this);
             break;
         case PlayerKind::Wma:
-            window = std::make_unique<TPlayWMAForm>(paths, this);
+            window = std::make_unique<TPlayWMAForm>(paths, m_programFolder, this);
             break;
         }
         window->exec();

@@ -9,8 +9,9 @@
 
 namespace audrel {
 
-TMediaPlayerForm::TMediaPlayerForm(PlayerKind kind, const QStringList& paths, QWidget* parent)
-    : TPlayerForm(kind, paths, parent), m_mediaPlayer(new TMediaPlayer(this))
+TMediaPlayerForm::TMediaPlayerForm(PlayerKind kind, const QStringList& paths, const QString& programFolder,
+                                   QWidget* parent)
+    : TPlayerForm(kind, paths, parent), m_mediaPlayer(new TMediaPlayer(programFolder, this))
 {
     m_mediaPlayer->setObjectName(QStringLiteral("MediaPlayer1"));
 

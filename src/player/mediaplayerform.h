@@ -24,7 +24,9 @@ public:
     TMediaPlayer* MediaPlayer1() const { return m_mediaPlayer; }
 
 protected:
-    TMediaPlayerForm(PlayerKind kind, const QStringList& paths, QWidget* parent);
+    // The media player looks for the FFmpeg module in programFolder.
+    TMediaPlayerForm(PlayerKind kind, const QStringList& paths, const QString& programFolder,
+                     QWidget* parent);
 
     void btn_PlayClick() override;
     void Btn_PauseClick() override;

@@ -2,8 +2,8 @@
 
 namespace audrel {
 
-TPlayWavForm::TPlayWavForm(const QStringList& paths, QWidget* parent)
-    : TMediaPlayerForm(PlayerKind::Wav, paths, parent)
+TPlayWavForm::TPlayWavForm(const QStringList& paths, const QString& programFolder, QWidget* parent)
+    : TMediaPlayerForm(PlayerKind::Wav, paths, programFolder, parent)
 {
 }
 

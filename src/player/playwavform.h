@@ -10,7 +10,8 @@ class TPlayWavForm : public TMediaPlayerForm
     Q_OBJECT
 
 public:
-    explicit TPlayWavForm(const QStringList& paths, QWidget* parent = nullptr);
+    // The program folder holds the FFmpeg module.
+    TPlayWavForm(const QStringList& paths, const QString& programFolder, QWidget* parent = nullptr);
 };
 
 } // namespace audrel

@@ -2,8 +2,8 @@
 
 namespace audrel {
 
-TPlayWMAForm::TPlayWMAForm(const QStringList& paths, QWidget* parent)
-    : TMediaPlayerForm(PlayerKind::Wma, paths, parent)
+TPlayWMAForm::TPlayWMAForm(const QStringList& paths, const QString& programFolder, QWidget* parent)
+    : TMediaPlayerForm(PlayerKind::Wma, paths, programFolder, parent)
 {
 }
 

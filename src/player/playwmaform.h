@@ -10,7 +10,8 @@ class TPlayWMAForm : public TMediaPlayerForm
     Q_OBJECT
 
 public:
-    explicit TPlayWMAForm(const QStringList& paths, QWidget* parent = nullptr);
+    // The program folder holds the FFmpeg module.
+    TPlayWMAForm(const QStringList& paths, const QString& programFolder, QWidget* parent = nullptr);
 };
 
 } // namespace audrel

@@ -27,7 +27,7 @@ private slots:
 void TestMediaPlayer::refusalsAndStopInPlace()
 {
     QTemporaryDir dir;
-    TMediaPlayer player;
+    TMediaPlayer player(buildDir()); // which holds the FFmpeg module
     auto refusal = [&](const QString& path, const std::function<void()>& step) {
         player.setFileName(path);
         try {

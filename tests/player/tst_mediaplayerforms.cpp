@@ -81,7 +81,7 @@ void TestMediaPlayerForms::wavListPlaysForReal()
     QVERIFY(makeWav(last, 8000, 1, 1.2));
 
     ScriptedPrompts prompts;
-    TPlayWavForm form({first, missing, brief, last});
+    TPlayWavForm form({first, missing, brief, last}, buildDir());
     const Buttons b{form};
     auto* group = form.findChild<QGroupBox*>("GroupBox");
     TSlider* slider = form.Slider();
@@ -160,7 +160,7 @@ void TestMediaPlayerForms::wmaAfterADamagedFile()
     writeFile(damaged, QByteArray(600, '\x5a'));
     QVERIFY(makeWma(good, 44100, 2, 1.2, 64));
     ScriptedPrompts prompts;
-    TPlayWMAForm form({damaged, good});
+    TPlayWMAForm form({damaged, good}, buildDir()); // which holds the FFmpeg module
     const Buttons b{form};
     auto* group = form.findChild<QGroupBox*>("GroupBox");
     QCOMPARE(form.windowTitle(), "Play WMA File");

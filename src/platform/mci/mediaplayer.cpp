@@ -9,12 +9,12 @@
 
 namespace audrel {
 
-TMediaPlayer::TMediaPlayer(QObject* parent) : QObject(parent)
+TMediaPlayer::TMediaPlayer(const QString& programFolder, QObject* parent) : QObject(parent)
 {
     QSemaphore started;
-    m_thread.reset(QThread::create([this, &started] {
+    m_thread.reset(QThread::create([this, &started, programFolder] {
         // The engine lives and dies on this thread, with the loop that runs its events.
-        mci::MediaPlayerEngine engine;
+        mci::MediaPlayerEngine engine(programFolder);
         QEventLoop loop;
         m_engine = &engine;
         m_loop = &loop;

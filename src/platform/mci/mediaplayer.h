@@ -46,7 +46,9 @@ class TMediaPlayer : public QObject
     Q_OBJECT
 
 public:
-    explicit TMediaPlayer(QObject* parent = nullptr);
+    // The FFmpeg module, for WMA files, is looked for in programFolder (which
+    // ends in a separator).
+    explicit TMediaPlayer(const QString& programFolder, QObject* parent = nullptr);
     ~TMediaPlayer() override; // closes the file and ends the thread
 
     const QString& FileName() const { return m_fileName; }

@@ -37,7 +37,7 @@ QString refusal(const QString& what, const QString& path, const QString& why)
 
 } // namespace
 
-MediaPlayerEngine::MediaPlayerEngine()
+MediaPlayerEngine::MediaPlayerEngine(const QString& programFolder) : m_programFolder(programFolder)
 {
     m_pumpTimer.setSingleShot(true);
     m_pumpTimer.setTimerType(Qt::PreciseTimer);
@@ -52,10 +52,9 @@ MediaPlayerEngine::~MediaPlayerEngine()
 QString MediaPlayerEngine::open(const QString& path)
 {
     close();
-    std::unique_ptr<audio::AudioDecoder> decoder = NewMediaDecoder(path);
-    if (!decoder)
-        return refusal(QStringLiteral("open"), path,
-                       QStringLiteral("there is no player for this kind of file"));
+    QString problem;
+    std::unique_ptr<audio::AudioDecoder> decoder = NewMediaDecoder(path, m_programFolder, problem);
+    if (!decoder) return refusal(QStringLiteral("open"), path, problem);
     if (const AudioError error = decoder->open(path); error != AudioError::None)
         return refusal(QStringLiteral("open"), path, reason(error));
     if (!decoder->format().isValid())

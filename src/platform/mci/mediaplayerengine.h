@@ -21,7 +21,8 @@ namespace audrel::mci {
 class MediaPlayerEngine final
 {
 public:
-    MediaPlayerEngine();
+    // The FFmpeg module is looked for in programFolder.
+    explicit MediaPlayerEngine(const QString& programFolder);
     ~MediaPlayerEngine();
     MediaPlayerEngine(const MediaPlayerEngine&) = delete;
     MediaPlayerEngine& operator=(const MediaPlayerEngine&) = delete;
@@ -42,6 +43,7 @@ private:
     void pump();
     qint64 toMs(int64_t frames) const;
 
+    QString m_programFolder;
     std::unique_ptr<audio::AudioDecoder> m_decoder;
     QString m_path; // of the open file
     std::unique_ptr<audio::DeviceOutput> m_output;
