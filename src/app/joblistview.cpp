@@ -59,6 +59,12 @@ void JobListView::keyPressEvent(QKeyEvent* event)
     QTreeView::keyPressEvent(event);
 }
 
+void JobListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    emit OnDblClick();
+}
+
 namespace {
 
 QStringList localFiles(const QMimeData* mime)

@@ -27,9 +27,12 @@ public:
 signals:
     // Local files dropped on the list, full paths in the drop's order.
     void filesDropped(const QStringList& paths);
+    // A double-click anywhere on the list, on a row or not.
+    void OnDblClick();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -21,6 +21,9 @@
 #include "platform/msaudio/msaudioenc.h"
 #include "platform/prompts/prompts.h"
 #include "platform/shell/shell.h"
+#include "player/playmp3form.h"
+#include "player/playwavform.h"
+#include "player/playwmaform.h"
 #include "settings/optionform.h"
 #include "settings/uistate.h"
 
@@ -67,6 +70,20 @@ const TabInfo kTabs[4] = {
     {"Tab_Wav2Mp3", " WAV to MP3  ", "WavListView", false},
     {"Tab_WMA2Wav", "WMA to WAV", "WMAListView", true},
     {"Tab_Wav2WMA", "WAV to WMA", "Wav2WMAView", false},
+};
+
+// The player window of each tab for its sources (Play, Play Source, a
+// double-click) and for its destinations (Play Destination), in tab order.
+struct PlayerChoice
+{
+    PlayerKind sources;
+    PlayerKind destinations;
+};
+const PlayerChoice kPlayers[4] = {
+    {PlayerKind::Mp3, PlayerKind::Wav},
+    {PlayerKind::Wav, PlayerKind::Mp3},
+    {PlayerKind::Wma, PlayerKind::Wav},
+    {PlayerKind::Wav, PlayerKind::Wma},
 };
 
 struct PanelInfo
@@ -169,8 +186,10 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& arguments,
     setWindowTitle(QStringLiteral("Audrel"));
     view(JobKind::Mp3ToWav)->setFocus();
 
-    for (JobListView* v : m_views)
+    for (JobListView* v : m_views) {
         connect(v, &JobListView::filesDropped, this, &TMainForm::DropFiles, Qt::QueuedConnection);
+        connect(v, &JobListView::OnDblClick, this, &TMainForm::WavListViewDblClick);
+    }
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setSingleShot(true);
@@ -257,13 +276,12 @@ void TMainForm::createActions()
         {"Options", &TMainForm::OptionsExecute},
         {"Properties", &TMainForm::PropertiesExecute},
         {"Convert", &TMainForm::ConvertExecute},
+        {"Play", &TMainForm::PlayExecute},
+        {"PlaySource", &TMainForm::PlayExecute},
+        {"PlayDestination", &TMainForm::PlayDestinationExecute},
     };
     for (const auto& [name, handler] : commands)
         connect(findChild<QAction*>(QLatin1String(name)), &QAction::triggered, this, handler);
-
-    // Commands that are still to come stay visible but cannot be chosen yet.
-    for (const char* name : {"Play", "PlaySource", "PlayDestination"})
-        findChild<QAction*>(QLatin1String(name))->setEnabled(false);
 }
 
 void TMainForm::createMenus()
@@ -884,11 +902,7 @@ void TMainForm::ConvertExecute()
 void TMainForm::PropertiesExecute()
 {
     const QList<int> selected = currentList()->selectedRows();
-    if (selected.isEmpty()) {
-        showMessage(QStringLiteral("No file selected , Please add and select audio file first ! "),
-                    QStringLiteral("Information"), MsgIcon::Warning);
-        return;
-    }
+    if (selected.isEmpty()) return showNoFileSelected();
     CurrentFile = currentList()->record(selected.first()).Source;
     switch (currentKind()) {
     case JobKind::Mp3ToWav: {
@@ -910,6 +924,61 @@ void TMainForm::PropertiesExecute()
         TForm_WavProperty(CurrentFile, this).exec();
         break;
     }
+}
+
+void TMainForm::PlayExecute()
+{
+    if (currentList()->selectedRows().isEmpty()) return showNoFileSelected();
+    RunPlayer(false);
+}
+
+void TMainForm::PlayDestinationExecute()
+{
+    if (currentList()->selectedRows().isEmpty()) return showNoFileSelected();
+    RunPlayer(true);
+}
+
+void TMainForm::WavListViewDblClick()
+{
+    if (!currentList()->selectedRows().isEmpty()) RunPlayer(false);
+}
+
+void TMainForm::showNoFileSelected()
+{
+    showMessage(QStringLiteral("No file selected , Please add and select audio file first ! "),
+                QStringLiteral("Information"), MsgIcon::Warning);
+}
+
+void TMainForm::RunPlayer(bool destinations)
+{
+    const JobKind kind = currentKind();
+    const JobList* list = currentList();
+    QStringList paths;
+    QStringList titles;
+    for (int row : list->selectedRows()) {
+        const TJobRec& rec = list->record(row);
+        paths << (destinations ? rec.Dest : rec.Source);
+        // Only the MP3 sources have a title of their own.
+        titles << (kind == JobKind::Mp3ToWav && !destinations ? list->subItem(row, JobList::SubTitle)
+                                                              : QStringLiteral("Not Known"));
+    }
+    const PlayerKind player = destinations ? kPlayers[int(kind)].destinations : kPlayers[int(kind)].sources;
+    // A player library that cannot start is shown, and no window opens.
+    guarded([&] {
+        std::unique_ptr<TPlayerForm> window;
+        switch (player) {
+        case PlayerKind::Mp3:
+            window = std::make_unique<TPlayMp3Form>(paths, titles, m_programFolder, this);
+            break;
+        case PlayerKind::Wav:
+            window = std::make_unique<TPlayWavForm>(paths, m_programFolder, this);
+            break;
+        case PlayerKind::Wma:
+            window = std::make_unique<TPlayWMAForm>(paths, m_programFolder, this);
+            break;
+        }
+        window->exec();
+    });
 }
 
 void TMainForm::AboutAudrel1Click()

@@ -128,6 +128,12 @@ public slots:
     void AboutAudrel1Click();
     // The information dialog of the visible list for its first selected row.
     void PropertiesExecute();
+    // The player window of the visible tab for the sources of its selected
+    // rows (Play and Play Source), or for their destinations.
+    void PlayExecute();
+    void PlayDestinationExecute();
+    // A double-click on one of the lists: Play, when a row is selected.
+    void WavListViewDblClick();
     // Converts the checked rows of the visible list in its conversion dialog,
     // then deletes an aborted destination, plays the notice sound and opens the
     // destination folder as the settings say.
@@ -161,6 +167,10 @@ private:
     bool ProbeWmaEncoder();
     // Shows the conversion dialog of a list modally; what it did.
     ConversionOutcome RunConversionDialog(JobKind kind);
+    void showNoFileSelected();
+    // Shows the player of the visible tab modally for the selected rows'
+    // sources or destinations, in list order.
+    void RunPlayer(bool destinations);
     // Rewrites the counter panels whose counters have changed.
     void writeChangedPanels(const JobList* list);
 

@@ -4,7 +4,8 @@
 #include "tst_adding.h"
 #include "tst_listcommands.h"
 #include "tst_mainform.h"
+#include "tst_playcommands.h"
 
 #include <QApplication>
 
-AUDREL_GUI_TEST_MAIN(TestJobList, TestMainForm, TestAdding, TestListCommands)
+AUDREL_GUI_TEST_MAIN(TestJobList, TestMainForm, TestAdding, TestListCommands, TestPlayCommands)

@@ -65,6 +65,20 @@ int WindowBench::addWavToWmaRow(const QString& source, const QString& dest, bool
     return append(form->Wav2WMARecs(), std::move(rec), source, dest, checked);
 }
 
+int WindowBench::addRow(JobKind kind, const QString& source, const QString& dest, const QStringList& more)
+{
+    std::unique_ptr<TJobRec> rec;
+    if (kind == JobKind::Mp3ToWav)
+        rec = std::make_unique<TMp3Rec>();
+    else if (kind == JobKind::WmaToWav)
+        rec = std::make_unique<TWMARec>();
+    else
+        rec = std::make_unique<TWavRec>();
+    rec->Source = source;
+    rec->Dest = dest;
+    return form->list(kind)->appendRow(std::move(rec), QStringList{dest} + more);
+}
+
 int WindowBench::run(QDialog& dialog, int timeoutMs)
 {
     dialog.show();

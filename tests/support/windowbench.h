@@ -1,7 +1,7 @@
 #pragma once
 // A real main window in a temporary program folder, with rows put straight
 // into its lists and every prompt answered by a script, for the tests of the
-// conversion dialogs and the Convert command.
+// commands and of the dialogs and windows they open.
 
 #include "scriptedprompts.h"
 
@@ -42,6 +42,9 @@ struct WindowBench
     int addWmaRow(const QString& source, const QString& dest, bool checked = true);
     // A row of the WAV to WMA list (44.1 kHz stereo 16-bit).
     int addWavToWmaRow(const QString& source, const QString& dest, bool checked = true);
+    // A row of any list, with the sub-items given after the destination (status,
+    // duration, then the MP3 list's title ...).
+    int addRow(JobKind kind, const QString& source, const QString& dest, const QStringList& more = {});
 
     // Shows a dialog and waits until it closes: its result, or -1 when it is
     // still open after the time given.

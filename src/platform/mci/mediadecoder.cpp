@@ -1,0 +1,23 @@
+#include "platform/mci/mediadecoder.h"
+
+#include "platform/audio/ffmpegmodule.h"
+#include "platform/audio/wavdecoder.h"
+
+#include <QFileInfo>
+
+namespace audrel::mci {
+
+std::unique_ptr<audio::AudioDecoder> NewMediaDecoder(const QString& path, const QString& programFolder,
+                                                     QString& problem)
+{
+    const QString kind = QFileInfo(path).suffix().toUpper();
+    if (kind == QLatin1String("WAV")) return std::make_unique<audio::WavDecoder>();
+    if (kind == QLatin1String("WMA")) {
+        const audio::FfmpegModule* ffmpeg = audio::FfmpegModule::load(programFolder, &problem);
+        return ffmpeg ? ffmpeg->newDecoder() : nullptr;
+    }
+    problem = QStringLiteral("there is no player for this kind of file");
+    return nullptr;
+}
+
+} // namespace audrel::mci

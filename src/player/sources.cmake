@@ -1,0 +1,8 @@
+list(APPEND AUDREL_UI_SOURCES
+  src/player/slider.cpp
+  src/player/playerform.cpp
+  src/player/playmp3form.cpp
+  src/player/mediaplayerform.cpp
+  src/player/playwavform.cpp
+  src/player/playwmaform.cpp
+)
