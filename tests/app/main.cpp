@@ -1,6 +1,5 @@
 #include "testmain.h"
 
-#include "tst_joblist.h"
 #include "tst_adding.h"
 #include "tst_listcommands.h"
 #include "tst_mainform.h"
@@ -8,4 +7,4 @@
 
 #include <QApplication>
 
-AUDREL_GUI_TEST_MAIN(TestJobList, TestMainForm, TestAdding, TestListCommands, TestPlayCommands)
+AUDREL_GUI_TEST_MAIN(TestMainForm, TestAdding, TestListCommands, TestPlayCommands)

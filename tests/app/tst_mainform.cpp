@@ -352,18 +352,3 @@ void TestMainForm::closeAfterFailedSaveStillCloses()
              "Unable to write to " + dir.filePath("not-a-folder") + "/Audrel/Options.ini");
     QCOMPARE(prompts.messages[0].icon, MsgIcon::Error);
 }
-
-void TestMainForm::defaultExceptionHandler()
-{
-    test::ScriptedPrompts prompts;
-    bool after = false;
-    guarded([] { throw EFileError("Unable to write to /x/Options.ini"); });
-    guarded([] { throw std::runtime_error("plain failure"); });
-    guarded([&] { after = true; });
-    QVERIFY(after);
-    QCOMPARE(prompts.messages.size(), 2);
-    QCOMPARE(prompts.messages[0].text, QString("Unable to write to /x/Options.ini"));
-    QCOMPARE(prompts.messages[0].caption, QString("Error"));
-    QCOMPARE(prompts.messages[0].icon, MsgIcon::Error);
-    QCOMPARE(prompts.messages[1].text, QString("plain failure"));
-}

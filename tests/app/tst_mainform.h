@@ -13,5 +13,4 @@ private slots:
     void linksFromAffiliateFile();
     void closeSavesSettings();
     void closeAfterFailedSaveStillCloses();
-    void defaultExceptionHandler();
 };

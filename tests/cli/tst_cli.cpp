@@ -1,5 +1,6 @@
 // Runs the built audrel-cli on generated files.
 
+#include "audiotools.h"
 #include "convert/destinationfile.h"
 #include "testmain.h"
 #include "testsupport.h"
@@ -40,35 +41,15 @@ Run runCli(const QStringList& arguments)
 
 bool tool(const QString& name, const QStringList& arguments)
 {
-    QProcess process;
-    process.start(QStandardPaths::findExecutable(name), arguments);
-    return process.waitForFinished(60000) && process.exitCode() == 0;
+    return audrel::test::runTool(name, arguments);
 }
+
+using audrel::test::probe;
 
 bool haveTools(const QStringList& names)
 {
-    for (const QString& name : names)
-        if (QStandardPaths::findExecutable(name).isEmpty()) return false;
-    return true;
-}
-
-// What ffprobe reports of the first audio stream: codec_name, sample_rate,
-// channels, bit_rate, duration.
-QMap<QString, QString> probe(const QString& path)
-{
-    QProcess process;
-    process.start(QStandardPaths::findExecutable("ffprobe"),
-                  {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                   "stream=codec_name,sample_rate,channels,bit_rate,duration", "-of",
-                   "default=noprint_wrappers=1", path});
-    QMap<QString, QString> fields;
-    if (!process.waitForFinished(60000) || process.exitCode() != 0) return fields;
-    for (const QString& line :
-         QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
-        const qsizetype equals = line.indexOf('=');
-        if (equals > 0) fields.insert(line.left(equals), line.mid(equals + 1).trimmed());
-    }
-    return fields;
+    return std::all_of(names.begin(), names.end(),
+                       [](const QString& name) { return audrel::test::haveTool(name); });
 }
 
 // The bytes of the "data" chunk of a RIFF WAVE file, found by walking its chunks.
@@ -349,14 +330,14 @@ void TestCli::convertToMp3FollowsTheSettings()
         const double seconds[] = {3.0, 2.0};
         for (int i = 0; i < 2; ++i) {
             const auto fields = probe(results[i]);
-            QVERIFY2(fields.value("codec_name") == "mp3", qPrintable(results[i]));
-            QCOMPARE(fields.value("sample_rate").toInt(), c.rate[i]);
-            QCOMPARE(fields.value("channels").toInt(), c.channels[i]);
-            QCOMPARE(fields.value("bit_rate").toInt(), c.bitrate);
+            QVERIFY2(fields.codec == "mp3", qPrintable(results[i]));
+            QCOMPARE(fields.rate, c.rate[i]);
+            QCOMPARE(fields.channels, c.channels[i]);
+            QCOMPARE(fields.bitRate, c.bitrate);
             // Every sample is there; what is added is the encoder's delay and the
             // padding of the last frame, which a file without an Info frame keeps:
             // less than three frames (1152 samples each at 32 kHz and up, else 576).
-            const double duration = fields.value("duration").toDouble();
+            const double duration = fields.seconds;
             const double frame = (c.rate[i] >= 32000 ? 1152.0 : 576.0) / c.rate[i];
             QVERIFY2(duration >= seconds[i] - 0.001 && duration <= seconds[i] + 3 * frame,
                      qPrintable(QStringLiteral("%1: %2 s").arg(results[i]).arg(duration)));
@@ -394,9 +375,9 @@ void TestCli::convertToWavHoldsTheDecodedSamples()
     } expected[] = {{out + "/music.wav", 44100, 2}, {out + "/speech.wav", 22050, 1}};
     for (int i = 0; i < 2; ++i) {
         const auto fields = probe(expected[i].result);
-        QCOMPARE(fields.value("codec_name"), QStringLiteral("pcm_s16le"));
-        QCOMPARE(fields.value("sample_rate").toInt(), expected[i].rate);
-        QCOMPARE(fields.value("channels").toInt(), expected[i].channels);
+        QCOMPARE(fields.codec, QStringLiteral("pcm_s16le"));
+        QCOMPARE(fields.rate, expected[i].rate);
+        QCOMPARE(fields.channels, expected[i].channels);
         const QString reference = dir.filePath(QString("mpg123-%1.wav").arg(i));
         QVERIFY(tool("mpg123", {"-q", "-w", reference, mp3s[i]}));
         const QByteArray ours = dataChunk(expected[i].result);
@@ -434,7 +415,7 @@ void TestCli::convertTakesPlaylistEntries()
     QCOMPARE(run.out, QStringLiteral("3 converted, 0 skipped, 0 failed\n"));
     QCOMPARE(entries(out), (QStringList{"one.mp3", "three.mp3", "two.mp3"}));
     for (const QString& name : entries(out))
-        QCOMPARE(probe(out + "/" + name).value("codec_name"), QStringLiteral("mp3"));
+        QCOMPARE(probe(out + "/" + name).codec, QStringLiteral("mp3"));
 
     // Without --dest the settings place the results: here beside their sources.
     run = runCli({"convert", "--to", "mp3", "--options",
@@ -481,9 +462,9 @@ void TestCli::convertKeepsExistingDestinations()
     QCOMPARE(audrel::test::readFile(oldWav), QByteArray("an older track.wav"));
 
     QCOMPARE(runCli({"convert", "--to", "mp3", "--overwrite", "--options", options, wav}).status, 0);
-    QCOMPARE(probe(oldMp3).value("codec_name"), QStringLiteral("mp3"));
+    QCOMPARE(probe(oldMp3).codec, QStringLiteral("mp3"));
     QCOMPARE(runCli({"convert", "--to", "wav", "--overwrite", "--options", options, mp3}).status, 0);
-    QCOMPARE(probe(oldWav).value("codec_name"), QStringLiteral("pcm_s16le"));
+    QCOMPARE(probe(oldWav).codec, QStringLiteral("pcm_s16le"));
 
     // A destination that is the source itself (through a link) is refused.
     QVERIFY(QFile::remove(oldWav));
@@ -498,7 +479,7 @@ void TestCli::convertKeepsExistingDestinations()
     run =
         runCli({"convert", "--to", "mp3", "--options", options, "--dest", dir.filePath("nowhere/deep"), wav});
     QCOMPARE(run.status, 0);
-    QCOMPARE(probe(dir.filePath("nowhere/deep/song.mp3")).value("codec_name"), QStringLiteral("mp3"));
+    QCOMPARE(probe(dir.filePath("nowhere/deep/song.mp3")).codec, QStringLiteral("mp3"));
     run =
         runCli({"convert", "--to", "mp3", "--options", options, "--dest", dir.filePath("song.wav/sub"), wav});
     QCOMPARE(run.status, 1);
@@ -537,7 +518,7 @@ void TestCli::convertReportsBadFilesAndGoesOn()
     QVERIFY2(run.err.contains(corrupt + ": Cannot Open Input ("), qPrintable(run.err));
     QVERIFY(run.err.contains(wav + ": not an MPEG audio file"));
     QCOMPARE(run.out, QStringLiteral("1 converted, 0 skipped, 2 failed\n"));
-    QCOMPARE(probe(dir.filePath("good.wav")).value("codec_name"), QStringLiteral("pcm_s16le"));
+    QCOMPARE(probe(dir.filePath("good.wav")).codec, QStringLiteral("pcm_s16le"));
     QCOMPARE(audrel::test::readFile(corruptDest), QByteArray("keep me"));
     QVERIFY(QFile::remove(corruptDest));
     run = runCli({"convert", "--to", "wav", "--options", options, corrupt});
@@ -549,7 +530,7 @@ void TestCli::convertReportsBadFilesAndGoesOn()
     QVERIFY2(run.err.contains(mpegWav + " is already a MP3 file"), qPrintable(run.err));
     QVERIFY(run.err.contains(junkWav + ": not a WAV file that can be encoded"));
     QVERIFY(run.err.contains(good + ": not a WAV file (.wav)"));
-    QCOMPARE(probe(dir.filePath("plain.mp3")).value("codec_name"), QStringLiteral("mp3"));
+    QCOMPARE(probe(dir.filePath("plain.mp3")).codec, QStringLiteral("mp3"));
 
     // Nothing but the sources, the options and the two results: no partial file.
     QCOMPARE(entries(dir.path()), (QStringList{"corrupt.mp3", "good.mp3", "good.wav", "junk.wav", "mpeg.wav",
@@ -649,10 +630,10 @@ void TestCli::convertToWmaAndBack()
         qPrintable(run.err));
     const QString wma = dir.filePath("tone.wma");
     auto fields = probe(wma);
-    QCOMPARE(fields.value("codec_name"), QStringLiteral("wmav2"));
-    QCOMPARE(fields.value("sample_rate").toInt(), 16000);
-    QCOMPARE(fields.value("channels").toInt(), 1);
-    QCOMPARE(fields.value("bit_rate").toInt(), 24000);
+    QCOMPARE(fields.codec, QStringLiteral("wmav2"));
+    QCOMPARE(fields.rate, 16000);
+    QCOMPARE(fields.channels, 1);
+    QCOMPARE(fields.bitRate, 24000);
 
     // And back, beside a file that cannot be decoded: that one is reported,
     // leaves nothing behind, and the other is converted.
@@ -667,9 +648,9 @@ void TestCli::convertToWmaAndBack()
     QVERIFY(!run.err.contains("warning"));
     QCOMPARE(entries(out), QStringList{"tone.wav"});
     fields = probe(out + "/tone.wav");
-    QCOMPARE(fields.value("codec_name"), QStringLiteral("pcm_s16le"));
-    QCOMPARE(fields.value("sample_rate").toInt(), 16000);
-    QVERIFY(std::abs(fields.value("duration").toDouble() - 2.0) < 0.05);
+    QCOMPARE(fields.codec, QStringLiteral("pcm_s16le"));
+    QCOMPARE(fields.rate, 16000);
+    QVERIFY(std::abs(fields.seconds - 2.0) < 0.05);
     QVERIFY(unchanged(sources));
 }
 

@@ -30,14 +30,6 @@ using namespace audrel::test::wav;
 
 namespace {
 
-QString toolOutput(const QString& name, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(QStandardPaths::findExecutable(name), arguments);
-    if (!process.waitForFinished(120000)) return {};
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
-
 // ---- MPEG audio frames, walked header by header ----
 
 struct MpegFrame
@@ -319,7 +311,7 @@ void TestLameCoder::encoderInterface()
     QCOMPARE(coder.LameVersion().MajorVersion, version.byMajorVersion);
     QCOMPARE(coder.LameVersion().DLLMinorVersion, uint8_t(32));
     if (haveTool("lame")) {
-        const QString stated = toolOutput("lame", {"--version"});
+        const QString stated = QString::fromUtf8(toolOutput("lame", {"--version"})).trimmed();
         QVERIFY2(
             stated.contains(QStringLiteral("%1.%2").arg(version.byMajorVersion).arg(version.byMinorVersion)),
             qPrintable(stated));
@@ -438,8 +430,10 @@ void TestLameCoder::formats()
 
     // ffprobe agrees on the stream.
     const QString probe =
-        toolOutput("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                               "stream=codec_name,sample_rate,channels", "-of", "csv=p=0", mp3});
+        QString::fromUtf8(
+            toolOutput("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                   "stream=codec_name,sample_rate,channels", "-of", "csv=p=0", mp3}))
+            .trimmed();
     QCOMPARE(probe, QStringLiteral("mp3,%1,%2").arg(outRate).arg(outChannels));
 }
 
@@ -555,7 +549,9 @@ void TestLameCoder::infoTag()
 
     // The length a player states: from the tag's frame count, or for CBR from the size.
     const double duration =
-        toolOutput("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", mp3})
+        QString::fromUtf8(
+            toolOutput("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", mp3}))
+            .trimmed()
             .toDouble();
     // ffprobe counts the encoder's delay and padding in, less than two MPEG 1 frames.
     const int outRate = walk.frames.front().rate;
@@ -1010,8 +1006,10 @@ void TestLameCoder::thirdPartySamples()
         // a frame and the rounding of rates; compressed layouts are decoded
         // by libsndfile, whose length is its own.
         const QStringList probe =
-            toolOutput("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                                   "stream=codec_name:format=duration", "-of", "csv=p=0", wav})
+            QString::fromUtf8(
+                toolOutput("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                       "stream=codec_name:format=duration", "-of", "csv=p=0", wav}))
+                .trimmed()
                 .split(u'\n');
         const bool pcm = !probe.isEmpty() && probe.first().startsWith("pcm_");
         const double source = probe.size() > 1 ? probe.last().toDouble() : 0;

@@ -9,28 +9,6 @@
 
 namespace audrel::test {
 
-QByteArray be32(uint32_t value)
-{
-    const char bytes[4] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
-    return QByteArray(bytes, 4);
-}
-
-QByteArray le16(uint16_t value)
-{
-    const char bytes[2] = {char(value), char(value >> 8)};
-    return QByteArray(bytes, 2);
-}
-
-QByteArray le32(uint32_t value)
-{
-    return le16(uint16_t(value)) + le16(uint16_t(value >> 16));
-}
-
-QByteArray le64(uint64_t value)
-{
-    return le32(uint32_t(value)) + le32(uint32_t(value >> 32));
-}
-
 QByteArray mpegFrame(uint32_t header, int length)
 {
     return be32(header) + QByteArray(length - 4, '\0');
@@ -72,34 +50,12 @@ QByteArray utf16(const QString& text)
     return bytes;
 }
 
-QString toolPath(const QString& name)
-{
-    return QStandardPaths::findExecutable(name);
-}
-
-static QByteArray runForOutput(const QString& name, const QStringList& arguments, bool* ok)
-{
-    QProcess process;
-    process.start(toolPath(name), arguments);
-    *ok = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
-          process.exitCode() == 0;
-    if (!*ok) qWarning() << name << arguments << process.readAllStandardError();
-    return process.readAllStandardOutput();
-}
-
-bool runTool(const QString& name, const QStringList& arguments)
-{
-    bool ok = false;
-    runForOutput(name, arguments, &ok);
-    return ok;
-}
-
-QJsonObject probe(const QString& path)
+QJsonObject probeStream(const QString& path)
 {
     bool ok = false;
     const QByteArray json =
-        runForOutput(QStringLiteral("ffprobe"),
-                     {"-v", "error", "-show_streams", "-show_format", "-of", "json", path}, &ok);
+        toolOutput(QStringLiteral("ffprobe"),
+                   {"-v", "error", "-show_streams", "-show_format", "-of", "json", path}, &ok);
     const QJsonObject all = QJsonDocument::fromJson(json).object();
     QJsonObject result = all.value("streams").toArray().first().toObject();
     result.insert("format_duration", all.value("format").toObject().value("duration"));
@@ -109,10 +65,10 @@ QJsonObject probe(const QString& path)
 QList<QPair<qint64, int>> probePackets(const QString& path, int count)
 {
     bool ok = false;
-    const QByteArray json = runForOutput(QStringLiteral("ffprobe"),
-                                         {"-v", "error", "-show_packets", "-read_intervals",
-                                          QStringLiteral("%+#%1").arg(count), "-of", "json", path},
-                                         &ok);
+    const QByteArray json = toolOutput(QStringLiteral("ffprobe"),
+                                       {"-v", "error", "-show_packets", "-read_intervals",
+                                        QStringLiteral("%+#%1").arg(count), "-of", "json", path},
+                                       &ok);
     QList<QPair<qint64, int>> packets;
     for (const QJsonValue packet : QJsonDocument::fromJson(json).object().value("packets").toArray())
         packets.append({packet.toObject().value("pos").toString().toLongLong(),

@@ -1,20 +1,18 @@
 #pragma once
-// Helpers of the reader tests: byte builders for MPEG frames, ID3v1 tags, WAV
-// headers and ASF objects, and the reference tools (lame, ffmpeg, sox, ffprobe).
+// Helpers of the reader tests: byte builders for MPEG frames, ID3v1 tags and
+// ASF objects, and what ffprobe reports of a file.
 
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
+#include "audiotools.h"
+#include "wavbytes.h"
+
 #include <cstdint>
 
 namespace audrel::test {
-
-QByteArray be32(uint32_t value);
-QByteArray le16(uint16_t value);
-QByteArray le32(uint32_t value);
-QByteArray le64(uint64_t value);
 
 // A frame: the header word followed by zero bytes up to length bytes in all.
 QByteArray mpegFrame(uint32_t header, int length);
@@ -27,12 +25,8 @@ QByteArray asfObject(const char* guid, const QByteArray& body);
 QByteArray asfHeader(const QList<QByteArray>& objects);
 QByteArray utf16(const QString& text); // little-endian, with the terminating zero
 
-// Empty when the tool is not installed.
-QString toolPath(const QString& name);
-// Runs a tool and fails the test when it does not end with status 0.
-bool runTool(const QString& name, const QStringList& arguments);
 // ffprobe's streams and format of a file.
-QJsonObject probe(const QString& path);
+QJsonObject probeStream(const QString& path);
 // File position and size of the first packets ffprobe reads.
 QList<QPair<qint64, int>> probePackets(const QString& path, int count);
 
@@ -40,5 +34,4 @@ QList<QPair<qint64, int>> probePackets(const QString& path, int count);
 
 #define AUDREL_REQUIRE_TOOLS(...)                                                                            \
     for (const char* tool_ : {__VA_ARGS__})                                                                  \
-        if (audrel::test::toolPath(QString::fromLatin1(tool_)).isEmpty())                                    \
-            QSKIP("a reference tool is not installed");
+        if (!audrel::test::haveTool(QString::fromLatin1(tool_))) QSKIP("a reference tool is not installed");

@@ -50,14 +50,11 @@ QByteArray lastBytes(const QString& path, int n)
     return readFile(path).right(n);
 }
 
-// A WAV header with a RIFF size that gives the playing time wanted.
-QByteArray wav(double seconds, uint16_t channels = 2)
+// A silent 8 kHz stereo WAV of the playing time wanted.
+QByteArray silentWav(double seconds)
 {
-    const uint32_t rate = 8000;
-    const uint32_t align = 2 * channels;
-    const uint32_t data = uint32_t(seconds * rate * align);
-    return "RIFF" + le32(36 + data) + "WAVEfmt " + le32(16) + le16(1) + le16(channels) + le32(rate) +
-           le32(rate * align) + le16(align) + le16(16) + "data" + le32(data) + QByteArray(data, '\0');
+    return wav::riff(wav::fmtPcm(2, 8000, 16) +
+                     wav::chunk("data", QByteArray(int(seconds * 8000) * 4, '\0')));
 }
 
 } // namespace
@@ -196,7 +193,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString half = dir.filePath("half.wav");
-        writeFile(half, wav(2.5));
+        writeFile(half, silentWav(2.5));
         TForm_WavProperty w(half);
         QCOMPARE(w.windowTitle(), QString("Wav File Property"));
         QVERIFY(w.memoLines().contains("Duration: 2.500 sec."));
@@ -271,7 +268,7 @@ private slots:
         QCOMPARE(prompts.messages[0].icon, MsgIcon::Warning);
 
         for (const char* name : {"a.wav", "b.wav"}) {
-            writeFile(dir.filePath(name), wav(1));
+            writeFile(dir.filePath(name), silentWav(1));
             QVERIFY(form.builder().AddWav2WMARow(dir.filePath(name)));
         }
         form.showTab(JobKind::WavToWma);

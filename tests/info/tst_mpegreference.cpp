@@ -66,7 +66,7 @@ void TestMpegReference::lameFiles()
                             wav, "synth", "12", "sine", "300-3000", "vol", "0.5"}));
     QVERIFY(runTool("lame", QStringList{"--quiet", "--resample", QString::number(rate / 1000.0)} +
                                 lameOptions + QStringList{wav, mp3}));
-    const QJsonObject reference = probe(mp3);
+    const QJsonObject reference = probeStream(mp3);
     QCOMPARE(reference.value("codec_name").toString(), QStringLiteral("mp3"));
 
     ScriptedPrompts prompts;
@@ -115,7 +115,7 @@ void TestMpegReference::ffmpegLayerII()
     QVERIFY(runTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=9",
                                "-ar", QString::number(rate), "-ac", QString::number(channels), "-c:a", "mp2",
                                "-b:a", QStringLiteral("%1k").arg(kbits), mp2}));
-    const QJsonObject reference = probe(mp2);
+    const QJsonObject reference = probeStream(mp2);
 
     TMPEGAudio mpeg;
     mpeg.OnError = nullptr;

@@ -12,23 +12,15 @@ using namespace audrel;
 using namespace audrel::test;
 
 namespace {
-QByteArray chunk(const char* id, const QByteArray& body)
-{
-    QByteArray bytes = QByteArray(id, 4) + le32(uint32_t(body.size())) + body;
-    if (body.size() % 2) bytes += '\0';
-    return bytes;
-}
+using wav::chunk;
+using wav::riff;
 
+// The body of a "fmt " chunk, with extra bytes after the sample size.
 QByteArray fmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits,
                    const QByteArray& extra = {})
 {
     const uint16_t align = uint16_t(channels * ((bits + 7) / 8));
     return le16(tag) + le16(channels) + le32(rate) + le32(rate * align) + le16(align) + le16(bits) + extra;
-}
-
-QByteArray riff(const QByteArray& chunks, int sizeAdjust = 0)
-{
-    return "RIFF" + le32(uint32_t(4 + chunks.size() + sizeAdjust)) + "WAVE" + chunks;
 }
 } // namespace
 
@@ -159,7 +151,7 @@ void TestWavFile::referenceTools()
     QFETCH(QStringList, arguments);
     QFETCH(int, formatTag);
     AUDREL_REQUIRE_TOOLS("ffprobe");
-    if (toolPath(tool).isEmpty()) QSKIP("reference tool not installed");
+    if (!haveTool(tool)) QSKIP("reference tool not installed");
 
     const QString path = m_dir.filePath("tool.wav");
     QStringList all = arguments << path;
@@ -169,7 +161,7 @@ void TestWavFile::referenceTools()
             << "sine"
             << "440";
     QVERIFY(runTool(tool, all));
-    const QJsonObject reference = probe(path);
+    const QJsonObject reference = probeStream(path);
 
     TWAVfile wav;
     QVERIFY(wav.LoadFile(path));

@@ -220,7 +220,7 @@ void TestWmaFile::ffmpegFiles()
     const QString path = m_dir.filePath("ffmpeg.wma");
     QVERIFY(runTool("ffmpeg", QStringList{"-v", "error", "-y", "-f", "lavfi", "-i", "sine=duration=20"} +
                                   options + QStringList{"-c:a", "wmav2", path}));
-    const QJsonObject reference = probe(path);
+    const QJsonObject reference = probeStream(path);
 
     TWMAfile wma;
     QVERIFY(wma.LoadFile(path));

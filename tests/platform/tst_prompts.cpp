@@ -1,5 +1,7 @@
 #include "tst_prompts.h"
 
+#include "platform/errors.h"
+
 #include "platform/prompts/prompts.h"
 #include "scriptedprompts.h"
 
@@ -31,4 +33,19 @@ void TestPrompts::filterSplitsIntoPairs()
     QCOMPARE(pairs.size(), 2);
     QCOMPARE(pairs[0].second, QString("*.wav;*.pls;*.m3u"));
     QCOMPARE(pairs[1].first, QString("Windows waveform (*.WAV)"));
+}
+
+void TestPrompts::exceptionsShownAsTheDefaultHandlerDoes()
+{
+    test::ScriptedPrompts prompts;
+    bool after = false;
+    guarded([] { throw EFileError("Unable to write to /x/Options.ini"); });
+    guarded([] { throw std::runtime_error("plain failure"); });
+    guarded([&] { after = true; });
+    QVERIFY(after);
+    QCOMPARE(prompts.messages.size(), 2);
+    QCOMPARE(prompts.messages[0].text, QString("Unable to write to /x/Options.ini"));
+    QCOMPARE(prompts.messages[0].caption, QString("Error"));
+    QCOMPARE(prompts.messages[0].icon, MsgIcon::Error);
+    QCOMPARE(prompts.messages[1].text, QString("plain failure"));
 }

@@ -7,4 +7,6 @@ class TestPrompts : public QObject
 private slots:
     void scriptedAnswersAndRecords();
     void filterSplitsIntoPairs();
+    // guarded() shows what a handler raises, as the default handler does.
+    void exceptionsShownAsTheDefaultHandlerDoes();
 };

@@ -32,6 +32,16 @@ bool runTool(const QString& name, const QStringList& arguments, QString* errors)
     return ok;
 }
 
+QByteArray toolOutput(const QString& name, const QStringList& arguments, bool* ok)
+{
+    QProcess process;
+    process.start(QStandardPaths::findExecutable(name), arguments);
+    const bool ran = process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+                     process.exitCode() == 0;
+    if (ok) *ok = ran;
+    return process.readAllStandardOutput();
+}
+
 bool makeWav(const QString& path, int rate, int channels, double seconds)
 {
     QStringList arguments{"-q", "-n", "-r",    QString::number(rate),   "-c", QString::number(channels), "-b",

@@ -10,6 +10,9 @@ namespace audrel::test {
 // Runs a tool found on the PATH; true when it ran and exited with 0.
 bool runTool(const QString& name, const QStringList& arguments, QString* errors = nullptr);
 bool haveTool(const QString& name);
+// What a tool writes to its standard output; ok, when given, says whether it
+// ran and exited with 0.
+QByteArray toolOutput(const QString& name, const QStringList& arguments, bool* ok = nullptr);
 
 // A 16-bit WAV of a two-tone signal with some noise, so that every encoder
 // setting has work to do.

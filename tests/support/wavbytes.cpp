@@ -5,21 +5,39 @@
 
 #include <cmath>
 
-namespace audrel::test::wav {
+namespace audrel::test {
 
-QByteArray le16(int value)
+QByteArray le16(uint16_t value)
 {
     QByteArray bytes(2, '\0');
-    qToLittleEndian<quint16>(quint16(value), bytes.data());
+    qToLittleEndian<quint16>(value, bytes.data());
     return bytes;
 }
 
-QByteArray le32(quint32 value)
+QByteArray le32(uint32_t value)
 {
     QByteArray bytes(4, '\0');
     qToLittleEndian<quint32>(value, bytes.data());
     return bytes;
 }
+
+QByteArray le64(uint64_t value)
+{
+    QByteArray bytes(8, '\0');
+    qToLittleEndian<quint64>(value, bytes.data());
+    return bytes;
+}
+
+QByteArray be32(uint32_t value)
+{
+    QByteArray bytes(4, '\0');
+    qToBigEndian<quint32>(value, bytes.data());
+    return bytes;
+}
+
+} // namespace audrel::test
+
+namespace audrel::test::wav {
 
 QByteArray chunk(const char* id, const QByteArray& body, quint32 statedSize)
 {
@@ -44,9 +62,9 @@ QByteArray fmtExtensible(int channels, int rate, int bits, int validBits)
                              guidTail);
 }
 
-QByteArray riff(const QByteArray& chunks)
+QByteArray riff(const QByteArray& chunks, int sizeAdjust)
 {
-    return "RIFF" + le32(quint32(4 + chunks.size())) + "WAVE" + chunks;
+    return "RIFF" + le32(quint32(4 + chunks.size() + sizeAdjust)) + "WAVE" + chunks;
 }
 
 QByteArray sine16(int frames, int channels, int rate, double frequency, double amplitude)

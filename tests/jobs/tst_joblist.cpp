@@ -1,4 +1,5 @@
 #include "tst_joblist.h"
+#include "testmain.h"
 
 #include "jobs/counttext.h"
 #include "jobs/joblist.h"
@@ -206,3 +207,5 @@ void TestJobList::modelShowsRows()
                  Qt::AlignHorizontal_Mask,
              Qt::AlignRight);
 }
+
+AUDREL_CORE_TEST_MAIN(TestJobList)
