@@ -3,12 +3,11 @@
 // headerless files taken or refused, libsndfile for every layout or not, and
 // the frames of a block; the rest is the file.
 
+#include "fuzzdecode.h"
 #include "fuzzinput.h"
 #include "platform/audio/wavdecoder.h"
 
 #include <cstdlib>
-
-volatile int16_t fuzzSink;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -25,25 +24,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     WavDecoder decoder;
     decoder.setBlockFrames((control & 8) ? 1 : 1152 + (control >> 4));
     if (decoder.open(path, options) != AudioError::None) return 0;
-    const int channels = decoder.format().channels;
-    if (channels < 1) std::abort();
-    int64_t total = 0;
-    int16_t sink = 0;
-    for (int blocks = 0; blocks < 100000; ++blocks) {
-        const int16_t* samples = nullptr;
-        int64_t frames = 0;
-        if (decoder.nextBlock(samples, frames) != AudioError::None || frames == 0) break;
-        if (frames > decoder.blockFrames()) std::abort();
-        sink ^= samples[frames * channels - 1]; // every block is readable to its end
-        total += frames;
-    }
-    // The position never passes the length, which the stream's end corrects.
-    if (decoder.positionFrames() != total || decoder.positionFrames() > decoder.lengthFrames()) std::abort();
-    if (decoder.seekFrame(total / 2)) {
-        const int16_t* samples = nullptr;
-        int64_t frames = 0;
-        if (decoder.nextBlock(samples, frames) == AudioError::None && frames > 0) sink ^= samples[0];
-    }
-    fuzzSink = sink; // the reads are not optimised away
+    if (decoder.format().channels < 1) std::abort();
+    audrel::fuzz::decodeAndSeek(
+        decoder,
+        [&](int64_t frames) {
+            if (frames > decoder.blockFrames()) std::abort();
+        },
+        [&](int64_t total) {
+            // The position never passes the length, which the stream's end corrects.
+            if (decoder.positionFrames() != total || decoder.positionFrames() > decoder.lengthFrames())
+                std::abort();
+        });
     return 0;
 }
