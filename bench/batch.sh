@@ -15,13 +15,8 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-cli=${1:-$here/build/audrel-cli}
-[ -d "$cli" ] && cli=$cli/audrel-cli
-rounds=${2:-3}
-[ -x "$cli" ] || { echo "audrel-cli not found at $cli (build first or pass its path)" >&2; exit 2; }
-for tool in sox lame mpg123 xargs; do
-  command -v "$tool" > /dev/null || { echo "$tool is not installed" >&2; exit 2; }
-done
+source "$here/bench/timing.sh"
+bench_start "${1:-}" "${2:-}" 3 sox lame mpg123 xargs
 
 work=$(mktemp -d /tmp/audrel-batch.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -39,7 +34,6 @@ done
 printf '[General]\nSameFolder=0\nDestFolder=%s/out\n' "$work" > "$work/Options.ini"
 lame_flags="-b 128 --cbr -m s -p -o -t --noreplaygain"
 
-source "$here/bench/timing.sh"
 cat "$work"/wav/* "$work"/mp3/* > /dev/null # warm the page cache
 
 run_set() { # title, then three commands as strings: reference, --jobs 2, --jobs 1

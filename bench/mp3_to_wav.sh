@@ -14,13 +14,8 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-cli=${1:-$here/build/audrel-cli}
-[ -d "$cli" ] && cli=$cli/audrel-cli
-rounds=${2:-7}
-[ -x "$cli" ] || { echo "audrel-cli not found at $cli (build first or pass its path)" >&2; exit 2; }
-for tool in sox lame mpg123; do
-  command -v "$tool" > /dev/null || { echo "$tool is not installed" >&2; exit 2; }
-done
+source "$here/bench/timing.sh"
+bench_start "${1:-}" "${2:-}" 7 sox lame mpg123
 
 work=$(mktemp -d /tmp/audrel-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -28,7 +23,6 @@ sox -q -n -r 44100 -c 2 -b 16 "$work/src.wav" synth 60 sine 330 sine 1250 remix 
 lame --quiet -b 192 "$work/src.wav" "$work/sixty.mp3"
 printf '[General]\nSameFolder=1\n' > "$work/Options.ini"
 
-source "$here/bench/timing.sh"
 
 # The data chunk of a WAV file, found by walking its chunks.
 data_chunk() {

@@ -26,3 +26,19 @@ make_big_wav() {
   } > "$out"
   rm -f "$raw"
 }
+
+# What every benchmark does first: sets cli (the given audrel-cli, or the one
+# in the given build folder; by default build/audrel-cli) and rounds, and
+# checks that the reference tools are there.
+# Usage: bench_start "${1:-}" "${2:-}" DEFAULT_ROUNDS TOOL...
+bench_start() {
+  cli=${1:-$here/build/audrel-cli}
+  [ -d "$cli" ] && cli=$cli/audrel-cli
+  rounds=${2:-$3}
+  shift 3
+  [ -x "$cli" ] || { echo "audrel-cli not found at $cli (build first or pass its path)" >&2; exit 2; }
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" > /dev/null || { echo "$tool is not installed" >&2; exit 2; }
+  done
+}

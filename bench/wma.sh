@@ -19,12 +19,8 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-cli=${1:-$here/build/audrel-cli}
-rounds=${2:-5}
-[ -x "$cli" ] || { echo "audrel-cli not found at $cli (build first or pass its path)" >&2; exit 2; }
-for tool in sox ffmpeg /usr/bin/time; do
-  command -v "$tool" > /dev/null || { echo "$tool is not installed" >&2; exit 2; }
-done
+source "$here/bench/timing.sh"
+bench_start "${1:-}" "${2:-}" 5 sox ffmpeg /usr/bin/time
 
 work=$(mktemp -d /tmp/audrel-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -36,7 +32,6 @@ sox -q -n -r 44100 -c 2 -b 16 "$src" synth 60 sine 220 sine 330 sine 440 pinknoi
   remix 1,2v0.5,4v0.3 2,3v0.5,4v0.3 gain -n -3
 printf '[General]\nSameFolder=1\n' > "$work/Options.ini"
 
-source "$here/bench/timing.sh"
 
 # The samples of a WAV file: everything after the "data" chunk's header.
 samples() {
