@@ -135,9 +135,14 @@ AudioTags ReadTags(const QString& path)
     const QByteArray name = QFile::encodeName(path);
     switch (ContainerOf(path)) {
     case TagContainer::Mpeg: {
-        const Id3v2Tag id3v2 = ReadId3v2(path);
-        if (id3v2.Present && !id3v2.Tags.isEmpty()) return id3v2.Tags;
-        return readId3v1(path);
+        TagLib::MPEG::File file(name.constData(), false);
+        if (!file.isValid()) return {};
+        if (file.hasID3v2Tag()) {
+            const AudioTags tags = fromTag(*file.ID3v2Tag());
+            if (!tags.isEmpty()) return tags;
+        }
+        // Only a file that ends in an ID3v1 tag is analysed by the program's own reader.
+        return file.hasID3v1Tag() ? readId3v1(path) : AudioTags();
     }
     case TagContainer::Wav: {
         TagLib::RIFF::WAV::File file(name.constData(), false);

@@ -767,6 +767,13 @@ void TestCli::tagsTravel()
     QCOMPARE(QJsonDocument::fromJson(run.out.toUtf8()).object()["id3v1"].toObject()["genre"].toString(),
              QStringLiteral("Jazz"));
 
+    // An MP3 with an ID3v1 tag only: the program's own reader gives its fields.
+    const QString v1 = dir.filePath("v1/old.mp3");
+    QVERIFY(QDir().mkpath(dir.filePath("v1")));
+    QVERIFY(tool("lame", {"--quiet", "--id3v1-only", "--tt", "Old Tag", "--ta", "V1", wav, v1}));
+    QCOMPARE(runCli({"convert", "--to", "wav", "--options", options, v1}).status, 0);
+    QCOMPARE(tagsOf(dir.filePath("v1/old.wav")).value("title").toString(), QStringLiteral("Old Tag"));
+
     // Without tags at the source, or with --no-tags: no tag blocks at all.
     run = runCli({"convert", "--to", "mp3", "--options", options, "--dest", dir.filePath("bare"), wav});
     QCOMPARE(run.status, 0);
