@@ -5,7 +5,7 @@
 // The best time of each is compared; the WAV files are checked to hold the
 // same samples. bench/mp3_to_wav.sh makes a 60-second MP3 and runs this.
 
-#include "convert/xaudioplayer.h"
+#include "platform/xaudio/xaudioplayer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -30,7 +30,7 @@ JobListView::JobListView(JobList* list, bool keepSelectionVisible, QWidget* pare
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
 
-    const auto columns = JobList::columns(list->kind());
+    const auto& columns = list->columns();
     for (int i = 0; i < columns.size(); ++i)
         setColumnWidth(i, columns[i].width);
 

@@ -1,15 +1,11 @@
 #include "app/mainform.h"
 
+#include "app/directionviews.h"
 #include "app/form_about.h"
 #include "app/form_changefolder.h"
 #include "app/joblistview.h"
-#include "convert/convertform.h"
-#include "convert/form_wavtomp3.h"
-#include "convert/form_wavtowma.h"
-#include "convert/form_wmatowav.h"
-#include "info/form_property.h"
-#include "info/form_wavproperty.h"
-#include "info/form_wmaproperty.h"
+#include "convert/conversiondialog.h"
+#include "convert/directions.h"
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
 #include "info/wmafile.h"
@@ -21,9 +17,7 @@
 #include "platform/msaudio/msaudioenc.h"
 #include "platform/prompts/prompts.h"
 #include "platform/shell/shell.h"
-#include "player/playmp3form.h"
-#include "player/playwavform.h"
-#include "player/playwmaform.h"
+#include "player/playerform.h"
 #include "settings/optionform.h"
 #include "settings/uistate.h"
 
@@ -55,36 +49,6 @@ namespace {
 
 const QString kMakerHomepage = QStringLiteral("https://www.quorvex.example/");
 const QString kMakerSupport = QStringLiteral("support@quorvex.example");
-
-struct TabInfo
-{
-    const char* sheet;
-    const char* caption;
-    const char* view;
-    bool keepSelectionVisible;
-};
-
-// In the order in which commands look for the visible tab.
-const TabInfo kTabs[4] = {
-    {"Tab_Mp32Wav", " MP3 to WAV  ", "Mp3listview", true},
-    {"Tab_Wav2Mp3", " WAV to MP3  ", "WavListView", false},
-    {"Tab_WMA2Wav", "WMA to WAV", "WMAListView", true},
-    {"Tab_Wav2WMA", "WAV to WMA", "Wav2WMAView", false},
-};
-
-// The player window of each tab for its sources (Play, Play Source, a
-// double-click) and for its destinations (Play Destination), in tab order.
-struct PlayerChoice
-{
-    PlayerKind sources;
-    PlayerKind destinations;
-};
-const PlayerChoice kPlayers[4] = {
-    {PlayerKind::Mp3, PlayerKind::Wav},
-    {PlayerKind::Wav, PlayerKind::Mp3},
-    {PlayerKind::Wma, PlayerKind::Wav},
-    {PlayerKind::Wav, PlayerKind::Wma},
-};
 
 struct PanelInfo
 {
@@ -164,10 +128,11 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& arguments,
     resize(549, 415);
     setMinimumSize(517, 280);
 
-    for (int i = 0; i < 4; ++i) {
-        m_lists[i] = new JobList(JobKind(i), this);
-        connect(m_lists[i], &JobList::countersChanged, this, [this, i] {
-            if (int(currentKind()) == i) writeChangedPanels(m_lists[i]);
+    for (int i = 0; i < kJobKindCount; ++i) {
+        JobList* list = NewJobList(JobKind(i), this);
+        m_lists[size_t(i)] = list;
+        connect(list, &JobList::countersChanged, this, [this, list] {
+            if (list == currentList()) writeChangedPanels(list);
         });
     }
     createActions();
@@ -181,7 +146,14 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& arguments,
     m_wma = std::make_unique<TWMAfile>();
     m_settings = LoadProgramSettings(m_programFolder);
     m_links = LinkSettings::load(m_programFolder);
-    m_builder = std::make_unique<RowBuilder>(m_lists, m_settings, *m_mpeg, *m_wav, *m_wma);
+    QList<ListRule> rules;
+    for (JobList* list : m_lists)
+        rules << ListRuleOf(list->kind(), list);
+    m_builder = std::make_unique<RowBuilder>(rules, m_settings, *m_mpeg, *m_wav, *m_wma);
+    // A WAV file that holds MPEG audio is refused on the spot.
+    m_builder->OnRefused = [](const AddResult& refused) {
+        showMessage(refused.message, QStringLiteral("Information"), MsgIcon::Warning);
+    };
     writeCounterPanels(Mp3Recs());
     setWindowTitle(QStringLiteral("Audrel"));
     view(JobKind::Mp3ToWav)->setFocus();
@@ -427,16 +399,17 @@ void TMainForm::createTabs()
     PageControl1->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { font-weight: bold; }"));
     PageControl1->setUsesScrollButtons(false);
     PageControl1->setDocumentMode(true);
-    for (int i = 0; i < 4; ++i) {
+    for (const DirectionView& tab : DirectionViews()) {
         auto* sheet = new QWidget(PageControl1);
-        sheet->setObjectName(QLatin1String(kTabs[i].sheet));
-        m_views[i] = new JobListView(m_lists[i], kTabs[i].keepSelectionVisible, sheet);
-        m_views[i]->setObjectName(QLatin1String(kTabs[i].view));
-        m_views[i]->setAccessibleName(QString::fromLatin1(kTabs[i].caption).trimmed());
+        sheet->setObjectName(QLatin1String(tab.sheet));
+        JobListView* view = new JobListView(list(tab.kind), tab.keepSelectionVisible, sheet);
+        view->setObjectName(QLatin1String(tab.view));
+        view->setAccessibleName(QString::fromLatin1(tab.caption).trimmed());
+        m_views[size_t(tab.kind)] = view;
         auto* layout = new QVBoxLayout(sheet);
         layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(m_views[i]);
-        PageControl1->addTab(sheet, QLatin1String(kTabs[i].caption));
+        layout->addWidget(view);
+        PageControl1->addTab(sheet, QLatin1String(tab.caption));
     }
     setCentralWidget(PageControl1);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);
@@ -627,41 +600,20 @@ void TMainForm::reportSkipped()
 void TMainForm::writeBulkPanels(JobKind kind)
 {
     writePanel(list(kind), PanelTotal);
-    writePanel(list(kind), PanelChecked,
-               kind == JobKind::Mp3ToWav ? CountSpacing::Normal : CountSpacing::BulkAdd);
+    writePanel(list(kind), PanelChecked, ViewOf(kind).bulkAddSpacing ? CountSpacing::BulkAdd : CountSpacing::Normal);
 }
 
 void TMainForm::AddExecute()
 {
-    static const struct
-    {
-        const char* filter;
-        const char* defaultExt;
-    } dialogs[4] = {
-        {"All Supported File|*.mp3;*.mp2;*.mp1;*.m3u;*.pls|Mpeg Audio File "
-         "(*.MP3;*.MP2;*.MP1)|*.mp3;*.mp2;*.mp1|"
-         "Winamp Playlist File (*.M3U;*.PLS)|*.m3u;*.pls",
-         "*.mp3;*.mp2;*.mp1;*.m3u;*.pls"},
-        {"All Supported File|*.wav;*.pls;*.m3u|Windows waveform (*.WAV)|*.wav|Winamp Playlist File "
-         "(*.M3U;*.PLS)|"
-         "*.m3u;*.pls",
-         "*.wav"},
-        {"All Supported File|*.wma;*.pls;*.m3u|Windows Media audio file (*.WMA)|*.wma|Winamp Playlist File "
-         "(*.M3U;*.PLS)|*.m3u;*.pls",
-         "*.wma"},
-        {},
-    };
     // An add that is still searching a large file's headers finishes first.
     if (m_bulkAdding) {
         QTimer::singleShot(50, this, &TMainForm::AddExecute);
         return;
     }
     const JobKind kind = currentKind();
-    // The WAV to WMA list shares the WAV dialog.
-    const auto& dialog = dialogs[kind == JobKind::WavToWma ? int(JobKind::WavToMp3) : int(kind)];
     OpenFilesRequest request;
-    request.filter = QLatin1String(dialog.filter);
-    request.defaultExt = QLatin1String(dialog.defaultExt);
+    request.filter = QLatin1String(ViewOf(kind).filter);
+    request.defaultExt = QLatin1String(ViewOf(kind).defaultExt);
     request.startFolder = UiState::LastAddFolder();
     const QStringList files = Prompts::instance().openFiles(request);
     if (files.isEmpty()) return;
@@ -689,15 +641,14 @@ void TMainForm::AddFromListFile(const QString& path)
     if (lines.isEmpty()) return;
     RowBuilder::Counts counts;
     const bool completed = runBulkAdd([&] {
-        const FileKind first = KindOf(lines.first());
-        showTab(first == FileKind::Wma   ? JobKind::WmaToWav
-                : first == FileKind::Wav ? JobKind::WavToMp3
-                                         : JobKind::Mp3ToWav);
+        // The tab of the first file's kind; anything else shows the first tab.
+        const ListRule* first = m_builder->DispatchRule(KindOf(lines.first()));
+        showTab(first ? first->list->kind() : JobKind(0));
         for (const QString& line : lines)
             m_builder->Dispatch(line, counts);
     });
     if (!completed) return;
-    if (currentKind() != JobKind::WavToWma) writeBulkPanels(currentKind());
+    if (ViewOf(currentKind()).panelsAfterDispatch) writeBulkPanels(currentKind());
     if (counts.Mpeg > 0 || counts.Wav > 0 || counts.Wma > 0)
         showMessage(
             QStringLiteral("%1 MPEG file(s) added and %2 WAV file(s) added, %3 WMA file(s) added, \n\n"
@@ -716,26 +667,15 @@ void TMainForm::DropFiles(const QStringList& paths)
         QTimer::singleShot(50, this, [this, paths] { DropFiles(paths); });
         return;
     }
-    switch (KindOf(paths.first())) {
-    case FileKind::Wma:
-        showTab(JobKind::WmaToWav);
-        break;
-    case FileKind::Wav:
-        showTab(JobKind::WavToMp3);
-        break;
-    case FileKind::Mpeg:
-        showTab(JobKind::Mp3ToWav);
-        break;
-    default:
-        break; // a playlist or anything else leaves the tab
-    }
+    // The tab of the first file's kind; a playlist or anything else leaves the tab.
+    if (const ListRule* first = m_builder->DispatchRule(KindOf(paths.first()))) showTab(first->list->kind());
     RowBuilder::Counts uncounted;
     const bool completed = runBulkAdd([&] {
         for (const QString& path : paths)
             m_builder->Dispatch(path, uncounted);
     });
     if (!completed) return;
-    if (currentKind() != JobKind::WavToWma) writeBulkPanels(currentKind());
+    if (ViewOf(currentKind()).panelsAfterDispatch) writeBulkPanels(currentKind());
     reportSkipped();
 }
 
@@ -839,21 +779,8 @@ bool TMainForm::ProbeWmaEncoder()
 
 ConversionOutcome TMainForm::RunConversionDialog(JobKind kind)
 {
-    std::unique_ptr<TConversionDialog> dialog;
-    switch (kind) {
-    case JobKind::Mp3ToWav:
-        dialog = std::make_unique<TConvertForm>(*list(kind), m_settings, m_programFolder, this);
-        break;
-    case JobKind::WavToMp3:
-        dialog = std::make_unique<TForm_WavtoMp3>(*list(kind), m_settings, this);
-        break;
-    case JobKind::WmaToWav:
-        dialog = std::make_unique<TForm_wmatowav>(*list(kind), m_settings, m_programFolder, this);
-        break;
-    case JobKind::WavToWma:
-        dialog = std::make_unique<TForm_wavtowma>(*list(kind), m_settings, m_programFolder, this);
-        break;
-    }
+    const std::unique_ptr<TConversionDialog> dialog =
+        ViewOf(kind).conversionDialog(*list(kind), m_settings, m_programFolder, this);
     dialog->exec();
     return dialog->Outcome();
 }
@@ -861,7 +788,7 @@ ConversionOutcome TMainForm::RunConversionDialog(JobKind kind)
 void TMainForm::ConvertExecute()
 {
     const JobKind kind = currentKind();
-    if ((kind == JobKind::WmaToWav || kind == JobKind::WavToWma) && !ProbeWmaEncoder()) {
+    if (ViewOf(kind).probeWmaEncoder && !ProbeWmaEncoder()) {
         showMessage(
             QStringLiteral(
                 "Audrel is not installed correctly,\nPlease REINSTALL Audrel and don't skip any step! "),
@@ -904,26 +831,7 @@ void TMainForm::PropertiesExecute()
     const QList<int> selected = currentList()->selectedRows();
     if (selected.isEmpty()) return showNoFileSelected();
     CurrentFile = currentList()->record(selected.first()).Source;
-    switch (currentKind()) {
-    case JobKind::Mp3ToWav: {
-        TForm_Property dialog(CurrentFile, this);
-        dialog.exec();
-        // The tag editor's texts show in the Title, Artist, Album and Year columns.
-        const QStringList columns = dialog.UpdatedColumns();
-        const QList<int> rows = Mp3Recs()->selectedRows();
-        if (!rows.isEmpty())
-            for (int i = 0; i < columns.size(); ++i)
-                Mp3Recs()->setSubItem(rows.first(), JobList::SubTitle + i, columns[i]);
-        break;
-    }
-    case JobKind::WmaToWav:
-        TForm_WmaProperty(CurrentFile, this).exec();
-        break;
-    case JobKind::WavToMp3:
-    case JobKind::WavToWma:
-        TForm_WavProperty(CurrentFile, this).exec();
-        break;
-    }
+    ViewOf(currentKind()).properties(*currentList(), selected.first(), this);
 }
 
 void TMainForm::PlayExecute()
@@ -959,24 +867,14 @@ void TMainForm::RunPlayer(bool destinations)
         const TJobRec& rec = list->record(row);
         paths << (destinations ? rec.Dest : rec.Source);
         // Only the MP3 sources have a title of their own.
-        titles << (kind == JobKind::Mp3ToWav && !destinations ? list->subItem(row, JobList::SubTitle)
-                                                              : QStringLiteral("Not Known"));
+        titles << (ViewOf(kind).sourcesHaveTitles && !destinations ? list->subItem(row, JobList::SubTitle)
+                                                                   : QStringLiteral("Not Known"));
     }
-    const PlayerKind player = destinations ? kPlayers[int(kind)].destinations : kPlayers[int(kind)].sources;
+    const DirectionView& tab = ViewOf(kind);
     // A player library that cannot start is shown, and no window opens.
     guarded([&] {
-        std::unique_ptr<TPlayerForm> window;
-        switch (player) {
-        case PlayerKind::Mp3:
-            window = std::make_unique<TPlayMp3Form>(paths, titles, m_programFolder, this);
-            break;
-        case PlayerKind::Wav:
-            window = std::make_unique<TPlayWavForm>(paths, m_programFolder, this);
-            break;
-        case PlayerKind::Wma:
-            window = std::make_unique<TPlayWMAForm>(paths, m_programFolder, this);
-            break;
-        }
+        const std::unique_ptr<TPlayerForm> window = (destinations ? tab.resultPlayer : tab.sourcePlayer)(
+            paths, titles, m_programFolder, this);
         window->exec();
     });
 }

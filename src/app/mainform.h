@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QQueue>
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -64,8 +65,8 @@ public:
     JobList* WavRecs() const { return m_lists[1]; }
     JobList* WMARecs() const { return m_lists[2]; }
     JobList* Wav2WMARecs() const { return m_lists[3]; }
-    JobList* list(JobKind kind) const { return m_lists[int(kind)]; }
-    JobListView* view(JobKind kind) const { return m_views[int(kind)]; }
+    JobList* list(JobKind kind) const { return m_lists[size_t(kind)]; }
+    JobListView* view(JobKind kind) const { return m_views[size_t(kind)]; }
 
     // The list of the visible tab; every command acts on it.
     JobKind currentKind() const;
@@ -188,8 +189,8 @@ private:
     bool m_bulkAdding = false;
     Settings m_settings;
     LinkSettings m_links;
-    JobList* m_lists[4] = {};
-    JobListView* m_views[4] = {};
+    std::array<JobList*, kJobKindCount> m_lists{};
+    std::array<JobListView*, kJobKindCount> m_views{};
     QTabWidget* PageControl1 = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QMenu* PopupMenu_mp3 = nullptr;

@@ -1,9 +1,9 @@
 #include "cli/convertcommand.h"
 
 #include "cli/commandline.h"
-#include "convert/conversionpath.h"
-#include "convert/cvtitem.h"
+#include "convert/batchrunner.h"
 #include "convert/destinationfile.h"
+#include "convert/directions.h"
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
 #include "info/wmafile.h"
@@ -11,25 +11,20 @@
 #include "jobs/playlists.h"
 #include "jobs/rowbuilder.h"
 #include "platform/errors.h"
-#include "platform/prompts/prompts.h"
 #include "settings/settings.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
 #include <csignal>
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <optional>
 
 #include <unistd.h>
 
@@ -79,23 +74,6 @@ const char* const ConvertUsage =
 
 namespace {
 
-// The conversion directions, by the value of --to and the kind of source
-// file: a new direction is a new row.
-struct Direction
-{
-    const char* to;
-    FileKind source;
-    JobKind kind;
-    const char* sources; // what the sources are called in messages
-};
-
-const Direction kDirections[] = {
-    {"mp3", FileKind::Wav, JobKind::WavToMp3, "a WAV file (.wav)"},
-    {"wma", FileKind::Wav, JobKind::WavToWma, "a WAV file (.wav)"},
-    {"wav", FileKind::Mpeg, JobKind::Mp3ToWav, "an MPEG audio file (.mp3, .mp2, .mp1)"},
-    {"wav", FileKind::Wma, JobKind::WmaToWav, "a WMA file (.wma)"},
-};
-
 // The most files converted at once, whatever --jobs says.
 constexpr int kMaxJobs = 64;
 
@@ -111,6 +89,15 @@ struct Arguments
     int jobs = 1;
     QStringList files;
 };
+
+// The words of --to, in the order of the directions.
+QStringList targetWords()
+{
+    QStringList words;
+    for (const Direction& direction : Directions())
+        if (!words.contains(QLatin1String(direction.cliWord))) words << QLatin1String(direction.cliWord);
+    return words;
+}
 
 // Empty when the arguments are usable, else what is wrong with them.
 QString parseArguments(const QStringList& arguments, Arguments& parsed)
@@ -130,9 +117,7 @@ QString parseArguments(const QStringList& arguments, Arguments& parsed)
         if (line.isSet(QLatin1String(name)) && line.value(QLatin1String(name)).isEmpty())
             return QStringLiteral("--%1 needs a value").arg(QLatin1String(name));
 
-    QStringList targets;
-    for (const Direction& direction : kDirections)
-        if (!targets.contains(QLatin1String(direction.to))) targets << QLatin1String(direction.to);
+    const QStringList targets = targetWords();
     const QString to = line.value(QStringLiteral("to")).toLower();
     if (to.isEmpty())
         return QStringLiteral("--to %1 is required").arg(targets.join(QStringLiteral(" or --to ")));
@@ -168,19 +153,7 @@ bool loadSettings(const Arguments& arguments, Settings& settings, QString& probl
             problem = QStringLiteral("cannot read the options file \"%1\"").arg(arguments.optionsFile);
             return false;
         }
-        // The settings are read from the Options.ini of a folder: a file of
-        // another name is linked into a folder of its own under that name.
-        if (info.fileName() == QLatin1String(kSettingsFileName)) {
-            settings = LoadSettings(info.absolutePath() + QLatin1Char('/'));
-        } else {
-            QTemporaryDir folder;
-            const QString link = folder.filePath(QLatin1String(kSettingsFileName));
-            if (!folder.isValid() || !QFile::link(info.absoluteFilePath(), link)) {
-                problem = QStringLiteral("cannot read the options file \"%1\"").arg(arguments.optionsFile);
-                return false;
-            }
-            settings = LoadSettings(folder.path() + QLatin1Char('/'));
-        }
+        settings = LoadSettingsFile(info.absoluteFilePath());
     }
     if (!arguments.destFolder.isEmpty()) {
         settings.SameFolder = false;
@@ -188,30 +161,6 @@ bool loadSettings(const Arguments& arguments, Settings& settings, QString& probl
     }
     return true;
 }
-
-// The builder's messages (a WAV that already holds MPEG audio) are kept for the
-// report instead of being shown.
-class CommandPrompts final : public Prompts
-{
-public:
-    CommandPrompts() : m_previous(Prompts::install(this)) {}
-    ~CommandPrompts() override { Prompts::install(m_previous); }
-
-    int message(const MessageRequest& request) override
-    {
-        last = request.text;
-        last.replace(QLatin1String(",\n"), QLatin1String(", "));
-        last.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        return request.buttons.isEmpty() ? IdOk : request.buttons.first();
-    }
-    QStringList openFiles(const OpenFilesRequest&) override { return {}; }
-    QString browseForFolder(const QString&, const QString&) override { return {}; }
-
-    QString last;
-
-private:
-    Prompts* m_previous;
-};
 
 // Progress and problems on standard error. On a terminal the line of the file
 // being converted is rewritten in place while one file is converted at a time;
@@ -301,51 +250,199 @@ QString destKey(const QString& dest)
            info.fileName();
 }
 
-// One source to convert, in the order the files were given.
-struct Task
-{
-    const Direction* direction;
-    TCvtItem item;
-};
 
-// What became of a task, reported in the order of the tasks.
-struct Outcome
+// The sources named on the command line (files, playlists, folders), made
+// into work items by the job lists' own rules; what cannot be converted is
+// reported as it is met.
+class Sources
 {
-    bool converted = false;
-    QString dest;
-    QString failure; // empty when converted
-    QString warning; // a converted file whose tags could not be written
-};
+public:
+    Sources(const Arguments& arguments, const Settings& settings, Report& report)
+        : m_arguments(arguments), m_settings(settings), m_report(report),
+          m_builder(rules(), settings, m_mpeg, m_wav, m_wma)
+    {
+        m_mpeg.OnError = nullptr; // a file that is not MPEG audio is reported when it is decoded
+        QStringList sourceNames;
+        for (const Direction& direction : Directions()) {
+            if (arguments.to != QLatin1String(direction.cliWord)) continue;
+            m_directions << &direction;
+            const QString name = QLatin1String(direction.sourceText);
+            sourceNames << name;
+            // "a WAV file (.wav)", and "WAV file (.wav)" without the article.
+            m_kindNames << name.mid(name.indexOf(QLatin1Char(' ')) + 1);
+        }
+        m_sourcesText = sourceNames.join(QStringLiteral(" or "));
+    }
 
-// Converts one task with a path of its direction (made and started on first
-// use, on the calling thread); progress, when given, sees the percentages.
-Outcome convertOne(const Task& task, std::unique_ptr<ConversionPath>& path, const Settings& settings,
-                   bool tags, int job, const std::function<void(int)>& progress)
-{
-    Outcome outcome;
-    outcome.dest = task.item.DestPath;
-    if (!path) {
-        path = ConversionPath::create(task.direction->kind, settings, ProgramFolder());
-        path->setCarryTags(tags);
-        try {
-            path->Init();
-        } catch (const EAudrelError& error) {
-            outcome.failure = error.message();
-            return outcome;
+    void add(const QString& argument)
+    {
+        const QString path = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
+        const FileKind kind = KindOf(path);
+        if (QFileInfo(path).isDir())
+            addFolder(path);
+        else if (const Direction* direction = directionOf(kind))
+            addSource(*direction, path, {}, {});
+        else if (IsPlaylist(kind))
+            addPlaylist(path);
+        else
+            problem(path, QStringLiteral("not %1: only those are converted to %2")
+                              .arg(m_sourcesText, m_arguments.to.toUpper()));
+    }
+
+    QList<TCvtItem> items;
+    int failed = 0;
+
+private:
+    QList<ListRule> rules()
+    {
+        QList<ListRule> rules;
+        for (const Direction& direction : Directions()) {
+            m_lists[size_t(direction.kind)].reset(NewJobList(direction.kind));
+            rules << ListRuleOf(direction.kind, m_lists[size_t(direction.kind)].get());
+        }
+        return rules;
+    }
+
+    const Direction* directionOf(FileKind kind) const
+    {
+        for (const Direction* direction : m_directions)
+            if (direction->source == kind) return direction;
+        return nullptr;
+    }
+    QString kindNames() const { return m_kindNames.join(QStringLiteral(" or ")); }
+
+    void problem(const QString& path, const QString& text)
+    {
+        m_report.problem(path, text);
+        ++failed;
+    }
+
+    // destFolder, when given, is where this source's result goes.
+    void addSource(const Direction& direction, const QString& path, const QString& playlist,
+                   const QString& destFolder)
+    {
+        JobList& list = *m_lists[size_t(direction.kind)];
+        if (!list.IsNewSource(path)) return; // converted once
+        const QFileInfo info(path);
+        // Names that are not UTF-8 do not survive the way into the program.
+        if (path.contains(QChar::ReplacementCharacter))
+            return problem(path, QStringLiteral("the file name is not valid UTF-8 and cannot be opened; rename "
+                                                "the file"));
+        if (!info.exists())
+            return problem(path, playlist.isEmpty()
+                                     ? QStringLiteral("file not found")
+                                     : QStringLiteral("file not found (an entry of %1)").arg(playlist));
+        if (!info.isFile() || !info.isReadable()) return problem(path, QStringLiteral("not a readable file"));
+        const AddResult added = m_builder.AddRow(direction.kind, path);
+        m_builder.takeSkipped();
+        switch (added.kind) {
+        case AddResult::Added: {
+            TCvtItem item = TCvtItem::FromRow(list, list.count() - 1);
+            if (!destFolder.isEmpty())
+                item.DestPath = destFolder + QLatin1Char('/') + QFileInfo(item.DestPath).fileName();
+            items.append(item);
+            return;
+        }
+        case AddResult::Duplicate:
+            return;
+        case AddResult::Unreadable:
+            m_report.problem(added.message);
+            ++failed;
+            return;
+        case AddResult::AlreadyMpeg:
+            m_report.problem(QString(added.message).replace(QLatin1String(",\n"), QLatin1String(", ")));
+            ++failed;
+            return;
+        case AddResult::NotWav:
+            return problem(path, QStringLiteral("not a WAV file that can be encoded (a RIFF WAVE file with one "
+                                                "or two channels and its \"fmt \" chunk first)"));
         }
     }
-    DestinationFile destination;
-    outcome.failure = destination.prepare(task.item.SourcePath, task.item.DestPath);
-    if (outcome.failure.isEmpty()) {
-        setPartial(job, destination.tempPath());
-        outcome.failure = RunToEnd(*path, task.item, destination.tempPath(), progress, &outcome.warning);
-        if (outcome.failure.isEmpty()) outcome.failure = destination.commit();
+
+    // The folder's files of the kinds converted, in name order, its
+    // subfolders after its files; below --dest each keeps its place.
+    void addFolder(const QString& path)
+    {
+        int taken = 0;
+        std::function<void(const QString&)> walk = [&](const QString& folder) {
+            const QDir dir(folder);
+            const QString relative = QDir(path).relativeFilePath(folder);
+            const QString destFolder =
+                m_arguments.destFolder.isEmpty()
+                    ? QString()
+                    : QDir::cleanPath(m_settings.DestFolder + QLatin1Char('/') + relative);
+            for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+                if (const Direction* direction = directionOf(KindOf(name))) {
+                    addSource(*direction, dir.filePath(name), {}, destFolder);
+                    ++taken;
+                }
+            }
+            if (!m_arguments.recursive) return;
+            for (const QString& name :
+                 dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name))
+                walk(dir.filePath(name));
+        };
+        walk(path);
+        if (taken == 0) problem(path, QStringLiteral("the folder holds no %1").arg(kindNames()));
     }
-    if (!outcome.failure.isEmpty()) destination.discard();
-    setPartial(job, {});
-    outcome.converted = outcome.failure.isEmpty();
-    return outcome;
-}
+
+    void addPlaylist(const QString& path)
+    {
+        QStringList entries;
+        try {
+            entries = ReadPlaylist(path);
+        } catch (const EFileError& error) {
+            return problem(path, error.message());
+        }
+        int taken = 0;
+        for (const QString& entry : entries) {
+            const Direction* direction = directionOf(KindOf(entry));
+            if (!direction) continue;
+            addSource(*direction, QDir::cleanPath(entry), path, {});
+            ++taken;
+        }
+        if (taken == 0) problem(path, QStringLiteral("the playlist names no %1").arg(kindNames()));
+    }
+
+    const Arguments& m_arguments;
+    const Settings& m_settings;
+    Report& m_report;
+    std::array<std::unique_ptr<JobList>, kJobKindCount> m_lists;
+    TMPEGAudio m_mpeg;
+    TWAVfile m_wav;
+    TWMAfile m_wma;
+    RowBuilder m_builder;
+    QList<const Direction*> m_directions; // those of --to
+    QStringList m_kindNames;
+    QString m_sourcesText;
+};
+
+// The command's answers to the runner: an existing destination is replaced
+// with --overwrite only, and a failure is reported while the rest goes on.
+class CommandHandler final : public BatchHandler
+{
+public:
+    explicit CommandHandler(bool overwrite) : m_overwrite(overwrite) {}
+    bool ReplaceExisting(const TCvtItem&) override { return m_overwrite; }
+    bool ItemFailed(const TCvtItem&, const QString&) override { return true; }
+
+private:
+    bool m_overwrite;
+};
+
+// What became of an item, reported in the order of the items.
+struct Outcome
+{
+    enum State
+    {
+        Pending,
+        Converted,
+        Skipped,
+        Failed
+    };
+    State state = Pending;
+    QString text; // the failure, or the warning of a converted file
+};
 
 } // namespace
 
@@ -363,170 +460,27 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
     }
 
     Report report(err, parsed.quiet);
-    CommandPrompts prompts;
-    int failed = 0;
-
-    // The rows, built as the program's lists build them.
-    JobList mp3List(JobKind::Mp3ToWav);
-    JobList wavList(JobKind::WavToMp3);
-    JobList wmaList(JobKind::WmaToWav);
-    JobList wavToWmaList(JobKind::WavToWma);
-    JobList* const lists[4] = {&mp3List, &wavList, &wmaList, &wavToWmaList};
-    TMPEGAudio mpeg;
-    mpeg.OnError = nullptr; // a file that is not MPEG audio is reported when it is decoded
-    TWAVfile wav;
-    TWMAfile wma;
-    RowBuilder builder(lists, settings, mpeg, wav, wma);
-
-    // The directions of --to, and the source kinds they take.
-    QList<const Direction*> directions;
-    for (const Direction& direction : kDirections)
-        if (parsed.to == QLatin1String(direction.to)) directions << &direction;
-    const auto directionOf = [&](FileKind kind) -> const Direction* {
-        for (const Direction* direction : directions)
-            if (direction->source == kind) return direction;
-        return nullptr;
-    };
-    // "a WAV file (.wav)", and "WAV file (.wav)" without the article.
-    QStringList sourceNames;
-    QStringList kindNames;
-    for (const Direction* direction : directions) {
-        const QString name = QLatin1String(direction->sources);
-        sourceNames << name;
-        kindNames << name.mid(name.indexOf(QLatin1Char(' ')) + 1);
-    }
-    const QString sourcesText = sourceNames.join(QStringLiteral(" or "));
-    const QString target = parsed.to.toUpper();
-
-    QList<Task> tasks;
-    // destFolder, when given, is where this source's result goes.
-    auto addSource = [&](const Direction& direction, const QString& path, const QString& playlist,
-                         const QString& destFolder) {
-        JobList& list = *lists[int(direction.kind)];
-        if (!list.IsNewSource(path)) return; // converted once
-        const QFileInfo info(path);
-        if (path.contains(QChar::ReplacementCharacter)) {
-            // Names that are not UTF-8 do not survive the way into the program.
-            report.problem(path,
-                           QStringLiteral("the file name is not valid UTF-8 and cannot be opened; rename "
-                                          "the file"));
-            ++failed;
-            return;
-        }
-        if (!info.exists()) {
-            report.problem(path, playlist.isEmpty()
-                                     ? QStringLiteral("file not found")
-                                     : QStringLiteral("file not found (an entry of %1)").arg(playlist));
-            ++failed;
-            return;
-        }
-        if (!info.isFile() || !info.isReadable()) {
-            report.problem(path, QStringLiteral("not a readable file"));
-            ++failed;
-            return;
-        }
-        prompts.last.clear();
-        const bool added = builder.AddRow(direction.kind, path);
-        if (const QStringList skipped = builder.takeSkipped(); !skipped.isEmpty()) {
-            report.problem(skipped.join(QLatin1Char(' ')));
-            ++failed;
-            return;
-        }
-        if (added) {
-            TCvtItem item = TCvtItem::FromRow(list, list.count() - 1);
-            if (!destFolder.isEmpty())
-                item.DestPath = destFolder + QLatin1Char('/') + QFileInfo(item.DestPath).fileName();
-            tasks.append({&direction, item});
-            return;
-        }
-        if (!prompts.last.isEmpty())
-            report.problem(prompts.last);
-        else
-            report.problem(path,
-                           QStringLiteral("not a WAV file that can be encoded (a RIFF WAVE file with one "
-                                          "or two channels and its \"fmt \" chunk first)"));
-        ++failed;
-    };
-
-    for (const QString& argument : parsed.files) {
-        const QString path = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
-        const FileKind fileKind = KindOf(path);
-        if (QFileInfo(path).isDir()) {
-            // The folder's files of the kinds converted, in name order, its
-            // subfolders after its files; below --dest each keeps its place.
-            int taken = 0;
-            std::function<void(const QString&)> walk = [&](const QString& folder) {
-                const QDir dir(folder);
-                const QString relative = QDir(path).relativeFilePath(folder);
-                const QString destFolder =
-                    parsed.destFolder.isEmpty()
-                        ? QString()
-                        : QDir::cleanPath(settings.DestFolder + QLatin1Char('/') + relative);
-                for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
-                    if (const Direction* direction = directionOf(KindOf(name))) {
-                        addSource(*direction, dir.filePath(name), {}, destFolder);
-                        ++taken;
-                    }
-                }
-                if (!parsed.recursive) return;
-                for (const QString& name :
-                     dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name))
-                    walk(dir.filePath(name));
-            };
-            walk(path);
-            if (taken == 0) {
-                report.problem(
-                    path,
-                    QStringLiteral("the folder holds no %1").arg(kindNames.join(QStringLiteral(" or "))));
-                ++failed;
-            }
-        } else if (const Direction* direction = directionOf(fileKind)) {
-            addSource(*direction, path, {}, {});
-        } else if (fileKind == FileKind::M3u || fileKind == FileKind::Pls) {
-            QStringList entries;
-            try {
-                entries = ReadPlaylist(path);
-            } catch (const EFileError& error) {
-                report.problem(path, error.message());
-                ++failed;
-                continue;
-            }
-            int taken = 0;
-            for (const QString& entry : entries) {
-                const Direction* direction = directionOf(KindOf(entry));
-                if (!direction) continue;
-                addSource(*direction, QDir::cleanPath(entry), path, {});
-                ++taken;
-            }
-            if (taken == 0) {
-                report.problem(
-                    path,
-                    QStringLiteral("the playlist names no %1").arg(kindNames.join(QStringLiteral(" or "))));
-                ++failed;
-            }
-        } else {
-            report.problem(path,
-                           QStringLiteral("not %1: only those are converted to %2").arg(sourcesText, target));
-            ++failed;
-        }
-    }
+    Sources sources(parsed, settings, report);
+    for (const QString& argument : parsed.files)
+        sources.add(argument);
+    int failed = sources.failed;
 
     // What will not be converted is known before the first file: a destination
     // that an earlier source of this run writes, and one that exists already.
     int skipped = 0;
-    QList<Task> work;
+    QList<TCvtItem> work;
+    QList<JobKind> kinds;
     {
         QSet<QString> claimed;
-        for (const Task& task : std::as_const(tasks)) {
-            const QString& dest = task.item.DestPath;
+        for (const TCvtItem& item : std::as_const(sources.items)) {
+            const QString& dest = item.DestPath;
             const QFileInfo destInfo(dest);
             const QString key = destKey(dest);
             if (claimed.contains(key)) {
-                report.problem(
-                    task.item.SourcePath,
-                    QStringLiteral("the destination \"%1\" is written from another file of this run "
-                                   "and is not replaced")
-                        .arg(dest));
+                report.problem(item.SourcePath,
+                               QStringLiteral("the destination \"%1\" is written from another file of this run "
+                                              "and is not replaced")
+                                   .arg(dest));
                 ++failed;
                 continue;
             }
@@ -536,94 +490,90 @@ int runConvert(const QStringList& arguments, QTextStream& out, QTextStream& err)
                 ++skipped;
                 continue;
             }
-            work.append(task);
+            work.append(item);
+            if (!kinds.contains(item.Kind)) kinds << item.Kind;
         }
     }
 
+    const int count = int(work.size());
+    CommandHandler handler(parsed.overwrite);
+    BatchRunner runner(settings, ProgramFolder(), std::min(parsed.jobs, std::max(count, 1)), handler);
+    runner.setCarryTags(parsed.tags);
+    runner.setItems(work);
     // Each direction's engine is started once before any file, so that an
     // engine that cannot start ends the command at once, and what it cannot do
     // as the settings ask is said once, before its first file.
-    for (const Direction* direction : directions) {
-        if (std::none_of(work.begin(), work.end(), [&](const Task& t) { return t.direction == direction; }))
-            continue;
-        std::unique_ptr<ConversionPath> probe =
-            ConversionPath::create(direction->kind, settings, ProgramFolder());
-        try {
-            probe->Init();
-        } catch (const EAudrelError& error) {
-            report.problem(error.message());
-            return ExitFailed;
-        }
-        for (const QString& line : probe->Notice().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            report.problem(QStringLiteral("warning: ") + line);
+    if (const QString problem = runner.init(kinds); !problem.isEmpty()) {
+        report.problem(problem);
+        return ExitFailed;
     }
+    for (const QString& line : runner.notice().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        report.problem(QStringLiteral("warning: ") + line);
 
     std::signal(SIGINT, removePartialsAndExit);
     std::signal(SIGTERM, removePartialsAndExit);
     std::signal(SIGHUP, removePartialsAndExit);
 
+    // Outcomes are reported in the order of the files; one file at a time,
+    // each shows its progress while it is converted.
+    const bool oneAtATime = runner.jobs() == 1;
+    std::vector<Outcome> outcomes(static_cast<size_t>(count));
+    int reported = 0;
     int converted = 0;
     int warned = 0;
-    const int count = int(work.size());
-    const auto reportOutcome = [&](const Task& task, const Outcome& outcome) {
-        if (!outcome.converted) {
-            report.problem(task.item.SourcePath, outcome.failure);
-            ++failed;
-            return;
-        }
-        ++converted;
-        report.done(outcome.dest);
-        if (!outcome.warning.isEmpty()) {
-            report.problem(task.item.SourcePath, QStringLiteral("warning: ") + outcome.warning);
-            ++warned;
+    const auto flush = [&] {
+        for (; reported < count && outcomes[size_t(reported)].state != Outcome::Pending; ++reported) {
+            const TCvtItem& item = work[reported];
+            const Outcome& outcome = outcomes[size_t(reported)];
+            if (!oneAtATime) report.begin(reported, count, item.SourcePath);
+            switch (outcome.state) {
+            case Outcome::Failed:
+                report.problem(item.SourcePath, outcome.text);
+                ++failed;
+                break;
+            case Outcome::Skipped:
+                report.problem(item.DestPath + QStringLiteral(" exists, skipped (use --overwrite)"));
+                ++skipped;
+                break;
+            case Outcome::Converted:
+                ++converted;
+                report.done(item.DestPath);
+                if (!outcome.text.isEmpty()) {
+                    report.problem(item.SourcePath, QStringLiteral("warning: ") + outcome.text);
+                    ++warned;
+                }
+                break;
+            case Outcome::Pending:
+                break;
+            }
         }
     };
+    std::vector<int> slotOf(static_cast<size_t>(count), 0);
+    QObject::connect(&runner, &BatchRunner::itemStarted, [&](int index, int slot) {
+        slotOf[size_t(index)] = slot;
+        setPartial(slot, DestinationFile::TempPathFor(work[index].DestPath));
+        if (!oneAtATime) return;
+        report.begin(index, count, work[index].SourcePath);
+        report.progress(0);
+    });
+    QObject::connect(&runner, &BatchRunner::itemProgress, [&](int, qint64 done, qint64 total) {
+        if (oneAtATime) report.progress(int(done * 100 / total));
+    });
+    const auto ended = [&](int index, Outcome::State state, const QString& text) {
+        setPartial(slotOf[size_t(index)], {});
+        outcomes[size_t(index)] = {state, text};
+        flush();
+    };
+    QObject::connect(&runner, &BatchRunner::itemFinished,
+                     [&](int index, const QString& warning) { ended(index, Outcome::Converted, warning); });
+    QObject::connect(&runner, &BatchRunner::itemFailed,
+                     [&](int index, const QString& message) { ended(index, Outcome::Failed, message); });
+    QObject::connect(&runner, &BatchRunner::itemSkipped, [&](int index) { ended(index, Outcome::Skipped, {}); });
 
-    const int jobs = std::min(parsed.jobs, std::max(count, 1));
-    if (jobs == 1) {
-        // One at a time, on this thread, with the progress of each.
-        std::unique_ptr<ConversionPath> paths[4];
-        for (int index = 0; index < count; ++index) {
-            const Task& task = work[index];
-            report.begin(index, count, task.item.SourcePath);
-            report.progress(0);
-            const Outcome outcome = convertOne(task, paths[int(task.direction->kind)], settings, parsed.tags,
-                                               0, [&report](int percent) { report.progress(percent); });
-            reportOutcome(task, outcome);
-        }
-    } else {
-        // Up to jobs files at once, each worker with engines of its own; the
-        // outcomes are reported here in the order of the files.
-        std::vector<std::optional<Outcome>> outcomes(static_cast<size_t>(count));
-        std::mutex mutex;
-        std::condition_variable ready;
-        std::atomic<int> next{0};
-        std::vector<std::unique_ptr<QThread>> workers;
-        for (int job = 0; job < jobs; ++job) {
-            workers.emplace_back(QThread::create([&, job] {
-                std::unique_ptr<ConversionPath> paths[4];
-                for (int index = next++; index < count; index = next++) {
-                    const Task& task = work[index];
-                    Outcome outcome =
-                        convertOne(task, paths[int(task.direction->kind)], settings, parsed.tags, job, {});
-                    std::lock_guard lock(mutex);
-                    outcomes[size_t(index)] = std::move(outcome);
-                    ready.notify_all();
-                }
-            }));
-            workers.back()->start();
-        }
-        for (int index = 0; index < count; ++index) {
-            std::unique_lock lock(mutex);
-            ready.wait(lock, [&] { return outcomes[size_t(index)].has_value(); });
-            const Outcome outcome = *outcomes[size_t(index)];
-            lock.unlock();
-            report.begin(index, count, work[index].item.SourcePath);
-            reportOutcome(work[index], outcome);
-        }
-        for (auto& worker : workers)
-            worker->wait();
-    }
+    QEventLoop loop;
+    QObject::connect(&runner, &BatchRunner::runFinished, &loop, &QEventLoop::quit);
+    runner.start();
+    if (runner.running()) loop.exec();
 
     out << converted << " converted, " << skipped << " skipped, " << failed << " failed\n";
     out.flush();

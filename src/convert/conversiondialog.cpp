@@ -1,8 +1,8 @@
 #include "convert/conversiondialog.h"
 
+#include "jobs/counttext.h"
 #include "jobs/joblist.h"
 #include "jobs/jobrecords.h"
-#include "platform/errors.h"
 #include "platform/prompts/prompts.h"
 
 #include <QCloseEvent>
@@ -17,24 +17,27 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace audrel {
 
 namespace {
 
-QProgressBar* gauge(const char* name, const char* color, QWidget* parent)
+QProgressBar* gauge(const QString& name, const char* color, const QString& format, QWidget* parent)
 {
     auto* bar = new QProgressBar(parent);
-    bar->setObjectName(QLatin1String(name));
-    bar->setTextVisible(false);
+    bar->setObjectName(name);
+    bar->setFormat(format);
+    bar->setAlignment(Qt::AlignCenter);
     bar->setStyleSheet(
         QStringLiteral("QProgressBar::chunk { background-color: %1; }").arg(QLatin1String(color)));
     return bar;
 }
 
-QLineEdit* pathField(const char* name, QWidget* parent)
+QLineEdit* pathField(const QString& name, QWidget* parent)
 {
     auto* field = new QLineEdit(parent);
-    field->setObjectName(QLatin1String(name));
+    field->setObjectName(name);
     field->setReadOnly(true);
     return field;
 }
@@ -44,36 +47,43 @@ void showError(const QString& message)
     showMessage(message, QStringLiteral("Error"), MsgIcon::Error, {IdOk});
 }
 
+// The name of the widget of the slot'th file in flight: the first keeps the
+// plain name.
+QString slotName(const char* name, int slot)
+{
+    return slot == 0 ? QLatin1String(name) : QStringLiteral("%1%2").arg(QLatin1String(name)).arg(slot + 1);
+}
+
 } // namespace
 
-TConversionDialog::TConversionDialog(JobList& list, const Settings& settings,
-                                     std::unique_ptr<ConversionPath> path, const Captions& captions,
-                                     QWidget* parent)
-    : QDialog(parent), m_list(list), m_settings(settings), m_path(std::move(path)), m_verb(captions.verb)
+TConversionDialog::TConversionDialog(JobList& list, const Settings& settings, const QString& programFolder,
+                                     const Captions& captions, QWidget* parent)
+    : QDialog(parent), m_list(list), m_settings(settings),
+      m_runner(new BatchRunner(settings, programFolder, BatchRunner::JobsFor(settings.ConvertJobs), *this,
+                               this)),
+      m_verb(captions.verb), m_gaugeMaximum(captions.gaugeMaximum)
 {
     setObjectName(QLatin1String(captions.objectName));
     setWindowTitle(QLatin1String(captions.window));
 
+    // FormCreate: an engine that cannot start is reported once, when the run would begin.
+    m_engineError = m_runner->init({list.kind()});
+    if (m_engineError.isEmpty()) GatherJobs();
+
     GroupBox = new QGroupBox(QLatin1String(captions.group), this);
     GroupBox->setObjectName(QStringLiteral("GroupBox"));
-    Edit_Src = pathField("Edit_Src", GroupBox);
-    Edit_Dest = pathField("Edit_Dest", GroupBox);
-    Gauge = gauge("Gauge", "blue", GroupBox);
-    Gauge->setRange(0, captions.gaugeMaximum);
-    Gauge->setValue(0);
-    Gauge_Total = gauge("Gauge_Total", "purple", GroupBox);
+    Gauge_Total = gauge(QStringLiteral("Gauge_Total"), "purple", QStringLiteral("%v / %m"), GroupBox);
+    Gauge_Total->setRange(0, int(m_runner->items().size()));
     Gauge_Total->setValue(0);
+    Label_Time = new QLabel(GroupBox);
+    Label_Time->setObjectName(QStringLiteral("Label_Time"));
     AbortButton = new QPushButton(QStringLiteral("Abort"), this);
     AbortButton->setObjectName(QLatin1String(captions.abortName));
+    buildSlots(m_runner->jobs() == 1 ? 1 : std::clamp(int(m_runner->items().size()), 1, m_runner->jobs()));
+    Edit_Src = m_slots[0].source;
+    Edit_Dest = m_slots[0].dest;
+    Gauge = m_slots[0].gauge;
 
-    auto* grid = new QGridLayout(GroupBox);
-    grid->addWidget(new QLabel(QStringLiteral("Source file:"), GroupBox), 0, 0);
-    grid->addWidget(Edit_Src, 1, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Destination file:"), GroupBox), 2, 0);
-    grid->addWidget(Edit_Dest, 3, 0);
-    grid->addWidget(Gauge, 4, 0);
-    grid->addWidget(new QLabel(QStringLiteral("Total:"), GroupBox), 5, 0);
-    grid->addWidget(Gauge_Total, 6, 0);
     m_buttons = new QHBoxLayout;
     m_buttons->addStretch();
     m_buttons->addWidget(AbortButton);
@@ -82,21 +92,28 @@ TConversionDialog::TConversionDialog(JobList& list, const Settings& settings,
     layout->addWidget(GroupBox);
     layout->addLayout(m_buttons);
     // A fixed-size dialog, centred on the main window by the window system.
-    setFixedSize(440, 250);
+    if (m_runner->jobs() == 1)
+        setFixedSize(440, 270);
+    else
+        setFixedSize(720, sizeHint().height());
 
-    connect(m_path.get(), &ConversionPath::progress, this, [this](qint64 done, qint64 total) {
-        if (!m_closed) ShowProgress(done, total);
+    connect(m_runner, &BatchRunner::itemStarted, this, &TConversionDialog::itemStarted);
+    connect(m_runner, &BatchRunner::itemUnderWay, this, [this] {
+        if (!m_closed) JobStarted();
     });
-    connect(m_path.get(), &ConversionPath::finished, this, &TConversionDialog::PathFinished);
-    connect(m_path.get(), &ConversionPath::failed, this, &TConversionDialog::PathFailed);
-
-    // FormCreate: an engine that cannot start is reported once, when the run would begin.
-    try {
-        m_path->Init();
-    } catch (...) {
-        m_engineError = ExceptionText(std::current_exception());
-    }
-    if (m_engineError.isEmpty()) GatherJobs();
+    connect(m_runner, &BatchRunner::itemProgress, this, &TConversionDialog::itemProgress);
+    connect(m_runner, &BatchRunner::itemFinished, this, [this](int index) {
+        if (SlotView* view = viewOf(index)) {
+            view->fraction = 1;
+            view->gauge->setValue(view->gauge->maximum());
+        }
+        showTotal();
+    });
+    connect(m_runner, &BatchRunner::itemSkipped, this, &TConversionDialog::showTotal);
+    connect(m_runner, &BatchRunner::runFinished, this, [this] {
+        showTotal();
+        close();
+    });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -107,10 +124,54 @@ TConversionDialog::TConversionDialog(JobList& list, const Settings& settings,
         Timer2 = new QTimer(this);
         Timer2->setObjectName(QStringLiteral("Timer2"));
         Timer2->setInterval(captions.handOffMs);
-        connect(Timer2, &QTimer::timeout, this, &TConversionDialog::Timer2Timer);
+        m_runner->setHandOffTimer(Timer2);
     }
+    m_clock = new QTimer(this);
+    m_clock->setInterval(1000);
+    connect(m_clock, &QTimer::timeout, this, &TConversionDialog::showTime);
     connect(AbortButton, &QPushButton::clicked, this, &TConversionDialog::BtnAbortClick);
     Timer1->start();
+}
+
+TConversionDialog::~TConversionDialog() = default;
+
+void TConversionDialog::buildSlots(int count)
+{
+    auto* grid = new QGridLayout(GroupBox);
+    const bool one = m_runner->jobs() == 1;
+    const auto newSlot = [&](int slot) {
+        SlotView view{pathField(slotName("Edit_Src", slot), GroupBox), pathField(slotName("Edit_Dest", slot), GroupBox),
+                      gauge(slotName("Gauge", slot), "blue", QStringLiteral("%p%"), GroupBox)};
+        view.gauge->setRange(0, one ? m_gaugeMaximum : 100);
+        view.gauge->setValue(0);
+        m_slots.append(view);
+        return view;
+    };
+    int row = 0;
+    if (one) {
+        // The window of one file at a time: each field under its label.
+        const SlotView view = newSlot(0);
+        grid->addWidget(new QLabel(QStringLiteral("Source file:"), GroupBox), row++, 0);
+        grid->addWidget(view.source, row++, 0);
+        grid->addWidget(new QLabel(QStringLiteral("Destination file:"), GroupBox), row++, 0);
+        grid->addWidget(view.dest, row++, 0);
+        grid->addWidget(view.gauge, row++, 0);
+    } else {
+        // One line for each file in flight.
+        grid->addWidget(new QLabel(QStringLiteral("Source file:"), GroupBox), row, 0);
+        grid->addWidget(new QLabel(QStringLiteral("Destination file:"), GroupBox), row++, 1);
+        for (int slot = 0; slot < count; ++slot) {
+            const SlotView view = newSlot(slot);
+            view.gauge->setFixedWidth(110);
+            grid->addWidget(view.source, row, 0);
+            grid->addWidget(view.dest, row, 1);
+            grid->addWidget(view.gauge, row++, 2);
+        }
+    }
+    const int span = one ? 1 : 3;
+    grid->addWidget(new QLabel(QStringLiteral("Total:"), GroupBox), row++, 0, 1, span);
+    grid->addWidget(Gauge_Total, row++, 0, 1, span);
+    grid->addWidget(Label_Time, row++, 0, 1, span);
 }
 
 void TConversionDialog::PlaceControl(QWidget* control)
@@ -118,13 +179,12 @@ void TConversionDialog::PlaceControl(QWidget* control)
     m_buttons->insertWidget(0, control);
 }
 
-TConversionDialog::~TConversionDialog() = default;
-
 void TConversionDialog::GatherJobs()
 {
+    QList<TCvtItem> jobs;
     for (int row = 0; row < m_list.count(); ++row)
-        if (m_list.isItemChecked(row)) m_jobs.append(TCvtItem::FromRow(m_list, row));
-    Gauge_Total->setRange(0, int(m_jobs.size()));
+        if (m_list.isItemChecked(row)) jobs.append(TCvtItem::FromRow(m_list, row));
+    m_runner->setItems(jobs);
 }
 
 void TConversionDialog::Timer1Timer()
@@ -137,110 +197,105 @@ void TConversionDialog::Timer1Timer()
         close();
         return;
     }
-    m_nextPending = false;
     if (Timer2) Timer2->start();
-    if (m_jobs.isEmpty()) return;
+    if (m_runner->items().isEmpty()) return;
     // What the engine cannot do as the settings ask is said once, before the run.
-    if (const QString notice = m_path->Notice(); !notice.isEmpty()) {
+    if (const QString notice = m_runner->notice(); !notice.isEmpty()) {
         showMessage(notice, QStringLiteral("Information"), MsgIcon::Information);
         if (m_closed) return;
     }
-    m_running = true;
-    StartJob(0);
+    m_elapsed.start();
+    m_clock->start();
+    showTime();
+    m_runner->start();
 }
 
-void TConversionDialog::Timer2Timer()
+TConversionDialog::SlotView* TConversionDialog::viewOf(int index)
 {
-    if (!m_nextPending || m_closed) return;
-    m_nextPending = false;
-    StartJob(m_currentIndex);
+    for (SlotView& view : m_slots)
+        if (view.item == index) return &view;
+    return nullptr;
 }
 
-void TConversionDialog::showItem(const TCvtItem& item)
+void TConversionDialog::itemStarted(int index, int slot)
 {
-    Edit_Src->setText(item.SourcePath);
-    Edit_Src->setToolTip(item.SourcePath);
-    Edit_Dest->setText(item.DestPath);
-    Edit_Dest->setToolTip(item.DestPath);
+    if (m_closed || slot >= m_slots.size()) return;
+    SlotView& view = m_slots[slot];
+    const TCvtItem& item = m_runner->items()[index];
+    view.item = index;
+    view.fraction = 0;
+    view.gauge->setValue(0);
+    view.source->setText(item.SourcePath);
+    view.source->setToolTip(item.SourcePath);
+    view.dest->setText(item.DestPath);
+    view.dest->setToolTip(item.DestPath);
+    GroupBox->setTitle(QStringLiteral(" %1 File #%2 Of %3 ")
+                           .arg(QLatin1String(m_verb))
+                           .arg(index + 1)
+                           .arg(m_runner->items().size()));
+    showTotal();
 }
 
-TCvtItem* TConversionDialog::NextJob(int index)
+void TConversionDialog::itemProgress(int index, qint64 done, qint64 total)
 {
-    Gauge->setValue(0);
-    m_currentIndex = index;
-    Gauge_Total->setValue(index);
-    const int count = int(m_jobs.size());
-    while (m_currentIndex < count) {
-        const TCvtItem& item = m_jobs[m_currentIndex];
-        showItem(item);
-        if (!QFile::exists(item.DestPath) || !m_settings.OverWrite) break;
-        const int answer = showMessage(
-            QStringLiteral("Destination file : ") + item.DestPath +
-                QStringLiteral("\n\nThe destination file already exists, do you want to overwrite it ? "),
-            QStringLiteral("Confirm"), MsgIcon::Question, {IdYes, IdNo});
-        if (m_closed) return nullptr;
-        if (answer != IdNo) break;
-        ++m_currentIndex;
-        Gauge_Total->setValue(m_currentIndex);
+    SlotView* view = viewOf(index);
+    if (m_closed || !view) return;
+    view->fraction = std::clamp(double(done) / double(total), 0.0, 1.0);
+    if (m_runner->jobs() == 1)
+        ShowProgress(done, total);
+    else
+        view->gauge->setValue(int(view->fraction * 100));
+}
+
+// Converted or skipped, of all items.
+void TConversionDialog::showTotal()
+{
+    Gauge_Total->setValue(m_runner->finishedCount());
+}
+
+void TConversionDialog::showTime()
+{
+    const int count = int(m_runner->items().size());
+    if (!m_elapsed.isValid() || count == 0) return;
+    const qint64 elapsed = m_elapsed.elapsed() / 1000;
+    double done = m_runner->finishedCount();
+    for (const SlotView& view : std::as_const(m_slots))
+        if (view.item >= 0 && m_runner->items()[view.item].JobState == ItemState::Converting) done += view.fraction;
+    const double fraction = done / count;
+    QString text = QStringLiteral("Elapsed: %1").arg(FormatSeconds(uint64_t(elapsed)));
+    if (fraction >= 1)
+        text += QStringLiteral("    Remaining: none");
+    else if (fraction > 0.01 && elapsed > 0)
+        text += QStringLiteral("    Remaining: about %1")
+                    .arg(FormatSeconds(uint64_t(elapsed * (1 - fraction) / fraction + 0.5)));
+    else
+        text += QStringLiteral("    Remaining: estimating");
+    Label_Time->setText(text);
+}
+
+bool TConversionDialog::ReplaceExisting(const TCvtItem& item)
+{
+    if (m_runner->jobs() == 1) {
+        Edit_Src->setText(item.SourcePath);
+        Edit_Src->setToolTip(item.SourcePath);
+        Edit_Dest->setText(item.DestPath);
+        Edit_Dest->setToolTip(item.DestPath);
+        Gauge->setValue(0);
     }
-    if (m_currentIndex >= count) {
-        FinishRun();
-        return nullptr;
-    }
-    TCvtItem& item = m_jobs[m_currentIndex];
-    item.JobState = ItemState::Converting;
-    GroupBox->setTitle(
-        QStringLiteral(" %1 File #%2 Of %3 ").arg(QLatin1String(m_verb)).arg(m_currentIndex + 1).arg(count));
-    return &item;
+    showTotal();
+    if (!m_settings.OverWrite || !QFile::exists(item.DestPath)) return true;
+    const int answer = showMessage(
+        QStringLiteral("Destination file : ") + item.DestPath +
+            QStringLiteral("\n\nThe destination file already exists, do you want to overwrite it ? "),
+        QStringLiteral("Confirm"), MsgIcon::Question, {IdYes, IdNo});
+    return answer != IdNo;
 }
 
-void TConversionDialog::StartJob(int index)
-{
-    const TCvtItem* item = NextJob(index);
-    if (!item) return;
-    const QString problem = m_destination.prepare(item->SourcePath, item->DestPath);
-    if (!problem.isEmpty()) return PathFailed(problem);
-    const int current = m_currentIndex;
-    m_path->start(*item, m_destination.tempPath());
-    // A path that works within start may have ended the item already.
-    if (!m_closed && m_currentIndex == current && m_jobs[current].JobState == ItemState::Converting)
-        JobStarted();
-}
-
-void TConversionDialog::PathFinished(const QString& warning)
-{
-    if (m_closed || m_currentIndex >= m_jobs.size() ||
-        m_jobs[m_currentIndex].JobState != ItemState::Converting)
-        return;
-    if (const QString problem = m_destination.commit(); !problem.isEmpty()) return PathFailed(problem);
-    m_jobs[m_currentIndex].JobState = ItemState::Converted;
-    m_jobs[m_currentIndex].TagsWritten = warning.isEmpty();
-    ++m_currentIndex;
-    if (m_currentIndex < m_jobs.size() && Timer2) {
-        m_nextPending = true; // Timer2 starts it
-    } else if (m_currentIndex < m_jobs.size()) {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!m_closed) StartJob(m_currentIndex);
-            },
-            Qt::QueuedConnection);
-    } else {
-        Gauge_Total->setValue(m_currentIndex);
-        FinishRun();
-    }
-}
-
-void TConversionDialog::PathFailed(const QString& message)
+bool TConversionDialog::ItemFailed(const TCvtItem&, const QString& message)
 {
     // The run waits on this item until the user aborts.
     if (!m_closed) showError(message);
-}
-
-void TConversionDialog::FinishRun()
-{
-    m_running = false;
-    close();
+    return false;
 }
 
 void TConversionDialog::BtnAbortClick()
@@ -265,28 +320,19 @@ void TConversionDialog::FormClose()
 {
     Timer1->stop();
     if (Timer2) Timer2->stop();
-    if (m_engineError.isEmpty()) m_path->stop();
-    // Between two items nothing is being written, and nothing may be deleted.
-    const bool writing =
-        m_currentIndex < m_jobs.size() && m_jobs[m_currentIndex].JobState == ItemState::Converting;
-    for (const TCvtItem& item : std::as_const(m_jobs)) {
+    m_clock->stop();
+    m_runner->abort();
+    for (const TCvtItem& item : m_runner->items()) {
         if (item.JobState != ItemState::Converted) continue;
         // A result whose tags could not be written is complete all the same.
         m_list.setSubItem(item.RowIndex, JobList::SubStatus,
-                          item.TagsWritten ? QStringLiteral("Done")
-                                           : QStringLiteral("Done (tags not written)"));
+                          item.TagsWritten ? QStringLiteral("Done") : QStringLiteral("Done (tags not written)"));
         m_list.setItemChecked(item.RowIndex, false);
         m_list.record(item.RowIndex).State = JobState::Converted;
-        m_outcome.ConvertedRows.append(item.RowIndex);
     }
-    m_jobs.clear();
-    if (m_running) {
-        if (writing) m_outcome.AbortedDestPath = m_destination.tempPath();
-        m_destination.release();
-        m_outcome.Result = mrCancel;
-    } else {
-        m_outcome.Result = mrOk;
-    }
+    const bool engineFailed = m_outcome.EngineFailed;
+    m_outcome = m_runner->outcome();
+    m_outcome.EngineFailed = engineFailed;
     done(m_outcome.Result);
 }
 

@@ -1,32 +1,32 @@
 #pragma once
-// What the conversion dialogs share: the window with the current source and
-// destination, a per-file and an overall gauge and the Abort button; the work
-// items gathered from the checked rows of one list; the one-shot start 100 ms
-// after creation, after the path's notice (if any) in an Information box; the
-// question before an existing destination is replaced; each item converted by
-// the direction's ConversionPath into a temporary file that takes the
-// destination's name when complete; the next item started from the event
-// loop, or by Timer2 for the dialogs that hand over that way; a failure shown
-// in an error box, after which the dialog waits on that item for Abort; and,
-// on closing, "Done" written into the rows converted, which are unchecked, and
-// the modal result: 1 when the run ended by itself (or never began) and 2
-// when it was aborted.
+// What the conversion dialogs share: a window over a BatchRunner that
+// converts the checked rows of one list. It shows each file in flight (its
+// source, destination and gauge), an overall gauge of the files finished, the
+// time the run has taken and about how long it has left, and the Abort
+// button. The run starts from a one-shot timer 100 ms after creation, after
+// the engines' notice (if any) in an Information box; before an existing
+// destination is replaced the user is asked (when the settings say so); a
+// failure is shown in an error box, after which no new file starts and the
+// dialog waits for Abort; and, on closing, "Done" is written into the rows
+// converted, which are unchecked, and the modal result is 1 when the run
+// ended by itself (or never began) and 2 when it was aborted.
 //
-// A dialog is given the list, the settings and its path, and hands back its
-// outcome; it knows nothing of the window that opened it.
+// With one file at a time (the setting "Files converted at once" at 1) the
+// dialog is the one-file window it has always been, each dialog's gauge on
+// its own scale. A dialog is given the list, the settings and the program
+// folder, and hands back its outcome; it knows nothing of the window that
+// opened it.
 
-#include "convert/conversionpath.h"
-#include "convert/cvtitem.h"
-#include "convert/destinationfile.h"
+#include "convert/batchrunner.h"
 #include "settings/settings.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QList>
-
-#include <memory>
 
 class QGroupBox;
 class QHBoxLayout;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -36,35 +36,20 @@ namespace audrel {
 
 class JobList;
 
-// What a run of a conversion dialog did.
-struct ConversionOutcome
-{
-    int Result = 1; // the modal result
-    // The rows this run converted, in ascending order.
-    QList<int> ConvertedRows;
-    // The file being written when the run was aborted; empty when none was.
-    QString AbortedDestPath;
-    // The engine could not start, so nothing was converted.
-    bool EngineFailed = false;
-};
-
-class TConversionDialog : public QDialog
+class TConversionDialog : public QDialog, private BatchHandler
 {
     Q_OBJECT
 
 public:
     enum ModalResult
     {
-        mrOk = 1,
-        mrCancel = 2
+        mrOk = ConversionOutcome::mrOk,
+        mrCancel = ConversionOutcome::mrCancel
     };
 
     ~TConversionDialog() override;
 
-    const QList<TCvtItem>& Jobs() const { return m_jobs; }
-    int CurrentIndex() const { return m_currentIndex; }
-    bool Running() const { return m_running; }
-    ConversionPath* Path() const { return m_path.get(); }
+    BatchRunner& Runner() const { return *m_runner; }
     // Complete once the dialog has closed.
     const ConversionOutcome& Outcome() const { return m_outcome; }
 
@@ -79,26 +64,26 @@ protected:
         const char* group;      // " Decoding ", until the run begins
         const char* verb;       // "Decoding", in " Decoding File #2 Of 5 "
         const char* abortName;  // object name of the Abort button
-        int gaugeMaximum;       // the per-file gauge runs from 0 to this
-        // 0: the next item starts as soon as the event loop runs again; else
+        int gaugeMaximum;       // with one file at a time, the gauge runs from 0 to this
+        // 0: the next file starts as soon as the event loop runs again; else
         // Timer2 looks every this many milliseconds whether one is waiting.
         int handOffMs;
     };
-    // Makes the path's engine ready and gathers the checked rows of the list;
-    // an engine that cannot start gathers nothing and is reported when the
-    // run would begin.
-    TConversionDialog(JobList& list, const Settings& settings, std::unique_ptr<ConversionPath> path,
+    // Makes the engine of the list's direction ready and gathers the checked
+    // rows of the list; an engine that cannot start gathers nothing and is
+    // reported when the run would begin.
+    TConversionDialog(JobList& list, const Settings& settings, const QString& programFolder,
                       const Captions& captions, QWidget* parent);
 
-    // The path's progress on the per-file gauge, each dialog on its own scale.
+    // With one file at a time: the path's progress on the gauge, each dialog
+    // on its own scale.
     virtual void ShowProgress(qint64 done, qint64 total) = 0;
-    // The path has been given the current item and started on it.
+    // With one file at a time: the path has been given the current item and started on it.
     virtual void JobStarted() {}
     // Puts the direction's control on the form, beside the Abort button.
     void PlaceControl(QWidget* control);
 
     void Timer1Timer();
-    void Timer2Timer();
     void BtnAbortClick();
     void closeEvent(QCloseEvent* event) override;
 
@@ -107,39 +92,43 @@ protected:
     QLineEdit* Edit_Dest;
     QProgressBar* Gauge;
     QProgressBar* Gauge_Total;
+    QLabel* Label_Time;
     QPushButton* AbortButton;
     QTimer* Timer1;
     QTimer* Timer2 = nullptr; // with handOffMs only
 
 private:
+    // One file in flight: where it comes from, where it goes, how far it is.
+    struct SlotView
+    {
+        QLineEdit* source;
+        QLineEdit* dest;
+        QProgressBar* gauge;
+        int item = -1;
+        double fraction = 0; // of the item converted
+    };
+
+    void buildSlots(int count);
     void GatherJobs();
-    // Starts converting from item index on, asking before each existing
-    // destination (when the settings say so) and passing over declined items.
-    void StartJob(int index);
-    // Shows items from index on and asks before each existing destination;
-    // returns the item to convert, marked as being converted, or null when
-    // every remaining item was declined and the dialog has closed.
-    TCvtItem* NextJob(int index);
-    // The current item's output is complete: it takes its name, and the next
-    // item starts once the caller has returned to the event loop, so a batch
-    // of any length runs in constant stack. After the last one the dialog closes.
-    void PathFinished(const QString& warning);
-    void PathFailed(const QString& message);
-    void FinishRun();
+    bool ReplaceExisting(const TCvtItem& item) override;
+    bool ItemFailed(const TCvtItem& item, const QString& message) override;
+    void itemStarted(int index, int slot);
+    void itemProgress(int index, qint64 done, qint64 total);
+    void showTotal();
+    void showTime();
     void FormClose();
-    void showItem(const TCvtItem& item);
+    SlotView* viewOf(int index);
 
     JobList& m_list;
     Settings m_settings;
-    std::unique_ptr<ConversionPath> m_path;
+    BatchRunner* m_runner;
     QString m_engineError;
-    DestinationFile m_destination;
     const char* m_verb;
+    const int m_gaugeMaximum;
     QHBoxLayout* m_buttons; // the Abort button's row
-    QList<TCvtItem> m_jobs;
-    int m_currentIndex = 0;
-    bool m_running = false;
-    bool m_nextPending = false; // an item is waiting for Timer2 to start it
+    QList<SlotView> m_slots;
+    QTimer* m_clock;
+    QElapsedTimer m_elapsed;
     bool m_closed = false;
     ConversionOutcome m_outcome;
 };

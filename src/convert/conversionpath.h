@@ -8,21 +8,16 @@
 // are written into it.
 //
 // Where the result is written first and how it takes its destination's name
-// is DestinationFile's business; running one item to its end without a
-// window is RunToEnd's.
+// is DestinationFile's business; running a batch of items through paths is
+// BatchRunner's. A path's signals are raised on the thread it lives on.
 
 #include "convert/cvtitem.h"
-#include "jobs/joblist.h"
+#include "info/audiotags.h"
 
 #include <QObject>
 #include <QString>
 
-#include <functional>
-#include <memory>
-
 namespace audrel {
-
-struct Settings;
 
 class ConversionPath : public QObject
 {
@@ -31,20 +26,20 @@ class ConversionPath : public QObject
 public:
     ~ConversionPath() override;
 
-    // The path of a list's direction, configured from the settings; an engine
-    // that is a library is looked for in the program folder.
-    static std::unique_ptr<ConversionPath> create(JobKind kind, const Settings& settings,
-                                                  const QString& programFolder);
-
     // Makes the engine ready; raises EAudrelError (with the text the user is
     // shown) when it cannot be.
     virtual void Init() {}
+    // Init, once: the text of its failure, or an empty string.
+    QString Prepare();
     // What the user is to know before a run of this path starts (what the
     // engine cannot do as the settings ask), or an empty string. Read after Init.
     virtual QString Notice() const { return {}; }
     // Starts converting the item's source into output. What happens is told
     // by the signals, possibly before this returns.
     virtual void start(const TCvtItem& item, const QString& output) = 0;
+    // Prepare, then start; an engine that cannot be made ready fails the item
+    // with its text.
+    void run(const TCvtItem& item, const QString& output);
     // Stops a conversion under way. The output may still be written to for a
     // moment; stopAndWait returns only when it no longer is.
     virtual void stop() = 0;
@@ -53,6 +48,8 @@ public:
     // Whether the tags of each source are written into its result (title,
     // artist, album, year, comment, genre, track); on unless turned off.
     void setCarryTags(bool carry) { m_carryTags = carry; }
+    // The kind of tags the results take; None: the kind of each destination's name.
+    void setResultTags(TagContainer container) { m_resultTags = container; }
 
 signals:
     // done of total, on a scale of the engine's own (total > 0).
@@ -80,15 +77,11 @@ protected:
 
 private:
     bool m_carryTags = true;
+    TagContainer m_resultTags = TagContainer::None;
+    bool m_prepared = false;
+    QString m_prepareError;
     TCvtItem m_item;
     QString m_output;
 };
-
-// Converts one item into output with the path, waiting for the end in an
-// event loop of its own; returns why it failed, or an empty string. percent
-// is called with the progress as it changes; warning, when given, receives
-// the warning of a completed item.
-QString RunToEnd(ConversionPath& path, const TCvtItem& item, const QString& output,
-                 const std::function<void(int percent)>& percent = {}, QString* warning = nullptr);
 
 } // namespace audrel

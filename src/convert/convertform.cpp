@@ -10,7 +10,7 @@ namespace audrel {
 
 TConvertForm::TConvertForm(JobList& list, const Settings& settings, const QString& programFolder,
                            QWidget* parent)
-    : TConversionDialog(list, settings, std::make_unique<Mp3ToWavPath>(programFolder),
+    : TConversionDialog(list, settings, programFolder,
                         {"ConvertForm", "Convert Mp3 to Wav", " Decoding ", "Decoding", "BitBtn1", 400, 0},
                         parent)
 {
@@ -20,7 +20,8 @@ TConvertForm::~TConvertForm() = default;
 
 TXaudioPlayer* TConvertForm::XaudioPlayer() const
 {
-    return static_cast<Mp3ToWavPath*>(Path())->XaudioPlayer();
+    const auto* path = qobject_cast<Mp3ToWavPath*>(Runner().path(JobKind::Mp3ToWav));
+    return path ? path->XaudioPlayer() : nullptr;
 }
 
 void TConvertForm::ShowProgress(qint64 done, qint64 total)

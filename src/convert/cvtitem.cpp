@@ -8,7 +8,7 @@ namespace audrel {
 TCvtItem TCvtItem::FromRow(const JobList& list, int row)
 {
     const TJobRec& rec = list.record(row);
-    TCvtItem item{rec.Source, rec.Dest, row, ItemState::Waiting};
+    TCvtItem item{list.kind(), rec.Source, rec.Dest, row, ItemState::Waiting};
     if (const auto* wav = dynamic_cast<const TWavRec*>(&rec)) {
         item.SampleRate = wav->SampleRate;
         item.Mode = wav->Mode;

@@ -2,13 +2,13 @@
 // One work item of a conversion run: a checked row, where its result goes,
 // and how far it got.
 
+#include "jobs/joblist.h"
+
 #include <QString>
 
 #include <cstdint>
 
 namespace audrel {
-
-class JobList;
 
 enum class ItemState : int32_t
 {
@@ -19,6 +19,7 @@ enum class ItemState : int32_t
 
 struct TCvtItem
 {
+    JobKind Kind = JobKind::Mp3ToWav; // the direction it is converted in
     QString SourcePath;
     QString DestPath;
     int32_t RowIndex = 0;
@@ -29,7 +30,7 @@ struct TCvtItem
     uint32_t Mode = 0; // 0 stereo, 3 mono
     uint32_t BitsPerSample = 0;
 
-    // The item of a row: its record's source, destination and format.
+    // The item of a row: its list's direction, its record's source, destination and format.
     static TCvtItem FromRow(const JobList& list, int row);
 };
 

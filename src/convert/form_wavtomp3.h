@@ -6,17 +6,14 @@
 
 namespace audrel {
 
-class TLameCoder;
-
 class TForm_WavtoMp3 : public TConversionDialog
 {
     Q_OBJECT
 
 public:
-    TForm_WavtoMp3(JobList& list, const Settings& settings, QWidget* parent = nullptr);
+    TForm_WavtoMp3(JobList& list, const Settings& settings, const QString& programFolder = {},
+                   QWidget* parent = nullptr);
     ~TForm_WavtoMp3() override;
-
-    TLameCoder* LameCoder() const;
 
     void LameCoderProgress(quint16 PercentComplete);
 

@@ -10,12 +10,13 @@ namespace audrel {
 TForm_wavtowma::TForm_wavtowma(JobList& list, const Settings& settings, const QString& programFolder,
                                QWidget* parent)
     : TConversionDialog(
-          list, settings, std::make_unique<WavToWmaPath>(settings, programFolder),
+          list, settings, programFolder,
           {"Form_wavtowma", "Convert Wav to WMA", " Encoding ", "Encoding", "btn_Cancel", 100, 10}, parent)
 {
     // Without an engine (FFmpeg cannot encode WMA) the control is inert and
     // the dialog reports the engine's error when the run would begin.
-    m_control = new TMsAudioEnc(static_cast<WavToWmaPath*>(Path())->Engine(), this);
+    const auto* path = qobject_cast<WavToWmaPath*>(Runner().path(JobKind::WavToWma));
+    m_control = new TMsAudioEnc(path ? path->Engine() : nullptr, this);
     m_control->setObjectName(QStringLiteral("MsAudioEnc1"));
     PlaceControl(m_control);
 }

@@ -12,10 +12,11 @@ namespace audrel {
 TForm_wmatowav::TForm_wmatowav(JobList& list, const Settings& settings, const QString& programFolder,
                                QWidget* parent)
     : TConversionDialog(
-          list, settings, std::make_unique<WmaToWavPath>(programFolder),
+          list, settings, programFolder,
           {"Form_wmatowav", "Convert WMA to Wav", " Decoding ", "Decoding", "btn_Cancel", 100, 10}, parent)
 {
-    m_control = new TMsAudio2Wave(static_cast<WmaToWavPath*>(Path())->Engine(), this);
+    const auto* path = qobject_cast<WmaToWavPath*>(Runner().path(JobKind::WmaToWav));
+    m_control = new TMsAudio2Wave(path ? path->Engine() : nullptr, this);
     m_control->setObjectName(QStringLiteral("MsAudio2Wave1"));
     PlaceControl(m_control);
 }

@@ -1,6 +1,6 @@
 #include "convert/mp3towavpath.h"
 
-#include "convert/xaudioplayer.h"
+#include "platform/xaudio/xaudioplayer.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,11 +1,11 @@
 list(APPEND AUDREL_CORE_SOURCES
-  src/convert/exaudioexception.h
   src/convert/cvtitem.cpp
   src/convert/lamecoder.cpp
-  src/convert/xaudionotifywindow.cpp
-  src/convert/xaudioplayer.cpp
   src/convert/destinationfile.cpp
   src/convert/conversionpath.cpp
+  src/convert/directions.cpp
+  src/convert/batchrunner.cpp
+  src/convert/wmapath.cpp
   src/convert/mp3towavpath.cpp
   src/convert/wavtomp3path.cpp
   src/convert/wmatowavpath.cpp

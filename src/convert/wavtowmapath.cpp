@@ -10,25 +10,22 @@ const char* const WavToWmaPath::kNoDrmNotice =
     "Files are written without DRM protection: this encoder cannot apply it.";
 
 WavToWmaPath::WavToWmaPath(const Settings& settings, const QString& programFolder, QObject* parent)
-    : ConversionPath(parent), m_settings(settings), m_programFolder(programFolder)
+    : WmaPath(programFolder, parent), m_settings(settings)
 {
 }
 
 WavToWmaPath::~WavToWmaPath() = default;
 
-void WavToWmaPath::Init()
+msaudio::MsAudioEngine* WavToWmaPath::makeEngine(const audio::FfmpegModule& module)
 {
-    if (m_engine) return;
-    m_engine = new MsAudioEncodeEngine(MsAudioEncodeEngine::RequireModule(m_programFolder), this);
+    m_engine = new MsAudioEncodeEngine(module, this);
     m_engine->setObjectName(QStringLiteral("MsAudioEnc"));
     m_engine->setSamplerate(m_settings.WMASampleRate);
     m_engine->setBitrate(m_settings.WMABitRate * 1000);
     m_engine->setChannels(short(m_settings.WMAChannels));
     m_engine->setUseDrm(m_settings.EnableDRM);
-    connect(m_engine, &MsAudioEncodeEngine::Progress, this, &ConversionPath::progress);
     connect(m_engine, &MsAudioEncodeEngine::OnEncodingComplete, this, [this] { complete(); });
-    connect(m_engine, &MsAudioEncodeEngine::OnFailure, this,
-            [this](int, const QString& text) { fail(text); });
+    return m_engine;
 }
 
 QString WavToWmaPath::Notice() const
@@ -39,18 +36,6 @@ QString WavToWmaPath::Notice() const
         notes << QStringLiteral("Files are written at %1 kbit/s: the encoder takes no lower bit rate.")
                      .arg(m_engine->EncodingBitrate() / 1000);
     return notes.join(QLatin1Char('\n'));
-}
-
-void WavToWmaPath::start(const TCvtItem& item, const QString& output)
-{
-    begin(item, output);
-    m_engine->SetFiles(item.SourcePath, output);
-    m_engine->StartConversion();
-}
-
-void WavToWmaPath::stop()
-{
-    if (m_engine) m_engine->StopConversion();
 }
 
 } // namespace audrel

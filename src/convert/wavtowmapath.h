@@ -8,7 +8,7 @@
 // (Notice): no DRM protection is applied, and a bit rate below the encoder's
 // lowest is encoded at that lowest.
 
-#include "convert/conversionpath.h"
+#include "convert/wmapath.h"
 #include "settings/settings.h"
 
 namespace audrel {
@@ -17,7 +17,7 @@ namespace msaudio {
 class MsAudioEncodeEngine;
 }
 
-class WavToWmaPath final : public ConversionPath
+class WavToWmaPath final : public WmaPath
 {
     Q_OBJECT
 
@@ -32,17 +32,15 @@ public:
     // Null until Init has made it.
     msaudio::MsAudioEncodeEngine* Engine() const { return m_engine; }
 
-    // Makes the engine and applies the settings to it; EAudrelError when the
-    // FFmpeg module cannot be loaded or has no WMA v2 encoder or ASF muxer.
-    void Init() override;
     QString Notice() const override;
-    void start(const TCvtItem& item, const QString& output) override;
-    // Returns once the encoding has ended and the output is closed.
-    void stop() override;
+
+protected:
+    // The engine with the settings applied; EAudrelError when FFmpeg has no
+    // WMA v2 encoder or ASF muxer.
+    msaudio::MsAudioEngine* makeEngine(const audio::FfmpegModule& module) override;
 
 private:
     Settings m_settings;
-    QString m_programFolder;
     msaudio::MsAudioEncodeEngine* m_engine = nullptr;
 };
 

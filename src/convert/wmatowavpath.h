@@ -5,7 +5,7 @@
 // against the file's size when it states none; the engine's failure is the
 // failure, its text naming the file.
 
-#include "convert/conversionpath.h"
+#include "convert/wmapath.h"
 
 namespace audrel {
 
@@ -13,7 +13,7 @@ namespace msaudio {
 class MsAudioDecodeEngine;
 }
 
-class WmaToWavPath final : public ConversionPath
+class WmaToWavPath final : public WmaPath
 {
     Q_OBJECT
 
@@ -25,15 +25,10 @@ public:
     // Null until Init has made it.
     msaudio::MsAudioDecodeEngine* Engine() const { return m_engine; }
 
-    // Loads the FFmpeg module and makes the engine; EAudrelError when the
-    // module cannot be loaded.
-    void Init() override;
-    void start(const TCvtItem& item, const QString& output) override;
-    // Returns once the output is closed.
-    void stop() override;
+protected:
+    msaudio::MsAudioEngine* makeEngine(const audio::FfmpegModule& module) override;
 
 private:
-    QString m_programFolder;
     msaudio::MsAudioDecodeEngine* m_engine = nullptr;
 };
 

@@ -6,8 +6,8 @@
 
 namespace audrel {
 
-JobList::JobList(JobKind kind, QObject* parent)
-    : QAbstractTableModel(parent), m_kind(kind), m_columns(columns(kind)),
+JobList::JobList(JobKind kind, QList<JobColumn> columns, QObject* parent)
+    : QAbstractTableModel(parent), m_kind(kind), m_columns(std::move(columns)),
       m_selection(new QItemSelectionModel(this, this))
 {
     connect(m_selection, &QItemSelectionModel::selectionChanged, this,
@@ -18,37 +18,6 @@ JobList::JobList(JobKind kind, QObject* parent)
 }
 
 JobList::~JobList() = default;
-
-QList<JobColumn> JobList::columns(JobKind kind)
-{
-    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-    const Qt::Alignment centre = Qt::AlignCenter;
-    auto common = [&](const char* source, const char* dest) {
-        return QList<JobColumn>{{QLatin1String(source), 180, left},
-                                {QLatin1String(dest), 180, left},
-                                {QStringLiteral("Status"), 80, centre},
-                                {QStringLiteral("Duration"), 80, right}};
-    };
-    switch (kind) {
-    case JobKind::Mp3ToWav:
-        return common("MP3 Source File", "WAV Destination File")
-               << JobColumn{QStringLiteral("Title"), 80, left}
-               << JobColumn{QStringLiteral("Artist"), 80, left}
-               << JobColumn{QStringLiteral("Album"), 80, left} << JobColumn{QStringLiteral("Year"), 50, right}
-               << JobColumn{QStringLiteral("Size"), 60, right};
-    case JobKind::WavToMp3:
-        return common("WAV Source File", "MP3 Destination File")
-               << JobColumn{QStringLiteral("Size"), 80, right};
-    case JobKind::WmaToWav:
-        return common("WMA Source File", "WAV Destination File")
-               << JobColumn{QStringLiteral("Size"), 80, right};
-    case JobKind::WavToWma:
-        return common("WAV Source File", "WMA Destination File")
-               << JobColumn{QStringLiteral("Size"), 80, right};
-    }
-    return {};
-}
 
 int JobList::appendRow(std::unique_ptr<TJobRec> record, const QStringList& subItems)
 {

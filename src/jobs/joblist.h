@@ -17,6 +17,7 @@
 
 namespace audrel {
 
+// The job lists, one per conversion direction, in the order of their tabs.
 enum class JobKind
 {
     Mp3ToWav,
@@ -24,6 +25,7 @@ enum class JobKind
     WmaToWav,
     WavToWma
 };
+inline constexpr int kJobKindCount = 4;
 
 struct JobColumn
 {
@@ -49,11 +51,12 @@ class JobList : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    explicit JobList(JobKind kind, QObject* parent = nullptr);
+    // columns: the list's columns, the source path first.
+    JobList(JobKind kind, QList<JobColumn> columns, QObject* parent = nullptr);
     ~JobList() override;
 
     JobKind kind() const { return m_kind; }
-    static QList<JobColumn> columns(JobKind kind);
+    const QList<JobColumn>& columns() const { return m_columns; }
 
     // Sub-item positions after the caption (the source path).
     // On the MP3 to WAV list the tag columns follow: title, artist, album, year.

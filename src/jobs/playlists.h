@@ -1,6 +1,8 @@
 #pragma once
 // What the adding code reads besides audio files: list files and M3U and PLS
-// playlists, and the classification of paths by extension.
+// playlists.
+
+#include "platform/filekind.h"
 
 #include <QString>
 #include <QStringList>
@@ -8,26 +10,6 @@
 #include <cstdint>
 
 namespace audrel {
-
-enum class FileKind
-{
-    Mpeg,
-    Wav,
-    Wma,
-    M3u,
-    Pls,
-    Other
-};
-
-// The part of the file name from its last "." on, ASCII letters in capitals;
-// empty when the name has no ".".
-QString ExtensionOf(const QString& path);
-// ".MP3", ".MP2", ".MP1", ".WAV", ".WMA", ".M3U", ".PLS"; nothing else is looked at.
-FileKind KindOf(const QString& path);
-
-// ASCII letters a to z in capitals, everything else as it is: how extensions
-// are compared.
-QString ToUpperAscii(const QString& text);
 
 // How source paths are compared for duplicates: absolute and clean, and then
 // exactly, as the file system compares names (Song.mp3 and song.mp3 are two files).

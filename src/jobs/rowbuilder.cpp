@@ -7,7 +7,6 @@
 #include "jobs/counttext.h"
 #include "jobs/playlists.h"
 #include "platform/errors.h"
-#include "platform/prompts/prompts.h"
 #include "platform/smallfile.h"
 #include "settings/settings.h"
 
@@ -36,11 +35,24 @@ QString replaceExtension(const QString& name, const QString& ext)
 
 } // namespace
 
-RowBuilder::RowBuilder(JobList* const (&lists)[4], const Settings& settings, TMPEGAudio& mpeg, TWAVfile& wav,
+RowBuilder::RowBuilder(QList<ListRule> rules, const Settings& settings, TMPEGAudio& mpeg, TWAVfile& wav,
                        TWMAfile& wma)
-    : m_lists{lists[0], lists[1], lists[2], lists[3]}, m_settings(settings), m_mpeg(mpeg), m_wav(wav),
-      m_wma(wma)
+    : m_rules(std::move(rules)), m_settings(settings), m_mpeg(mpeg), m_wav(wav), m_wma(wma)
 {
+}
+
+const ListRule* RowBuilder::ruleOf(JobKind kind) const
+{
+    for (const ListRule& rule : m_rules)
+        if (rule.list->kind() == kind) return &rule;
+    return nullptr;
+}
+
+const ListRule* RowBuilder::DispatchRule(FileKind kind) const
+{
+    for (const ListRule& rule : m_rules)
+        if (rule.takesDispatched && rule.source == kind) return &rule;
+    return nullptr;
 }
 
 QString RowBuilder::Destination(const QString& source, const QString& ext, const Settings& settings)
@@ -54,17 +66,17 @@ QString RowBuilder::Destination(const QString& source, const QString& ext, const
 // Appends the row with the file's size as its last column. A file whose size
 // cannot be taken (it is missing, unreadable, or not a regular file) gets no
 // row; it is noted among the skipped files and the add goes on.
-bool RowBuilder::append(JobKind kind, std::unique_ptr<TJobRec> record, QStringList subItems)
+AddResult RowBuilder::append(const ListRule& rule, std::unique_ptr<TJobRec> record, QStringList subItems)
 {
     QString problem;
     const int64_t size = ReadableFileSize(record->Source, problem);
     if (size < 0) {
         m_skipped << problem;
-        return false;
+        return {AddResult::Unreadable, problem};
     }
     subItems << FormatMegabytes(size);
-    m_lists[int(kind)]->appendRow(std::move(record), subItems);
-    return true;
+    rule.list->appendRow(std::move(record), subItems);
+    return {};
 }
 
 QStringList RowBuilder::readPlaylist(const QString& path)
@@ -82,14 +94,13 @@ QStringList RowBuilder::takeSkipped()
     return std::exchange(m_skipped, {});
 }
 
-bool RowBuilder::AddMp3Row(const QString& path)
+AddResult RowBuilder::addMpeg(const ListRule& rule, const QString& path)
 {
-    if (!m_lists[int(JobKind::Mp3ToWav)]->IsNewSource(path)) return false;
     // No validity test: a file the analysis cannot use is added with what it reports.
     m_mpeg.LoadFile(path);
     auto rec = std::make_unique<TMp3Rec>();
     rec->Source = path;
-    rec->Dest = Destination(path, QStringLiteral(".wav"), m_settings);
+    rec->Dest = Destination(path, rule.destExt, m_settings);
     rec->Seconds = m_mpeg.Data.Duration;
     QString title = m_mpeg.TitleOrDefault();
     QString artist = m_mpeg.ArtistOrDefault();
@@ -113,81 +124,72 @@ bool RowBuilder::AddMp3Row(const QString& path)
                          artist.isEmpty() ? QStringLiteral("Unknown Artist") : artist,
                          album,
                          year};
-    return append(JobKind::Mp3ToWav, std::move(rec), subItems);
+    return append(rule, std::move(rec), subItems);
 }
 
-bool RowBuilder::addWav(JobKind kind, const QString& path, const QString& ext, bool refuseMpeg)
+AddResult RowBuilder::addWav(const ListRule& rule, const QString& path)
 {
-    if (!m_lists[int(kind)]->IsNewSource(path)) return false;
     m_wav.LoadFile(path);
-    if (!m_wav.Valid) return false;
-    if (refuseMpeg && m_wav.FormatTag == 85) {
-        showMessage(path + QStringLiteral(" is already a MP3 file,\nIt can not be converted to MP3 again!"),
-                    QStringLiteral("Information"), MsgIcon::Warning);
-        return false;
+    if (!m_wav.Valid) return {AddResult::NotWav, {}};
+    if (rule.refusesMpeg && m_wav.FormatTag == 85) {
+        const AddResult refused{
+            AddResult::AlreadyMpeg,
+            path + QStringLiteral(" is already a MP3 file,\nIt can not be converted to MP3 again!")};
+        if (OnRefused) OnRefused(refused);
+        return refused;
     }
     auto rec = std::make_unique<TWavRec>();
     rec->Source = path;
-    rec->Dest = Destination(path, ext, m_settings);
+    rec->Dest = Destination(path, rule.destExt, m_settings);
     rec->SampleRate = m_wav.SampleRate;
     rec->BitsPerSample = m_wav.BitsPerSample;
     const QString channels = m_wav.ChannelModeText();
     rec->Mode = (channels == QLatin1String("Mono") || channels == QLatin1String("Unknown")) ? MONO : STEREO;
     rec->Seconds = wholeSeconds(m_wav.Duration());
     QStringList subItems{rec->Dest, QString(), FormatSeconds(rec->Seconds)};
-    return append(kind, std::move(rec), subItems);
+    return append(rule, std::move(rec), subItems);
 }
 
-bool RowBuilder::AddWavRow(const QString& path)
+AddResult RowBuilder::addWma(const ListRule& rule, const QString& path)
 {
-    return addWav(JobKind::WavToMp3, path, QStringLiteral(".mp3"), true);
-}
-
-bool RowBuilder::AddWav2WMARow(const QString& path)
-{
-    return addWav(JobKind::WavToWma, path, QStringLiteral(".wma"), false);
-}
-
-bool RowBuilder::AddWMARow(const QString& path)
-{
-    if (!m_lists[int(JobKind::WmaToWav)]->IsNewSource(path)) return false;
     // No validity test: a file that is not valid WMA gets a duration of 0.
     m_wma.LoadFile(path);
     auto rec = std::make_unique<TWMARec>();
     rec->Source = path;
-    rec->Dest = Destination(path, QStringLiteral(".wav"), m_settings);
+    rec->Dest = Destination(path, rule.destExt, m_settings);
     rec->Seconds = wholeSeconds(m_wma.Duration);
     QStringList subItems{rec->Dest, QString(), FormatSeconds(rec->Seconds)};
-    return append(JobKind::WmaToWav, std::move(rec), subItems);
+    return append(rule, std::move(rec), subItems);
 }
 
-bool RowBuilder::AddRow(JobKind kind, const QString& path)
+AddResult RowBuilder::AddRow(JobKind kind, const QString& path)
 {
-    switch (kind) {
-    case JobKind::Mp3ToWav:
-        return AddMp3Row(path);
-    case JobKind::WavToMp3:
-        return AddWavRow(path);
-    case JobKind::WmaToWav:
-        return AddWMARow(path);
-    case JobKind::WavToWma:
-        return AddWav2WMARow(path);
+    const ListRule* rule = ruleOf(kind);
+    if (!rule) return {AddResult::NotWav, {}};
+    if (!rule->list->IsNewSource(path)) return {AddResult::Duplicate, {}};
+    switch (rule->source) {
+    case FileKind::Mpeg:
+        return addMpeg(*rule, path);
+    case FileKind::Wav:
+        return addWav(*rule, path);
+    case FileKind::Wma:
+        return addWma(*rule, path);
+    default:
+        return {AddResult::NotWav, {}};
     }
-    return false;
 }
 
 void RowBuilder::AddChosen(JobKind kind, const QStringList& files)
 {
-    const FileKind own = kind == JobKind::Mp3ToWav   ? FileKind::Mpeg
-                         : kind == JobKind::WmaToWav ? FileKind::Wma
-                                                     : FileKind::Wav;
+    const ListRule* rule = ruleOf(kind);
+    if (!rule) return;
     for (const QString& file : files) {
         const FileKind fileKind = KindOf(file);
-        if (fileKind == own) {
+        if (fileKind == rule->source) {
             AddRow(kind, file);
-        } else if (fileKind == FileKind::M3u || fileKind == FileKind::Pls) {
+        } else if (IsPlaylist(fileKind)) {
             for (const QString& entry : readPlaylist(file))
-                if (KindOf(entry) == own && QFile::exists(entry)) AddRow(kind, entry);
+                if (KindOf(entry) == rule->source && QFile::exists(entry)) AddRow(kind, entry);
         }
     }
 }
@@ -197,22 +199,16 @@ void RowBuilder::Dispatch(const QString& path, Counts& counts)
     // Playlist entries: MPEG files only when they exist; the WAV reader refuses
     // missing files by itself, and a missing WMA file is noted as skipped.
     auto add = [this, &counts](const QString& file, bool fromPlaylist) {
-        switch (KindOf(file)) {
-        case FileKind::Mpeg:
-            if ((!fromPlaylist || QFile::exists(file)) && AddMp3Row(file)) ++counts.Mpeg;
-            break;
-        case FileKind::Wav:
-            if (AddWavRow(file)) ++counts.Wav;
-            break;
-        case FileKind::Wma:
-            if (AddWMARow(file)) ++counts.Wma;
-            break;
-        default:
-            break;
-        }
+        const FileKind kind = KindOf(file);
+        const ListRule* rule = DispatchRule(kind);
+        if (!rule) return;
+        if (kind == FileKind::Mpeg && fromPlaylist && !QFile::exists(file)) return;
+        if (!AddRow(rule->list->kind(), file)) return;
+        if (kind == FileKind::Mpeg) ++counts.Mpeg;
+        if (kind == FileKind::Wav) ++counts.Wav;
+        if (kind == FileKind::Wma) ++counts.Wma;
     };
-    const FileKind kind = KindOf(path);
-    if (kind == FileKind::M3u || kind == FileKind::Pls) {
+    if (IsPlaylist(KindOf(path))) {
         for (const QString& entry : readPlaylist(path))
             add(entry, true);
     } else {

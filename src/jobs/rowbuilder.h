@@ -4,8 +4,12 @@
 // of files and playlists to the lists that take them.
 
 #include "jobs/joblist.h"
+#include "platform/filekind.h"
 
+#include <QList>
 #include <QStringList>
+
+#include <functional>
 
 namespace audrel {
 
@@ -14,31 +18,64 @@ class TMPEGAudio;
 class TWAVfile;
 class TWMAfile;
 
+// What one list takes and how its rows are made; the table of directions says
+// it for every list.
+struct ListRule
+{
+    JobList* list = nullptr;
+    // The kind of source file the list takes; its rows are described by the
+    // reader of that kind.
+    FileKind source = FileKind::Other;
+    // The extension of the destinations, ".wav".
+    QString destExt;
+    // A WAV file that holds MPEG audio is refused (with a message).
+    bool refusesMpeg = false;
+    // Files of its source kind that are dropped or named by a list file go to
+    // this list (the first such list, in the order given).
+    bool takesDispatched = false;
+};
+
+// What became of a file offered to a list.
+struct AddResult
+{
+    enum Kind
+    {
+        Added,
+        Duplicate,   // the list has a row for it already
+        Unreadable,  // it cannot be opened; message names it
+        NotWav,      // the WAV reader does not take it
+        AlreadyMpeg, // a WAV file holding MPEG audio; message is for the user
+    };
+    Kind kind = Added;
+    QString message;
+
+    explicit operator bool() const { return kind == Added; }
+};
+
 class RowBuilder
 {
 public:
-    // The lists are indexed by JobKind. The settings are read at each row, so a
-    // changed destination folder applies to the rows added after the change.
-    RowBuilder(JobList* const (&lists)[4], const Settings& settings, TMPEGAudio& mpeg, TWAVfile& wav,
+    // The settings are read at each row, so a changed destination folder
+    // applies to the rows added after the change.
+    RowBuilder(QList<ListRule> rules, const Settings& settings, TMPEGAudio& mpeg, TWAVfile& wav,
                TWMAfile& wma);
 
-    // Each returns whether a row was added. A file that cannot be opened to
-    // take its size gets no row and is noted among the skipped files.
-    bool AddMp3Row(const QString& path);
-    bool AddWavRow(const QString& path);
-    bool AddWMARow(const QString& path);
-    bool AddWav2WMARow(const QString& path);
+    // Told at once of a file refused with a message for the user (a WAV file
+    // that already holds MPEG audio), while an add goes on.
+    std::function<void(const AddResult&)> OnRefused;
 
-    // The row builder of a list.
-    bool AddRow(JobKind kind, const QString& path);
+    // The row builder of a list. A file that cannot be opened to take its
+    // size gets no row and is also noted among the skipped files.
+    AddResult AddRow(JobKind kind, const QString& path);
 
     // Files chosen in a list's open dialog: files of the list's own kind, and the
     // entries of playlists that are of that kind and exist.
     void AddChosen(JobKind kind, const QStringList& files);
 
-    // Files named by a list file or dropped: MPEG files go to the MP3 to WAV list,
-    // WAV files to the WAV to MP3 list, WMA files to the WMA to WAV list, and
-    // playlists are expanded (their MPEG entries only when they exist).
+    // Files named by a list file or dropped: each goes to the list that takes
+    // its kind (MPEG files to the MP3 to WAV list, WAV files to the WAV to MP3
+    // list, WMA files to the WMA to WAV list), and playlists are expanded
+    // (their MPEG entries only when they exist). Counts are by source kind.
     struct Counts
     {
         int Mpeg = 0;
@@ -46,6 +83,8 @@ public:
         int Wma = 0;
     };
     void Dispatch(const QString& path, Counts& counts);
+    // The list that dispatched files of this kind go to, or null.
+    const ListRule* DispatchRule(FileKind kind) const;
 
     // Why files since the last call got no row although their kind was right
     // (one line each, naming the file), for one report at the end of an add.
@@ -56,13 +95,16 @@ public:
     static QString Destination(const QString& source, const QString& ext, const Settings& settings);
 
 private:
-    bool addWav(JobKind kind, const QString& path, const QString& ext, bool refuseMpeg);
-    bool append(JobKind kind, std::unique_ptr<TJobRec> record, QStringList subItems);
+    const ListRule* ruleOf(JobKind kind) const;
+    AddResult addMpeg(const ListRule& rule, const QString& path);
+    AddResult addWav(const ListRule& rule, const QString& path);
+    AddResult addWma(const ListRule& rule, const QString& path);
+    AddResult append(const ListRule& rule, std::unique_ptr<TJobRec> record, QStringList subItems);
     // The resolved entries of a playlist; one that cannot be read is noted
     // among the skipped files and has none.
     QStringList readPlaylist(const QString& path);
 
-    JobList* m_lists[4];
+    QList<ListRule> m_rules;
     const Settings& m_settings;
     TMPEGAudio& m_mpeg;
     TWAVfile& m_wav;

@@ -9,6 +9,9 @@ list(APPEND AUDREL_CORE_SOURCES
   src/platform/msaudio/msaudioengine.cpp
   src/platform/msaudio/msaudiodecodeengine.cpp
   src/platform/msaudio/msaudioencodeengine.cpp
+  src/platform/xaudio/exaudioexception.h
+  src/platform/xaudio/xaudionotifywindow.cpp
+  src/platform/xaudio/xaudioplayer.cpp
 )
 list(APPEND AUDREL_UI_SOURCES
   src/platform/prompts/dialogprompts.cpp

@@ -1,6 +1,6 @@
 #include "player/playmp3form.h"
 
-#include "convert/xaudioplayer.h"
+#include "platform/xaudio/xaudioplayer.h"
 #include "platform/errors.h"
 #include "platform/prompts/prompts.h"
 #include "player/slider.h"

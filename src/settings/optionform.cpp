@@ -21,6 +21,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace audrel {
 
 const int32_t TOptionForm::SampleRates[9] = {0, 48000, 44100, 32000, 24000, 22050, 16000, 11025, 8000};
@@ -139,10 +141,22 @@ TOptionForm::TOptionForm(Settings& settings, const QString& programFolder, QWidg
     Check_play = named(new QCheckBox(QStringLiteral("Play a sound when all conversion done ")), "Check_play");
     Check_prompt =
         named(new QCheckBox(QStringLiteral("Prompt check options when beginning convert.")), "Check_prompt");
+    // How many files a conversion run keeps going at once.
+    Combo_Jobs = named(new QComboBox, "Combo_Jobs");
+    Combo_Jobs->addItem(QStringLiteral("Automatic"));
+    for (int jobs = 1; jobs <= kMaxConvertJobs; ++jobs)
+        Combo_Jobs->addItem(QString::number(jobs));
+    auto* jobsLabel = new QLabel(QStringLiteral("Files converted at once:"));
+    jobsLabel->setBuddy(Combo_Jobs);
+    auto* jobsRow = new QHBoxLayout;
+    jobsRow->addWidget(jobsLabel);
+    jobsRow->addWidget(Combo_Jobs);
+    jobsRow->addStretch();
     auto* generalLayout = new QVBoxLayout(general);
     generalLayout->addWidget(outputGroup);
     for (QCheckBox* box : {Check_over, Check_remove, Check_play, Check_prompt})
         generalLayout->addWidget(box);
+    generalLayout->addLayout(jobsRow);
     generalLayout->addStretch();
     PageControl1->addTab(general, QStringLiteral(" General Setting "));
 
@@ -291,6 +305,7 @@ void TOptionForm::FormCreate()
     Check_remove->setChecked(s.RemoveItem);
     Check_play->setChecked(s.PlayDone);
     Check_prompt->setChecked(s.PromptCvt);
+    Combo_Jobs->setCurrentIndex(std::clamp(int(s.ConvertJobs), 0, kMaxConvertJobs));
 
     const int sampleIndex = SampleRateIndex(s.SampleRate);
     Com_Sample->setCurrentIndex(sampleIndex);
@@ -475,6 +490,7 @@ void TOptionForm::Btn_okClick()
     s.RemoveItem = Check_remove->isChecked();
     s.PlayDone = Check_play->isChecked();
     s.PromptCvt = Check_prompt->isChecked();
+    s.ConvertJobs = Combo_Jobs->currentIndex(); // 0: automatic
     s.SampleRate = SampleRates[std::max(0, Com_Sample->currentIndex())];
     s.Bitrate = Bitrates[Track_MinBit->value()];
     s.MaxBitrate = Bitrates[Track_MaxBit->value()];

@@ -72,6 +72,7 @@ private:
     QCheckBox* Check_remove;
     QCheckBox* Check_play;
     QCheckBox* Check_prompt;
+    QComboBox* Combo_Jobs;
 
     QComboBox* Com_Sample;
     QSlider* Track_MinBit;

@@ -37,7 +37,12 @@ QString ProgramFolder()
 
 Settings LoadSettings(const QString& folder)
 {
-    const IniFile ini(folder + QLatin1String(kSettingsFileName));
+    return LoadSettingsFile(folder + QLatin1String(kSettingsFileName));
+}
+
+Settings LoadSettingsFile(const QString& path)
+{
+    const IniFile ini(path);
     const Settings d;
     Settings s;
     s.SameFolder = ini.readBool(kGeneral, QStringLiteral("SameFolder"), d.SameFolder);
@@ -47,6 +52,8 @@ Settings LoadSettings(const QString& folder)
     s.PlayDone = ini.readBool(kGeneral, QStringLiteral("PlayDone"), d.PlayDone);
     s.PromptCvt = ini.readBool(kGeneral, QStringLiteral("PromptCvt"), d.PromptCvt);
     s.RemoveItem = ini.readBool(kGeneral, QStringLiteral("RemoveItem"), d.RemoveItem);
+    s.ConvertJobs = ini.readInteger(kGeneral, QStringLiteral("ConvertJobs"), d.ConvertJobs);
+    if (s.ConvertJobs < 0 || s.ConvertJobs > kMaxConvertJobs) s.ConvertJobs = d.ConvertJobs;
     s.SampleRate = ini.readInteger(kEncode, QStringLiteral("SampleRate"), d.SampleRate);
     s.Bitrate = ini.readInteger(kEncode, QStringLiteral("Bitrate"), d.Bitrate);
     s.MaxBitrate = ini.readInteger(kEncode, QStringLiteral("MaxBitrate"), d.MaxBitrate);
@@ -81,6 +88,7 @@ void SaveSettings(const Settings& s, const QString& folder)
     ini.writeBool(kGeneral, QStringLiteral("PLayDone"), s.PlayDone);
     ini.writeBool(kGeneral, QStringLiteral("PromptCvt"), s.PromptCvt);
     ini.writeBool(kGeneral, QStringLiteral("RemoveItem"), s.RemoveItem);
+    ini.writeInteger(kGeneral, QStringLiteral("ConvertJobs"), s.ConvertJobs);
     ini.writeInteger(kEncode, QStringLiteral("SampleRate"), s.SampleRate);
     ini.writeInteger(kEncode, QStringLiteral("Bitrate"), s.Bitrate);
     ini.writeInteger(kEncode, QStringLiteral("MaxBitrate"), s.MaxBitrate);

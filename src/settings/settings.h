@@ -13,6 +13,9 @@
 
 namespace audrel {
 
+// The most files a conversion run converts at once.
+inline constexpr int kMaxConvertJobs = 16;
+
 struct Settings
 {
     bool SameFolder = true;
@@ -22,6 +25,8 @@ struct Settings
     bool PlayDone = true;
     bool PromptCvt = false;
     bool RemoveItem = false;
+    // Files converted at once: 0 as many as the machine has processors, else 1 to kMaxConvertJobs.
+    int32_t ConvertJobs = 0;
     // MP3 encoder ("Encode" section)
     int32_t SampleRate = 44100; // 0: each source's own rate and channel layout
     int32_t Bitrate = 128;
@@ -55,6 +60,8 @@ inline constexpr const char* kSettingsFileName = "Options.ini";
 // Reads every setting from folder + "Options.ini"; whatever is missing or
 // unreadable takes its default. The file is left as it was.
 Settings LoadSettings(const QString& folder);
+// The same from a settings file of any name.
+Settings LoadSettingsFile(const QString& path);
 
 // Writes every setting, one key at a time in a fixed order. Throws EFileError
 // "Unable to write to <path>" at the first key that cannot be written.

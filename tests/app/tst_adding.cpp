@@ -157,11 +157,11 @@ void TestAdding::duplicatesAreTheSamePath()
     const QString lower = f.path("Music/song.wav");
     QVERIFY(QFile::copy(a, lower));
     RowBuilder& b = f.form->builder();
-    QVERIFY(b.AddWavRow(a));
-    QVERIFY(!b.AddWavRow(a));
-    QVERIFY(!b.AddWavRow(f.path("Music/../Music/./Song.wav"))); // the same file, spelled otherwise
-    QVERIFY(b.AddWavRow(lower));                                // another file: names differ in case
-    QVERIFY(b.AddWav2WMARow(a));                                // each list has its own rows
+    QVERIFY(b.AddRow(JobKind::WavToMp3, a));
+    QVERIFY(!b.AddRow(JobKind::WavToMp3, a));
+    QVERIFY(!b.AddRow(JobKind::WavToMp3, f.path("Music/../Music/./Song.wav"))); // the same file, spelled otherwise
+    QVERIFY(b.AddRow(JobKind::WavToMp3, lower));                                // another file: names differ in case
+    QVERIFY(b.AddRow(JobKind::WavToWma, a));                                // each list has its own rows
     QCOMPARE(f.form->WavRecs()->count(), 2);
 }
 
@@ -173,7 +173,7 @@ void TestAdding::rowTexts()
     RowBuilder& b = f.form->builder();
 
     const QString mp3 = f.mp3("a/one.mp3", 1000); // 417,000 bytes at 128 kbit/s: 26 s
-    QVERIFY(b.AddMp3Row(mp3));
+    QVERIFY(b.AddRow(JobKind::Mp3ToWav, mp3));
     JobList* l = f.form->Mp3Recs();
     QCOMPARE(l->record(0).Dest, f.path("out/one.wav"));
     QCOMPARE(l->record(0).Seconds, 26u);
@@ -185,7 +185,7 @@ void TestAdding::rowTexts()
                                  "Unknown Artist", "[notag]", "    ", "0.40MB"}));
 
     const QString mono = f.wav("b/mono.wav", 2.5, 1);
-    QVERIFY(b.AddWavRow(mono));
+    QVERIFY(b.AddRow(JobKind::WavToMp3, mono));
     auto& wav = f.form->WavRecs()->recordAs<TWavRec>(0);
     QCOMPARE(wav.Seconds, 2u);
     QCOMPARE(wav.Mode, 3u);
@@ -193,13 +193,13 @@ void TestAdding::rowTexts()
     QCOMPARE(wav.BitsPerSample, 16u);
     QCOMPARE(f.form->WavRecs()->subItem(0, JobList::SubDuration), QString("00:00:02"));
     QCOMPARE(f.form->WavRecs()->subItem(0, 3), QString("0.21MB"));
-    QVERIFY(b.AddWav2WMARow(f.wav("b/stereo.wav", 1, 2)));
+    QVERIFY(b.AddRow(JobKind::WavToWma, f.wav("b/stereo.wav", 1, 2)));
     QCOMPARE(f.form->Wav2WMARecs()->recordAs<TWavRec>(0).Mode, 0u);
     QCOMPARE(f.form->Wav2WMARecs()->record(0).Dest, f.path("out/stereo.wma"));
 
     // Not a WAV file: refused silently. Not a WMA file: added with no duration.
-    QVERIFY(!b.AddWavRow(f.text("c/fake.wav", "not a riff file at all, but long enough to read")));
-    QVERIFY(b.AddWMARow(f.text("c/fake.wma", "not asf")));
+    QVERIFY(!b.AddRow(JobKind::WavToMp3, f.text("c/fake.wav", "not a riff file at all, but long enough to read")));
+    QVERIFY(b.AddRow(JobKind::WmaToWav, f.text("c/fake.wma", "not asf")));
     QCOMPARE(f.form->WMARecs()->record(0).Seconds, 0u);
     QCOMPARE(f.prompts.messages.size(), 0);
 }
@@ -208,13 +208,13 @@ void TestAdding::mpegWavRefusedForMp3Only()
 {
     Fixture f;
     const QString mp3wav = f.wav("layer3.wav", 1, 2, 85);
-    QVERIFY(!f.form->builder().AddWavRow(mp3wav));
+    QVERIFY(!f.form->builder().AddRow(JobKind::WavToMp3, mp3wav));
     QCOMPARE(f.prompts.messages.size(), 1);
     QCOMPARE(f.prompts.messages[0].text,
              mp3wav + " is already a MP3 file,\nIt can not be converted to MP3 again!");
     QCOMPARE(f.prompts.messages[0].caption, QString("Information"));
     QCOMPARE(f.prompts.messages[0].icon, MsgIcon::Warning);
-    QVERIFY(f.form->builder().AddWav2WMARow(mp3wav));
+    QVERIFY(f.form->builder().AddRow(JobKind::WavToWma, mp3wav));
     QCOMPARE(f.prompts.messages.size(), 1);
 }
 
@@ -550,10 +550,10 @@ void TestAdding::duplicateIndexFollowsRemovals()
 {
     Fixture f;
     const QString w = f.wav("w.wav");
-    QVERIFY(f.form->builder().AddWavRow(w));
+    QVERIFY(f.form->builder().AddRow(JobKind::WavToMp3, w));
     f.form->WavRecs()->removeRowsAt({0});
-    QVERIFY(f.form->builder().AddWavRow(w));
+    QVERIFY(f.form->builder().AddRow(JobKind::WavToMp3, w));
     f.form->WavRecs()->clear();
     QVERIFY(f.form->WavRecs()->IsNewSource(w.toUpper()));
-    QVERIFY(f.form->builder().AddWavRow(w));
+    QVERIFY(f.form->builder().AddRow(JobKind::WavToMp3, w));
 }

@@ -300,7 +300,7 @@ void TestMainForm::closeSavesSettings()
         QCOMPARE(form.Mp3Recs()->count(), 0);
     }
     const QString ini = QString::fromUtf8(test::readFile(folderOf(dir) + "Options.ini"));
-    QCOMPARE(ini.count('='), 23);
+    QCOMPARE(ini.count('='), 24);
     QVERIFY(ini.contains("[Encode]\r\nSampleRate=44100\r\nBitrate=192\r\n"));
     TMainForm again(folderOf(dir));
     QCOMPARE(again.settings().Bitrate, 192);

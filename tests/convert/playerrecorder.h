@@ -1,7 +1,7 @@
 #pragma once
 // Records what a TXaudioPlayer reports, with the thread and time of each report.
 
-#include "convert/xaudioplayer.h"
+#include "platform/xaudio/xaudioplayer.h"
 
 #include <QElapsedTimer>
 #include <QList>

@@ -1,6 +1,7 @@
 // What every conversion dialog does alike, run on the WAV to MP3 dialog with
 // real files: the overwrite question, the outcome handed back, failures that
-// wait for Abort, results that take their names only when complete.
+// wait for Abort, results that take their names only when complete, and the
+// view of several files at once.
 
 #include "audiotools.h"
 #include "testmain.h"
@@ -13,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -58,7 +60,7 @@ private slots:
 
     void overwriteQuestionAndOutcome();
     void overwriteOffReplacesWithoutAsking();
-    void abortKeepsTheEarlierFileAndHandsOverThePartialOne();
+    void twoAtOnceAndTheCloseBox();
     void closedBeforeTheRunBegins();
     void failuresWaitForAbort_data();
     void failuresWaitForAbort();
@@ -152,30 +154,46 @@ void TestConversionDialog::overwriteOffReplacesWithoutAsking()
     QVERIFY(isMp3(b.path("a.mp3")));
 }
 
-void TestConversionDialog::abortKeepsTheEarlierFileAndHandsOverThePartialOne()
+void TestConversionDialog::twoAtOnceAndTheCloseBox()
 {
+    // Two files at a time: a line for each file in flight with a gauge in
+    // percent, the run's time, and the close box aborting. The row that
+    // finished shows "Done"; the two in flight leave nothing, and the earlier
+    // destination of one of them stays as it was.
     Bench b;
+    b.settings().ConvertJobs = 2;
     b.settings().OverWrite = false;
     writeFile(b.path("two.mp3"), "an earlier two.mp3");
     b.addRow(m_short, b.path("one.mp3"));
     b.addRow(m_long, b.path("two.mp3"));
-    b.addRow(m_short, b.path("three.mp3"));
+    b.addRow(m_long, b.path("three.mp3"));
     TForm_WavtoMp3 dialog(*b.list(), b.settings());
-    connect(dialog.LameCoder(), &TLameCoder::OnProgress, this, [&](quint16 percent) {
-        if (dialog.CurrentIndex() == 1 && percent >= 10 && dialog.isVisible())
-            dialog.findChild<QPushButton*>("btn_Cancel")->click();
+    QVERIFY(dialog.findChild<QLineEdit*>("Edit_Src2"));
+    QVERIFY(!dialog.findChild<QLineEdit*>("Edit_Src3"));
+    QStringList shown;
+    connect(&dialog.Runner(), &BatchRunner::itemProgress, this, [&](int index, qint64 done) {
+        if (index != 2 || done < 5 || !dialog.isVisible()) return;
+        for (const char* name : {"Edit_Dest", "Edit_Dest2"})
+            shown << dialog.findChild<QLineEdit*>(name)->text();
+        for (const char* name : {"Gauge", "Gauge2", "Gauge_Total"})
+            shown << dialog.findChild<QProgressBar*>(name)->text();
+        shown << dialog.findChild<QLabel*>("Label_Time")->text().left(9);
+        dialog.close();
     });
     QCOMPARE(b.run(dialog), int(TConversionDialog::mrCancel));
 
+    QCOMPARE(shown.size(), 6);
+    QCOMPARE(shown.mid(0, 2), (QStringList{b.path("three.mp3"), b.path("two.mp3")}));
+    QVERIFY2(shown[2].endsWith('%') && shown[3].endsWith('%'), qPrintable(shown.join(", ")));
+    QCOMPARE(shown[4], "1 / 3");
+    QCOMPARE(shown[5], "Elapsed: ");
     const ConversionOutcome& outcome = dialog.Outcome();
     QCOMPARE(outcome.Result, int(TConversionDialog::mrCancel));
     QCOMPARE(outcome.ConvertedRows, QList<int>{0});
-    // The partial result lies under its own name beside the destination, for
-    // the command to delete; the earlier file is untouched.
-    QCOMPARE(outcome.AbortedDestPath, DestinationFile::TempPathFor(b.path("two.mp3")));
-    QVERIFY(QFile::exists(outcome.AbortedDestPath));
+    QVERIFY(isMp3(b.path("one.mp3")));
     QCOMPARE(readFile(b.path("two.mp3")), QByteArray("an earlier two.mp3"));
     QVERIFY(!QFile::exists(b.path("three.mp3")));
+    QVERIFY(b.leftovers().isEmpty());
     QCOMPARE(b.list()->subItem(0, JobList::SubStatus), "Done");
     for (int row : {1, 2}) {
         QCOMPARE(b.list()->subItem(row, JobList::SubStatus), QString());

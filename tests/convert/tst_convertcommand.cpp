@@ -216,7 +216,7 @@ void TestConvertCommand::abortDeletesTheHalfWrittenFile()
     b.addWav(m_long, b.path("aborted.mp3"));
     b.onModal = [](QWidget* modal) {
         auto* dialog = qobject_cast<TForm_WavtoMp3*>(modal);
-        if (dialog && dialog->CurrentIndex() == 1 && dialog->findChild<QProgressBar*>("Gauge")->value() >= 5)
+        if (dialog && dialog->Runner().currentIndex() == 1 && dialog->findChild<QProgressBar*>("Gauge")->value() >= 5)
             dialog->findChild<QPushButton*>("btn_Cancel")->click();
     };
     b.convert(JobKind::WavToMp3);

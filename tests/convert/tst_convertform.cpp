@@ -9,7 +9,7 @@
 #include "app/mainform.h"
 #include "convert/convertform.h"
 #include "convert/destinationfile.h"
-#include "convert/xaudioplayer.h"
+#include "platform/xaudio/xaudioplayer.h"
 
 #include <QApplication>
 #include <QFile>
@@ -50,7 +50,6 @@ private slots:
 
     void layoutAndGatheredRows();
     void convertsCheckedRowsAndWritesDone();
-    void abortInTheSecondOfThree();
     void refusalsShowTheLibrarysReason_data();
     void refusalsShowTheLibrarysReason();
     void positionsDriveTheFileGauge();
@@ -91,13 +90,13 @@ void TestConvertForm::layoutAndGatheredRows()
     QVERIFY(dialog.findChild<QLineEdit*>("Edit_Src")->isReadOnly());
     QCOMPARE(dialog.XaudioPlayer()->Priority(), 2);
     QCOMPARE(dialog.XaudioPlayer()->XaudioPath(), b.path("libxaudio.so"));
-    QCOMPARE(dialog.Jobs().size(), 2);
-    QCOMPARE(dialog.Jobs()[0].RowIndex, 0);
-    QCOMPARE(dialog.Jobs()[1].RowIndex, 2);
-    QCOMPARE(dialog.Jobs()[1].SourcePath, m_long);
-    QCOMPARE(dialog.Jobs()[1].DestPath, b.path("c.wav"));
-    QCOMPARE(dialog.Jobs()[1].JobState, ItemState::Waiting);
-    QVERIFY(!dialog.Running());
+    QCOMPARE(dialog.Runner().items().size(), 2);
+    QCOMPARE(dialog.Runner().items()[0].RowIndex, 0);
+    QCOMPARE(dialog.Runner().items()[1].RowIndex, 2);
+    QCOMPARE(dialog.Runner().items()[1].SourcePath, m_long);
+    QCOMPARE(dialog.Runner().items()[1].DestPath, b.path("c.wav"));
+    QCOMPARE(dialog.Runner().items()[1].JobState, ItemState::Waiting);
+    QVERIFY(!dialog.Runner().running());
 }
 
 void TestConvertForm::convertsCheckedRowsAndWritesDone()
@@ -147,42 +146,6 @@ void TestConvertForm::convertsCheckedRowsAndWritesDone()
     QVERIFY(readWav(b.path("b.wav")).samples == readWav(b.path("ref-b.wav")).samples);
 }
 
-void TestConvertForm::abortInTheSecondOfThree()
-{
-    Bench b;
-    b.addRow(m_short, b.path("one.wav"));
-    b.addRow(m_long, b.path("two.wav"));
-    b.addRow(m_mono, b.path("three.wav"));
-    TConvertForm dialog(*b.list(), b.settings(), b.folder());
-    // Abort as soon as the second file has made some progress.
-    connect(dialog.XaudioPlayer(), &TXaudioPlayer::OnNotifyInputPosition, this, [&](quint32 offset) {
-        if (dialog.CurrentIndex() == 1 && offset > 0 && dialog.isVisible())
-            dialog.findChild<QPushButton*>("BitBtn1")->click();
-    });
-    QCOMPARE(b.run(dialog), int(TConvertForm::mrCancel));
-
-    // The partial file is handed over under the name it was written under.
-    QCOMPARE(dialog.Outcome().AbortedDestPath, DestinationFile::TempPathFor(b.path("two.wav")));
-    QCOMPARE(dialog.Outcome().ConvertedRows, QList<int>{0});
-    QVERIFY(!QFile::exists(b.path("two.wav")));
-    QCOMPARE(b.list()->subItem(0, JobList::SubStatus), "Done");
-    QVERIFY(!b.list()->isItemChecked(0));
-    QCOMPARE(b.list()->record(0).State, JobState::Converted);
-    for (int row : {1, 2}) {
-        QCOMPARE(b.list()->subItem(row, JobList::SubStatus), QString());
-        QVERIFY(b.list()->isItemChecked(row));
-        QCOMPARE(b.list()->record(row).State, JobState::Pending);
-    }
-    QCOMPARE(b.list()->counters().CheckedCount, 2);
-    QVERIFY(readWav(b.path("one.wav")).valid);
-    QVERIFY(!QFile::exists(b.path("three.wav")));
-    // The second file was cut off: it is a shorter WAV than the whole source makes.
-    const WavData cut = readWav(dialog.Outcome().AbortedDestPath);
-    QVERIFY(cut.valid);
-    QVERIFY(cut.samples.size() < 40 * 44100 * 4);
-    QVERIFY(b.prompts.messages.isEmpty());
-}
-
 void TestConvertForm::refusalsShowTheLibrarysReason_data()
 {
     QTest::addColumn<QString>("kind");
@@ -225,8 +188,8 @@ void TestConvertForm::refusalsShowTheLibrarysReason()
     // play command that follows it.
     QTest::qWait(300);
     QVERIFY(dialog.isVisible());
-    QVERIFY(dialog.Running());
-    QCOMPARE(dialog.CurrentIndex(), 1);
+    QVERIFY(dialog.Runner().running());
+    QCOMPARE(dialog.Runner().currentIndex(), 1);
     QStringList expected{message};
     if (message.startsWith("Cannot Open Input")) expected << "Cannot Play Stream (no input is open)";
     QStringList texts;
@@ -283,7 +246,7 @@ void TestConvertForm::unusableLibraryIsReportedOnce()
     if (message.isEmpty()) message = "Cannot Load Xaudio DLL (" + b.path("libxaudio.so") + ")";
     {
         TConvertForm dialog(*b.list(), b.settings(), b.folder());
-        QVERIFY(dialog.Jobs().isEmpty());
+        QVERIFY(dialog.Runner().items().isEmpty());
         QCOMPARE(b.run(dialog), int(TConvertForm::mrOk));
         // A run whose engine could not start is a failure, not a finished run.
         QVERIFY(dialog.Outcome().EngineFailed);

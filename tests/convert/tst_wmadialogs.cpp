@@ -58,7 +58,6 @@ private slots:
     void roundTripAfterTheDrmNotice();
     void secondOfThreeDeclined();
     void gaugeInSecondsOrInPercent();
-    void abortWhileEncodingStopsTheEncoder();
     void failureNamesTheFileAndWaitsForAbort_data();
     void failureNamesTheFileAndWaitsForAbort();
 
@@ -118,7 +117,7 @@ void TestWmaDialogs::layoutAndSettings()
     QCOMPARE(encode.findChild<QGroupBox*>("GroupBox")->title(), " Encoding ");
     QCOMPARE(encode.findChild<QProgressBar*>("Gauge")->maximum(), 100);
     QCOMPARE(encode.findChild<QProgressBar*>("Gauge_Total")->maximum(), 2);
-    QCOMPARE(encode.Jobs()[1].RowIndex, 2);
+    QCOMPARE(encode.Runner().items()[1].RowIndex, 2);
     const TMsAudioEnc* enc = encode.findChild<TMsAudioEnc*>("MsAudioEnc1");
     QVERIFY(enc && enc == encode.MsAudioEnc1());
     QVERIFY(enc->isVisibleTo(&encode));
@@ -155,7 +154,7 @@ void TestWmaDialogs::roundTripAfterTheDrmNotice()
     b.addWavToWmaRow(m_mono, b.path("mono.wma")); // resampled and mixed to the settings' shape
     TForm_wavtowma encode(*b.wav(), s, b.folder());
     bool startedBeforeNotice = true;
-    b.prompts.onMessage = [&](const MessageRequest&) { startedBeforeNotice = encode.Running(); };
+    b.prompts.onMessage = [&](const MessageRequest&) { startedBeforeNotice = encode.Runner().running(); };
     QStringList captions;
     connect(encode.MsAudioEnc1(), &TMsAudioEnc::OnEncodePercentDone, this, [&] {
         const QString caption = encode.findChild<QGroupBox*>("GroupBox")->title();
@@ -241,40 +240,13 @@ void TestWmaDialogs::gaugeInSecondsOrInPercent()
     });
     QList<int> shortValues;
     connect(dialog.MsAudio2Wave1(), &TMsAudio2Wave::OnActPosition, this, [&] {
-        if (dialog.CurrentIndex() == 1) shortValues << gauge->value();
+        if (dialog.Runner().currentIndex() == 1) shortValues << gauge->value();
     });
     QCOMPARE(b.run(dialog), int(TConversionDialog::mrOk));
     QCOMPARE(maxima, (QList<int>{200, 100}));
     QVERIFY(!shortValues.isEmpty());
     QCOMPARE(gauge->value(), 100);
     verifyDone(b.wma(), {0, 1});
-}
-
-void TestWmaDialogs::abortWhileEncodingStopsTheEncoder()
-{
-    Bench b;
-    b.addWavToWmaRow(m_stereo, b.path("one.wma"));
-    b.addWavToWmaRow(m_long, b.path("two.wma"));
-    b.addWavToWmaRow(m_stereo, b.path("three.wma"));
-    TForm_wavtowma dialog(*b.wav(), b.settings(), b.folder());
-    connect(dialog.MsAudioEnc1(), &TMsAudioEnc::OnEncodePercentDone, this, [&](short percent) {
-        if (dialog.CurrentIndex() == 1 && percent >= 10 && dialog.isVisible())
-            dialog.findChild<QPushButton*>("btn_Cancel")->click();
-    });
-    QCOMPARE(b.run(dialog), int(TConversionDialog::mrCancel));
-
-    const ConversionOutcome& outcome = dialog.Outcome();
-    QCOMPARE(outcome.ConvertedRows, QList<int>{0});
-    QCOMPARE(outcome.AbortedDestPath, DestinationFile::TempPathFor(b.path("two.wma")));
-    // Handed over for deletion, and let go of: the encoder has stopped.
-    QVERIFY(QFile::exists(outcome.AbortedDestPath));
-    QVERIFY(!isOpenHere(outcome.AbortedDestPath));
-    QVERIFY(!dialog.MsAudioEnc1()->Engine()->Busy());
-    QVERIFY(!QFile::exists(b.path("two.wma")));
-    QVERIFY(!QFile::exists(b.path("three.wma")));
-    verifyDone(b.wav(), {0});
-    QVERIFY(b.wav()->isItemChecked(1));
-    QVERIFY(b.wav()->isItemChecked(2));
 }
 
 void TestWmaDialogs::failureNamesTheFileAndWaitsForAbort_data()

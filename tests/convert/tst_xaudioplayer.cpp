@@ -8,7 +8,7 @@
 #include "testmain.h"
 #include "testsupport.h"
 
-#include "convert/xaudioplayer.h"
+#include "platform/xaudio/xaudioplayer.h"
 #include "settings/settings.h"
 
 #include <QDir>

@@ -222,7 +222,7 @@ private slots:
                                  "Disc", "--ty", "2020", wav, path}));
         // Without an ID3v1 tag, the list's columns come from the ID3v2 tag.
         TMainForm form(dir.path() + "/");
-        QVERIFY(form.builder().AddMp3Row(path));
+        QVERIFY(form.builder().AddRow(JobKind::Mp3ToWav, path));
         QCOMPARE(form.Mp3Recs()->subItem(0, 3), QString("Version Two"));
         QCOMPARE(form.Mp3Recs()->subItem(0, 4), QString("Band"));
         QCOMPARE(form.Mp3Recs()->subItem(0, 6), QString("2020"));
@@ -269,7 +269,7 @@ private slots:
 
         for (const char* name : {"a.wav", "b.wav"}) {
             writeFile(dir.filePath(name), silentWav(1));
-            QVERIFY(form.builder().AddWav2WMARow(dir.filePath(name)));
+            QVERIFY(form.builder().AddRow(JobKind::WavToWma, dir.filePath(name)));
         }
         form.showTab(JobKind::WavToWma);
         form.Wav2WMARecs()->setSelected(1, true);
@@ -288,7 +288,7 @@ private slots:
         // On the MP3 to WAV tab, the tag written by Update shows in the row's columns.
         const QString song = dir.filePath("song.mp3");
         writeFile(song, frames());
-        QVERIFY(form.builder().AddMp3Row(song));
+        QVERIFY(form.builder().AddRow(JobKind::Mp3ToWav, song));
         form.showTab(JobKind::Mp3ToWav);
         form.Mp3Recs()->setSelected(0, true);
         QTimer::singleShot(0, [&] {

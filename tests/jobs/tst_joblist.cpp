@@ -2,6 +2,7 @@
 #include "testmain.h"
 
 #include "jobs/counttext.h"
+#include "convert/directions.h"
 #include "jobs/joblist.h"
 
 #include <QSignalSpy>
@@ -41,7 +42,7 @@ void TestJobList::formatSecondsAndCountText()
 
 void TestJobList::appendCountsTotalAndChecked()
 {
-    JobList list(JobKind::WavToMp3);
+    JobList list(JobKind::WavToMp3, DirectionOf(JobKind::WavToMp3).columns);
     QSignalSpy changes(&list, &JobList::countersChanged);
     QCOMPARE(addRow(list, 100), 0);
     QCOMPARE(addRow(list, 145), 1);
@@ -62,7 +63,7 @@ void TestJobList::appendCountsTotalAndChecked()
 
 void TestJobList::checkAccounting()
 {
-    JobList list(JobKind::Mp3ToWav);
+    JobList list(JobKind::Mp3ToWav, DirectionOf(JobKind::Mp3ToWav).columns);
     addRow(list, 60);
     addRow(list, 30);
     QSignalSpy changes(&list, &JobList::countersChanged);
@@ -88,7 +89,7 @@ void TestJobList::checkAccounting()
 
 void TestJobList::addingMutesCheckAccounting()
 {
-    JobList list(JobKind::WmaToWav);
+    JobList list(JobKind::WmaToWav, DirectionOf(JobKind::WmaToWav).columns);
     addRow(list, 10);
     addRow(list, 20);
     QSignalSpy changes(&list, &JobList::countersChanged);
@@ -113,7 +114,7 @@ void TestJobList::addingMutesCheckAccounting()
 
 void TestJobList::selectionAccounting()
 {
-    JobList list(JobKind::WavToWma);
+    JobList list(JobKind::WavToWma, DirectionOf(JobKind::WavToWma).columns);
     addRow(list, 10);
     addRow(list, 20);
     addRow(list, 40);
@@ -139,7 +140,7 @@ void TestJobList::selectionAccounting()
 
 void TestJobList::deletionAccounting()
 {
-    JobList list(JobKind::WavToMp3);
+    JobList list(JobKind::WavToMp3, DirectionOf(JobKind::WavToMp3).columns);
     for (uint32_t s : {1u, 2u, 4u, 8u, 16u})
         addRow(list, s, QStringLiteral("/m/%1.wav").arg(s));
     list.setItemChecked(1, false);
@@ -161,7 +162,7 @@ void TestJobList::deletionAccounting()
 
 void TestJobList::clearLeavesZero()
 {
-    JobList list(JobKind::Mp3ToWav);
+    JobList list(JobKind::Mp3ToWav, DirectionOf(JobKind::Mp3ToWav).columns);
     for (int i = 0; i < 50; ++i)
         addRow(list, uint32_t(i * 7));
     for (int i = 0; i < 50; i += 3)
@@ -177,7 +178,7 @@ void TestJobList::clearLeavesZero()
 void TestJobList::sumsBeyondSixteenBits()
 {
     // 300 four-minute songs: 72,000 seconds, more than 16 bits hold.
-    JobList list(JobKind::Mp3ToWav);
+    JobList list(JobKind::Mp3ToWav, DirectionOf(JobKind::Mp3ToWav).columns);
     for (int i = 0; i < 300; ++i)
         addRow(list, 240);
     QCOMPARE(list.counters().TotalSeconds, uint64_t(72000));
@@ -192,7 +193,7 @@ void TestJobList::sumsBeyondSixteenBits()
 
 void TestJobList::modelShowsRows()
 {
-    JobList list(JobKind::Mp3ToWav);
+    JobList list(JobKind::Mp3ToWav, DirectionOf(JobKind::Mp3ToWav).columns);
     QCOMPARE(list.columnCount(), 9);
     QCOMPARE(list.headerData(7, Qt::Horizontal, Qt::DisplayRole).toString(), QString("Year"));
     addRow(list, 5, "/a/b.mp3");

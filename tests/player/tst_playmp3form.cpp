@@ -7,7 +7,7 @@
 #include "scriptedprompts.h"
 #include "testmain.h"
 
-#include "convert/xaudioplayer.h"
+#include "platform/xaudio/xaudioplayer.h"
 #include "player/playmp3form.h"
 #include "player/slider.h"
 

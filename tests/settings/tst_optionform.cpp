@@ -169,6 +169,8 @@ private slots:
         child<QCheckBox>(form, "Check_remove")->setChecked(true);
         child<QCheckBox>(form, "Check_play")->setChecked(false);
         child<QCheckBox>(form, "Check_prompt")->setChecked(true);
+        QCOMPARE(child<QComboBox>(form, "Combo_Jobs")->currentText(), "Automatic");
+        choose(child<QComboBox>(form, "Combo_Jobs"), 3);
         choose(child<QComboBox>(form, "Com_Sample"), 1);
         child<QSlider>(form, "Track_MinBit")->setValue(13);
         // Greyed out while VBR is off, stored all the same.
@@ -185,6 +187,7 @@ private slots:
         QVERIFY(!s.SameFolder);
         QCOMPARE(s.DestFolder, QString("/data/out/"));
         QVERIFY(!s.ViewFolder && !s.OverWrite && s.RemoveItem && !s.PlayDone && s.PromptCvt);
+        QCOMPARE(s.ConvertJobs, 3);
         QCOMPARE(s.SampleRate, 48000);
         QCOMPARE(s.Bitrate, 192);
         QCOMPARE(s.MaxBitrate, 256);

@@ -31,6 +31,7 @@ private slots:
         QCOMPARE(s.DestFolder, QDir::homePath() + "/Faviorate Music");
         QVERIFY(s.ViewFolder && s.OverWrite && s.PlayDone);
         QVERIFY(!s.PromptCvt && !s.RemoveItem);
+        QCOMPARE(s.ConvertJobs, 0); // automatic
         QCOMPARE(s.SampleRate, 44100);
         QCOMPARE(s.Bitrate, 128);
         QCOMPARE(s.MaxBitrate, 320);
@@ -59,7 +60,7 @@ private slots:
         QCOMPARE(sections, (QStringList{"[General]", "[Encode]", "[WMAEncode]"}));
         QCOMPARE(keys,
                  (QStringList{"SameFolder", "DestFolder", "ViewFolder", "Overwrite",  "PLayDone", "PromptCvt",
-                              "RemoveItem", "SampleRate", "Bitrate",    "MaxBitrate", "Mode",     "Quality",
+                              "RemoveItem", "ConvertJobs", "SampleRate", "Bitrate",  "MaxBitrate", "Mode",     "Quality",
                               "VBR",        "WriteVBR",   "VBRQuality", "CopyRight",  "Original", "CRC",
                               "Private",    "SampleRate", "BitRate",    "Channels",   "EnableDRM"}));
         QVERIFY(text.contains("\r\nOverwrite=1\r\n"));
@@ -73,6 +74,7 @@ private slots:
         s.DestFolder = "/srv/music out/";
         s.ViewFolder = s.OverWrite = s.PlayDone = false;
         s.PromptCvt = s.RemoveItem = true;
+        s.ConvertJobs = 3;
         s.SampleRate = 0;
         s.Bitrate = 64;
         s.MaxBitrate = 256;
@@ -98,12 +100,14 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = folderOf(dir) + "Options.ini";
-        writeFile(path, "[general]\r\nOVERWRITE=0\r\nPlayDone=0\r\nDestFolder=  \"/data/my music \"  \r\n"
+        writeFile(path, "[general]\r\nOVERWRITE=0\r\nPlayDone=0\r\nConvertJobs=99\r\n"
+                        "DestFolder=  \"/data/my music \"  \r\n"
                         "[Extra]\r\nKeep=me\r\n[ENCODE]\r\nSampleRate=abc\r\nCRC=2\r\nBitrate=$C0\r\n");
         const Settings s = LoadSettings(folderOf(dir));
         QVERIFY(!s.OverWrite);
         QVERIFY(!s.PlayDone);
         QCOMPARE(s.DestFolder, QString("/data/my music "));
+        QCOMPARE(s.ConvertJobs, 0); // beyond the choices: automatic
         QCOMPARE(s.SampleRate, 44100);
         QVERIFY(s.CRC);
         QCOMPARE(s.Bitrate, 192);

@@ -20,6 +20,9 @@ WindowBench::WindowBench(const QString& library)
     QFile::link(buildDir() + QLatin1String(audio::FfmpegModule::kFileName),
                 dir.filePath(QLatin1String(audio::FfmpegModule::kFileName)));
     form = std::make_unique<TMainForm>(dir.path() + "/");
+    // The dialogs' own behaviour is that of one file at a time; the tests of
+    // several at once ask for them.
+    form->settings().ConvertJobs = 1;
 }
 
 namespace {
@@ -93,7 +96,7 @@ std::optional<MessageRequest> WindowBench::failsAndWaitsForAbort(TConversionDial
     const MessageRequest shown = prompts.messages.first();
     if (shown.caption != QLatin1String("Error") || shown.icon != MsgIcon::Error) return std::nullopt;
     QTest::qWait(300);
-    if (!dialog.isVisible() || !dialog.Running() || dialog.CurrentIndex() != 0 ||
+    if (!dialog.isVisible() || !dialog.Runner().running() || dialog.Runner().currentIndex() != 0 ||
         prompts.messages.size() != 1)
         return std::nullopt;
     dialog.findChild<QPushButton*>(QStringLiteral("btn_Cancel"))->click();

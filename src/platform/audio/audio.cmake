@@ -23,6 +23,9 @@ add_library(audrel_audio STATIC
   src/platform/audio/playbacktransport.h
   src/platform/audio/playbacktransport.cpp
 )
+# The kind of a file by its name, which the lists, the tags and the players
+# share; it sits in the lowest library, which every program takes in.
+target_sources(audrel_audio PRIVATE src/platform/filekind.h src/platform/filekind.cpp)
 set_target_properties(audrel_audio PROPERTIES
   POSITION_INDEPENDENT_CODE ON
   CXX_VISIBILITY_PRESET hidden

@@ -2,17 +2,16 @@
 
 #include "platform/audio/ffmpegmodule.h"
 #include "platform/audio/wavdecoder.h"
-
-#include <QFileInfo>
+#include "platform/filekind.h"
 
 namespace audrel::mci {
 
 std::unique_ptr<audio::AudioDecoder> NewMediaDecoder(const QString& path, const QString& programFolder,
                                                      QString& problem)
 {
-    const QString kind = QFileInfo(path).suffix().toUpper();
-    if (kind == QLatin1String("WAV")) return std::make_unique<audio::WavDecoder>();
-    if (kind == QLatin1String("WMA")) {
+    const FileKind kind = KindOf(path);
+    if (kind == FileKind::Wav) return std::make_unique<audio::WavDecoder>();
+    if (kind == FileKind::Wma) {
         const audio::FfmpegModule* ffmpeg = audio::FfmpegModule::load(programFolder, &problem);
         return ffmpeg ? ffmpeg->newDecoder() : nullptr;
     }

@@ -1,7 +1,6 @@
-#include "convert/xaudioplayer.h"
+#include "platform/xaudio/xaudioplayer.h"
 
-#include "convert/xaudionotifywindow.h"
-#include "settings/settings.h"
+#include "platform/xaudio/xaudionotifywindow.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -20,7 +19,7 @@ QString text(const char* value)
 } // namespace
 
 TXaudioPlayer::TXaudioPlayer(QObject* parent)
-    : QObject(parent), m_xaudioPath(ProgramFolder() + QLatin1String(kLibraryName))
+    : QObject(parent), m_xaudioPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kLibraryName))
 {
     // Notifications are delivered by the event loop of this thread, which
     // needs an application object to run.

@@ -9,7 +9,7 @@
 //
 // Failures to load, bind or start raise EXaudioException.
 
-#include "convert/exaudioexception.h"
+#include "platform/xaudio/exaudioexception.h"
 #include "platform/xaudio/xaudio.h"
 
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "convert/xaudionotifywindow.h"
+#include "platform/xaudio/xaudionotifywindow.h"
 
 #include <QMetaObject>
 
