@@ -17,14 +17,16 @@ namespace audrel {
 
 namespace {
 
+// Through UTF-8: TagLib keeps UTF-16 code units in a wide string, which is
+// wider than that here, so a wide string would cut characters beyond U+FFFF.
 QString fromTag(const TagLib::String& text)
 {
-    return QString::fromStdWString(text.toWString()).trimmed();
+    return QString::fromStdString(text.to8Bit(true)).trimmed();
 }
 
 TagLib::String toTag(const QString& text)
 {
-    return TagLib::String(text.toStdWString());
+    return TagLib::String(text.toStdString(), TagLib::String::UTF8);
 }
 
 AudioTags fromTag(const TagLib::Tag& tag)
@@ -40,15 +42,16 @@ AudioTags fromTag(const TagLib::Tag& tag)
     return tags;
 }
 
+// Only the fields the tags have: a result gets no "Year 0" or empty title.
 void toTag(const AudioTags& tags, TagLib::Tag& tag)
 {
-    tag.setTitle(toTag(tags.Title));
-    tag.setArtist(toTag(tags.Artist));
-    tag.setAlbum(toTag(tags.Album));
-    tag.setComment(toTag(tags.Comment));
-    tag.setGenre(toTag(tags.Genre));
-    tag.setYear(tags.Year.left(4).toUInt());
-    tag.setTrack(tags.Track);
+    if (!tags.Title.isEmpty()) tag.setTitle(toTag(tags.Title));
+    if (!tags.Artist.isEmpty()) tag.setArtist(toTag(tags.Artist));
+    if (!tags.Album.isEmpty()) tag.setAlbum(toTag(tags.Album));
+    if (!tags.Comment.isEmpty()) tag.setComment(toTag(tags.Comment));
+    if (!tags.Genre.isEmpty()) tag.setGenre(toTag(tags.Genre));
+    if (const unsigned year = tags.Year.left(4).toUInt(); year > 0) tag.setYear(year);
+    if (tags.Track > 0) tag.setTrack(tags.Track);
 }
 
 // The ID3v1 tag, as the program's own reader sees it.

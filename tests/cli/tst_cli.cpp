@@ -124,6 +124,8 @@ private slots:
     void convertToWmaAndBack();
     void foldersInParallel();
     void tagsTravel();
+    void tagText_data();
+    void tagText();
 
 private:
     QTemporaryDir m_dir;
@@ -808,6 +810,55 @@ void TestCli::tagsTravel()
     QCOMPARE(run.status, 0);
     QCOMPARE(tagsOf(mp3).value("title").toString(), QStringLiteral("Both"));
     QCOMPARE(audrel::test::readFile(mp3).right(128).mid(3, 4), QByteArray("Both"));
+}
+
+void TestCli::tagText_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QByteArray>("marker");
+    QTest::newRow("ID3v2.3, UTF-16") << "3" << QByteArray("ID3\x03");
+    QTest::newRow("ID3v2.4, UTF-8") << "4" << QByteArray("ID3\x04");
+}
+
+// Characters beyond U+FFFF in a source's tag reach every result whole, and a
+// field the source lacks is written nowhere.
+void TestCli::tagText()
+{
+    QFETCH(QString, version);
+    QFETCH(QByteArray, marker);
+    if (!haveTools({"sox", "ffmpeg", "ffprobe"})) QSKIP("a reference tool is not installed");
+    QTemporaryDir dir;
+    const QString title = QStringLiteral("𝄞 clef 😀 日本語");
+    const QString wav = dir.filePath("plain.wav");
+    const QString mp3 = dir.filePath("song.mp3");
+    QVERIFY(audrel::test::makeWav(wav, 44100, 2, 0.5));
+    // A title and an artist, no year and no track.
+    QVERIFY(tool("ffmpeg", {"-v", "error", "-i", wav, "-id3v2_version", version, "-metadata", "title=" + title,
+                            "-metadata", "artist=Ártist", mp3}));
+    QVERIFY(audrel::test::readFile(mp3).startsWith(marker));
+    const QString options = optionsFile(dir.filePath("o.ini"), {});
+
+    const auto convert = [&](const char* to, const QString& source, const QString& dest) {
+        const Run run = runCli({"convert", "--to", to, "--options", options, "--dest", dir.filePath(dest), source});
+        return run.status == 0 ? dir.filePath(dest + "/" + QFileInfo(source).completeBaseName() + "." + to)
+                               : run.err;
+    };
+    const QString fromMp3 = convert("wav", mp3, "wav");
+    const QString results[] = {fromMp3, convert("wma", fromMp3, "wma"), convert("mp3", fromMp3, "mp3")};
+    for (const QString& result : results) {
+        const QMap<QString, QString> tags = audrel::test::probeTags(result);
+        QVERIFY2(tags.value("title") == title, qPrintable(result));
+        QCOMPARE(tags.value("artist"), QStringLiteral("Ártist"));
+        for (const char* absent : {"date", "track", "wm/year", "wm/tracknumber", "tdrc", "tyer", "trck"})
+            QVERIFY2(!tags.contains(absent), qPrintable(result + ": " + absent));
+    }
+
+    // Another field given to tag --id3v2 leaves the title whole, in the tag's own version.
+    QCOMPARE(runCli({"tag", mp3, "--artist", "Other", "--id3v2"}).status, 0);
+    const QMap<QString, QString> tags = audrel::test::probeTags(mp3);
+    QCOMPARE(tags.value("title"), title);
+    QCOMPARE(tags.value("artist"), QStringLiteral("Other"));
+    QVERIFY(audrel::test::readFile(mp3).startsWith(marker));
 }
 
 AUDREL_CORE_TEST_MAIN(TestCli)
