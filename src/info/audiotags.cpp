@@ -11,6 +11,7 @@
 #include <taglib/infotag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tag.h>
+#include <taglib/textidentificationframe.h>
 #include <taglib/wavfile.h>
 
 namespace audrel {
@@ -203,13 +204,38 @@ QString WriteTags(const QString& path, const AudioTags& tags, TagContainer conta
     return cannotWrite(path);
 }
 
-QString UpdateId3v2(const QString& path, const AudioTags& tags)
+bool TagChanges::isEmpty() const
+{
+    return !Title && !Artist && !Album && !Year && !Comment && !Genre && !Track;
+}
+
+QString UpdateId3v2(const QString& path, const TagChanges& changes)
 {
     TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
     if (!file.isValid() || !file.hasID3v2Tag()) return QStringLiteral("%1 has no ID3v2 tag").arg(path);
+    if (changes.isEmpty()) return {};
     TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
     const auto version = tag->header()->majorVersion() >= 4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
-    toTag(tags, *tag);
+    // Each field given replaces that field's frames (an empty one removes them);
+    // every other frame stays as it was.
+    if (changes.Title) tag->setTitle(toTag(*changes.Title));
+    if (changes.Artist) tag->setArtist(toTag(*changes.Artist));
+    if (changes.Album) tag->setAlbum(toTag(*changes.Album));
+    if (changes.Comment) tag->setComment(toTag(*changes.Comment));
+    if (changes.Genre) tag->setGenre(toTag(*changes.Genre));
+    if (changes.Year) tag->setYear(changes.Year->trimmed().toUInt());
+    if (changes.Track) {
+        // A total the tag states ("5/12") stays with the new number.
+        const TagLib::ID3v2::FrameList old = tag->frameList("TRCK");
+        const QString total = old.isEmpty() ? QString() : fromTag(old.front()->toString()).section('/', 1);
+        tag->removeFrames("TRCK");
+        if (*changes.Track > 0) {
+            auto* frame = new TagLib::ID3v2::TextIdentificationFrame("TRCK", TagLib::String::Latin1);
+            const QString text = QString::number(*changes.Track);
+            frame->setText(toTag(total.isEmpty() ? text : text + '/' + total));
+            tag->addFrame(frame);
+        }
+    }
     // Only the ID3v2 tag is saved; the ID3v1 tag stays as the editor wrote it.
     return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
                      TagLib::File::DoNotDuplicate)

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace audrel {
 
@@ -58,8 +59,23 @@ struct Id3v2Tag
 };
 Id3v2Tag ReadId3v2(const QString& path);
 
-// Replaces the fields of the ID3v2 tag an MPEG audio file has with these, in
-// the version it has; the ID3v1 tag is left alone. Returns what went wrong.
-QString UpdateId3v2(const QString& path, const AudioTags& tags);
+// The fields an edit gives; those it leaves out stay as the tag has them.
+struct TagChanges
+{
+    std::optional<QString> Title;
+    std::optional<QString> Artist;
+    std::optional<QString> Album;
+    std::optional<QString> Year;
+    std::optional<QString> Comment;
+    std::optional<QString> Genre;
+    std::optional<uint32_t> Track;
+
+    bool isEmpty() const;
+};
+
+// Writes the fields given into the ID3v2 tag an MPEG audio file has, in the
+// version it has; every other frame, and the ID3v1 tag, is left alone. With
+// no field given the file is not touched. Returns what went wrong.
+QString UpdateId3v2(const QString& path, const TagChanges& changes);
 
 } // namespace audrel
