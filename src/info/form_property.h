@@ -51,7 +51,7 @@ private:
     QStringList m_updatedColumns;
     Id3v2Tag m_id3v2;
     QHash<QString, QString> m_shown; // each editor's text as filled from the file
-    bool m_genreTyped = false; // the genre was typed, so no list entry is chosen
+    bool m_genreTyped = false;       // the genre was typed, so no list entry is chosen
 
     QLabel* Panel_Name;
     QCheckBox* Check_ID3v1;

@@ -716,14 +716,19 @@ void TestCli::foldersInParallel()
 
 void TestCli::tagsTravel()
 {
-    if (!haveTools({"sox", "lame", "ffprobe"})) QSKIP("a reference tool is not installed");
+    if (!haveTools({"sox", "lame", "ffmpeg", "ffprobe"})) QSKIP("a reference tool is not installed");
     QTemporaryDir dir;
     const QString wav = dir.filePath("plain.wav");
     QVERIFY(tool("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", "0.5", "sine", "440"}));
-    // An MP3 with an ID3v2 tag only, in text beyond ISO-8859-1.
+    const QString png = dir.filePath("cover.png");
+    QVERIFY(
+        tool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=16x16", "-frames:v", "1", png}));
+    const QByteArray cover = audrel::test::readFile(png);
+    // An MP3 with an ID3v2 tag only, in text beyond ISO-8859-1, and a cover.
     const QString mp3 = dir.filePath("tagged.mp3");
-    QVERIFY(tool("lame", {"--quiet", "--id3v2-only", "--id3v2-utf16", "--tt", "Ťitle ünïcode", "--ta",
-                          "Ártist", "--tl", "Album", "--ty", "2021", "--tn", "5", "--tg", "Jazz", wav, mp3}));
+    QVERIFY(tool("lame",
+                 {"--quiet", "--id3v2-only", "--id3v2-utf16", "--tt", "Ťitle ünïcode", "--ta", "Ártist",
+                  "--tl", "Album", "--ty", "2021", "--tn", "5/9", "--tg", "Jazz", "--ti", png, wav, mp3}));
     const auto tagsOf = [](const QString& path) {
         QProcess process;
         process.start(QStandardPaths::findExecutable("ffprobe"),
@@ -750,6 +755,7 @@ void TestCli::tagsTravel()
     QVERIFY(tags.value("date").toString().startsWith("2021"));
     QVERIFY(tags.value("track").toString().startsWith("5"));
     QCOMPARE(tags.value("genre").toString(), QStringLiteral("Jazz"));
+    QCOMPARE(audrel::test::attachedPicture(dir.filePath("tagged.wav")), cover);
 
     // And back to MP3: an ID3v2 tag at the front, an ID3v1 tag at the end in its
     // ISO-8859-1 form, the Info frame still the first audio frame.
@@ -761,6 +767,8 @@ void TestCli::tagsTravel()
     tags = tagsOf(mp3);
     QCOMPARE(tags.value("title").toString(), QStringLiteral("Ťitle ünïcode"));
     QCOMPARE(tags.value("genre").toString(), QStringLiteral("Jazz"));
+    QCOMPARE(tags.value("track").toString(), QStringLiteral("5/9"));
+    QCOMPARE(audrel::test::attachedPicture(mp3), cover);
     const QByteArray bytes = audrel::test::readFile(mp3);
     QVERIFY(bytes.startsWith("ID3\x03"));
     QCOMPARE(bytes.right(128).left(3), QByteArray("TAG"));
@@ -795,12 +803,14 @@ void TestCli::tagsTravel()
     QCOMPARE(tags.value("title").toString(), QStringLiteral("Ťitle ünïcode"));
     QCOMPARE(tags.value("artist").toString(), QStringLiteral("Ártist"));
     QCOMPARE(tags.value("album").toString(), QStringLiteral("Album"));
+    QCOMPARE(audrel::test::attachedPicture(dir.filePath("wma/tagged.wma")), cover);
     run = runCli({"convert", "--to", "wav", "--options", options, "--dest", dir.filePath("back"),
                   dir.filePath("wma/tagged.wma")});
     QVERIFY2(run.status == 0, qPrintable(run.err));
     tags = tagsOf(dir.filePath("back/tagged.wav"));
     QCOMPARE(tags.value("title").toString(), QStringLiteral("Ťitle ünïcode"));
     QCOMPARE(tags.value("genre").toString(), QStringLiteral("Jazz"));
+    QCOMPARE(audrel::test::attachedPicture(dir.filePath("back/tagged.wav")), cover);
 
     // tag --id3v2 updates both tags; without it, the ID3v2 tag is left as it was.
     run = runCli({"tag", mp3, "--title", "Only v1"});

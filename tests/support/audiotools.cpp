@@ -130,6 +130,12 @@ QMap<QString, QString> probeTags(const QString& path)
     return tags;
 }
 
+QByteArray attachedPicture(const QString& path)
+{
+    return toolOutput("ffmpeg",
+                      {"-v", "error", "-i", path, "-map", "0:v:0", "-c", "copy", "-f", "image2pipe", "-"});
+}
+
 double similarity(const QByteArray& a, const QByteArray& b, int channels, int maxLag)
 {
     const auto* x = reinterpret_cast<const qint16*>(a.constData());
