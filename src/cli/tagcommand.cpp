@@ -126,17 +126,17 @@ int runTag(const QStringList& arguments, QTextStream& out, QTextStream& err)
     int32_t result = 0;
     try {
         if (id3v2) {
-            AudioTags tags = v2.Tags;
-            const std::pair<const char*, QString AudioTags::*> texts[] = {
-                {"--title", &AudioTags::Title}, {"--artist", &AudioTags::Artist},
-                {"--album", &AudioTags::Album}, {"--comment", &AudioTags::Comment},
-                {"--year", &AudioTags::Year},
+            TagChanges changes;
+            const std::pair<const char*, std::optional<QString> TagChanges::*> texts[] = {
+                {"--title", &TagChanges::Title}, {"--artist", &TagChanges::Artist},
+                {"--album", &TagChanges::Album}, {"--comment", &TagChanges::Comment},
+                {"--year", &TagChanges::Year},
             };
             for (const auto& [option, field] : texts)
-                if (fields.contains(QLatin1String(option))) tags.*field = fields[QLatin1String(option)];
-            if (genre) tags.Genre = GenreName(uint8_t(*genre));
-            if (track) tags.Track = uint32_t(*track);
-            if (const QString problem = UpdateId3v2(path, tags); !problem.isEmpty()) return fail(problem);
+                if (fields.contains(QLatin1String(option))) changes.*field = fields[QLatin1String(option)];
+            if (genre) changes.Genre = GenreName(uint8_t(*genre));
+            if (track) changes.Track = uint32_t(*track);
+            if (const QString problem = UpdateId3v2(path, changes); !problem.isEmpty()) return fail(problem);
         }
         result = remove ? mpeg.RemoveTag() : mpeg.WriteTag();
     } catch (const EAudrelError& e) {

@@ -5,50 +5,435 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
+#include <taglib/aifffile.h>
+#include <taglib/apefile.h>
+#include <taglib/apetag.h>
 #include <taglib/asffile.h>
+#include <taglib/asfpicture.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/flacfile.h>
+#include <taglib/flacpicture.h>
+#include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
+#include <taglib/mp4coverart.h>
+#include <taglib/mp4file.h>
+#include <taglib/mpcfile.h>
 #include <taglib/mpegfile.h>
+#include <taglib/oggflacfile.h>
+#include <taglib/opusfile.h>
+#include <taglib/speexfile.h>
 #include <taglib/tag.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/tpropertymap.h>
+#include <taglib/trueaudiofile.h>
+#include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
+#include <taglib/wavpackfile.h>
+#include <taglib/xiphcomment.h>
+
+#include <initializer_list>
+#include <memory>
 
 namespace audrel {
 
 namespace {
 
+using TagLib::PropertyMap;
+using TagLib::StringList;
+
+// Through UTF-8: TagLib keeps UTF-16 code units in a wide string, which is
+// wider than that here, so a wide string would cut characters beyond U+FFFF.
 QString fromTag(const TagLib::String& text)
 {
-    return QString::fromStdWString(text.toWString()).trimmed();
+    return QString::fromStdString(text.to8Bit(true)).trimmed();
 }
 
 TagLib::String toTag(const QString& text)
 {
-    return TagLib::String(text.toStdWString());
+    return TagLib::String(text.toStdString(), TagLib::String::UTF8);
 }
 
-AudioTags fromTag(const TagLib::Tag& tag)
+QByteArray fromBytes(const TagLib::ByteVector& bytes)
+{
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
+
+TagLib::ByteVector toBytes(const QByteArray& bytes)
+{
+    return TagLib::ByteVector(bytes.constData(), unsigned(bytes.size()));
+}
+
+// ---- The fields, by the names TagLib gives them in every kind of tag
+
+// The values of the first of the keys that has any, joined.
+QString field(const PropertyMap& map, std::initializer_list<const char*> keys)
+{
+    for (const char* key : keys) {
+        const auto it = map.find(key);
+        if (it == map.end()) continue;
+        QStringList values;
+        for (const TagLib::String& value : it->second)
+            if (const QString text = fromTag(value); !text.isEmpty()) values.append(text);
+        if (!values.isEmpty()) return values.join(QStringLiteral("; "));
+    }
+    return {};
+}
+
+// "3/12" is number 3 of 12; "3" states no total.
+void numberOf(const QString& text, uint32_t& number, uint32_t& total)
+{
+    number = text.section(QLatin1Char('/'), 0, 0).trimmed().toUInt();
+    if (const uint32_t stated = text.section(QLatin1Char('/'), 1, 1).trimmed().toUInt()) total = stated;
+}
+
+AudioTags fromProperties(const PropertyMap& map)
 {
     AudioTags tags;
-    tags.Title = fromTag(tag.title());
-    tags.Artist = fromTag(tag.artist());
-    tags.Album = fromTag(tag.album());
-    tags.Comment = fromTag(tag.comment());
-    tags.Genre = fromTag(tag.genre());
-    tags.Year = tag.year() > 0 ? QString::number(tag.year()) : QString();
-    tags.Track = tag.track();
+    tags.Title = field(map, {"TITLE"});
+    tags.Artist = field(map, {"ARTIST"});
+    tags.Album = field(map, {"ALBUM"});
+    tags.AlbumArtist = field(map, {"ALBUMARTIST", "ALBUM ARTIST", "ALBUM_ARTIST"});
+    tags.Year = field(map, {"DATE", "YEAR"});
+    tags.Comment = field(map, {"COMMENT", "DESCRIPTION"});
+    tags.Genre = field(map, {"GENRE"});
+    tags.Copyright = field(map, {"COPYRIGHT"});
+    // Xiph comments state the totals apart; the other tags as "3/12".
+    tags.TrackTotal = field(map, {"TRACKTOTAL", "TOTALTRACKS"}).toUInt();
+    numberOf(field(map, {"TRACKNUMBER", "TRACK"}), tags.Track, tags.TrackTotal);
+    tags.DiscTotal = field(map, {"DISCTOTAL", "TOTALDISCS"}).toUInt();
+    numberOf(field(map, {"DISCNUMBER", "DISC"}), tags.Disc, tags.DiscTotal);
     return tags;
 }
 
-void toTag(const AudioTags& tags, TagLib::Tag& tag)
+bool hasText(const AudioTags& tags)
 {
-    tag.setTitle(toTag(tags.Title));
-    tag.setArtist(toTag(tags.Artist));
-    tag.setAlbum(toTag(tags.Album));
-    tag.setComment(toTag(tags.Comment));
-    tag.setGenre(toTag(tags.Genre));
-    tag.setYear(tags.Year.left(4).toUInt());
-    tag.setTrack(tags.Track);
+    AudioTags text = tags;
+    text.Cover.clear();
+    text.CoverMime.clear();
+    return !text.isEmpty();
+}
+
+// A file's tags come from the first of its tags that holds a text, and its
+// cover from the first that holds a picture.
+void takeFrom(AudioTags& tags, const AudioTags& next)
+{
+    if (!hasText(tags)) {
+        const QByteArray cover = tags.Cover;
+        const QString mime = tags.CoverMime;
+        tags = next;
+        if (!cover.isEmpty()) {
+            tags.Cover = cover;
+            tags.CoverMime = mime;
+        }
+    } else if (tags.Cover.isEmpty()) {
+        tags.Cover = next.Cover;
+        tags.CoverMime = next.CoverMime;
+    }
+}
+
+// How a kind of tag states a number with its total.
+enum class Numbers
+{
+    Pair,  // "3/12"
+    Apart, // 3, and the total in a field of its own
+    Alone, // 3: the tag has no place for the total
+};
+
+struct Style
+{
+    Numbers track = Numbers::Pair;
+    Numbers disc = Numbers::Pair;
+    bool yearOnly = false; // the tag holds a year, not a date
+};
+
+PropertyMap toProperties(const AudioTags& tags, Style style)
+{
+    PropertyMap map;
+    const auto put = [&map](const char* key, const QString& text) {
+        if (!text.isEmpty()) map.replace(key, StringList(toTag(text)));
+    };
+    put("TITLE", tags.Title);
+    put("ARTIST", tags.Artist);
+    put("ALBUM", tags.Album);
+    put("ALBUMARTIST", tags.AlbumArtist);
+    put("DATE", style.yearOnly ? tags.Year.left(4) : tags.Year);
+    put("COMMENT", tags.Comment);
+    put("GENRE", tags.Genre);
+    put("COPYRIGHT", tags.Copyright);
+    const auto number = [&put](const char* key, const char* totalKey, uint32_t n, uint32_t total,
+                               Numbers how) {
+        if (n == 0) return; // a total without its number says nothing
+        const QString text = QString::number(n);
+        if (how == Numbers::Pair && total > 0) {
+            put(key, text + QLatin1Char('/') + QString::number(total));
+            return;
+        }
+        put(key, text);
+        if (how == Numbers::Apart && total > 0) put(totalKey, QString::number(total));
+    };
+    number("TRACKNUMBER", "TRACKTOTAL", tags.Track, tags.TrackTotal, style.track);
+    number("DISCNUMBER", "DISCTOTAL", tags.Disc, tags.DiscTotal, style.disc);
+    return map;
+}
+
+// The fields go beside those the tag has (an encoder's name, say); each
+// field written replaces the tag's own. (TagLib's property maps are not
+// virtual: each kind of tag is given as itself.)
+template <class Tag> void putFields(Tag& tag, const AudioTags& tags, Style style)
+{
+    PropertyMap map = tag.properties();
+    const PropertyMap fields = toProperties(tags, style);
+    for (auto it = fields.begin(); it != fields.end(); ++it)
+        map.replace(it->first, it->second);
+    tag.setProperties(map);
+}
+
+// ---- The cover, as each kind of tag holds its pictures
+
+QString pictureMime(const QByteArray& data, const QString& stated)
+{
+    if (data.startsWith("\xFF\xD8\xFF")) return QStringLiteral("image/jpeg");
+    if (data.startsWith("\x89PNG")) return QStringLiteral("image/png");
+    if (data.startsWith("GIF8")) return QStringLiteral("image/gif");
+    if (data.startsWith("BM")) return QStringLiteral("image/bmp");
+    return stated.trimmed();
+}
+
+void setCover(AudioTags& tags, const TagLib::ByteVector& data, const TagLib::String& mime)
+{
+    if (data.isEmpty()) return;
+    tags.Cover = fromBytes(data);
+    tags.CoverMime = pictureMime(tags.Cover, fromTag(mime));
+}
+
+// The front cover of a list of pictures, or else its first.
+template <class List, class IsFront> auto frontOf(const List& pictures, IsFront isFront)
+{
+    for (auto it = pictures.begin(); it != pictures.end(); ++it)
+        if (isFront(*it)) return it;
+    return pictures.begin();
+}
+
+void readCover(const TagLib::ID3v2::Tag& tag, AudioTags& tags)
+{
+    TagLib::List<const TagLib::ID3v2::AttachedPictureFrame*> pictures;
+    for (const TagLib::ID3v2::Frame* frame : tag.frameList("APIC"))
+        if (const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame))
+            pictures.append(picture);
+    const auto front = frontOf(pictures, [](const TagLib::ID3v2::AttachedPictureFrame* p) {
+        return p->type() == TagLib::ID3v2::AttachedPictureFrame::FrontCover;
+    });
+    if (front != pictures.end()) setCover(tags, (*front)->picture(), (*front)->mimeType());
+}
+
+void writeCover(TagLib::ID3v2::Tag& tag, const AudioTags& tags)
+{
+    if (tags.Cover.isEmpty()) return;
+    for (TagLib::ID3v2::Frame* frame : TagLib::ID3v2::FrameList(tag.frameList("APIC")))
+        if (const auto* picture = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(frame);
+            picture && picture->type() == TagLib::ID3v2::AttachedPictureFrame::FrontCover)
+            tag.removeFrame(frame);
+    auto* picture = new TagLib::ID3v2::AttachedPictureFrame;
+    picture->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+    picture->setMimeType(toTag(tags.CoverMime));
+    picture->setPicture(toBytes(tags.Cover));
+    tag.addFrame(picture);
+}
+
+void readCover(const TagLib::List<TagLib::FLAC::Picture*>& pictures, AudioTags& tags)
+{
+    const auto front = frontOf(pictures, [](const TagLib::FLAC::Picture* p) {
+        return p->type() == TagLib::FLAC::Picture::FrontCover;
+    });
+    if (front != pictures.end()) setCover(tags, (*front)->data(), (*front)->mimeType());
+}
+
+TagLib::FLAC::Picture* flacPicture(const AudioTags& tags)
+{
+    auto* picture = new TagLib::FLAC::Picture;
+    picture->setType(TagLib::FLAC::Picture::FrontCover);
+    picture->setMimeType(toTag(tags.CoverMime));
+    picture->setData(toBytes(tags.Cover));
+    return picture;
+}
+
+// A FLAC file and a Xiph comment in Ogg hold their pictures alike.
+template <class Holder> void writeFlacCover(Holder& holder, const AudioTags& tags)
+{
+    if (tags.Cover.isEmpty()) return;
+    for (TagLib::FLAC::Picture* picture : holder.pictureList())
+        if (picture->type() == TagLib::FLAC::Picture::FrontCover) holder.removePicture(picture, true);
+    holder.addPicture(flacPicture(tags));
+}
+
+void readCover(const TagLib::MP4::Tag& tag, AudioTags& tags)
+{
+    // The first picture of covr is the front cover.
+    const TagLib::MP4::CoverArtList covers = tag.item("covr").toCoverArtList();
+    if (!covers.isEmpty()) setCover(tags, covers.front().data(), {});
+}
+
+void writeCover(TagLib::MP4::Tag& tag, const AudioTags& tags)
+{
+    if (tags.Cover.isEmpty()) return;
+    const QString mime = pictureMime(tags.Cover, tags.CoverMime);
+    const auto format = mime == QLatin1String("image/jpeg")  ? TagLib::MP4::CoverArt::JPEG
+                        : mime == QLatin1String("image/png") ? TagLib::MP4::CoverArt::PNG
+                        : mime == QLatin1String("image/gif") ? TagLib::MP4::CoverArt::GIF
+                        : mime == QLatin1String("image/bmp") ? TagLib::MP4::CoverArt::BMP
+                                                             : TagLib::MP4::CoverArt::Unknown;
+    TagLib::MP4::CoverArtList covers;
+    covers.append(TagLib::MP4::CoverArt(format, toBytes(tags.Cover)));
+    tag.setItem("covr", covers);
+}
+
+void readCover(const TagLib::ASF::Tag& tag, AudioTags& tags)
+{
+    TagLib::List<TagLib::ASF::Picture> pictures;
+    for (const TagLib::ASF::Attribute& attribute : tag.attribute("WM/Picture"))
+        if (const TagLib::ASF::Picture picture = attribute.toPicture(); picture.isValid())
+            pictures.append(picture);
+    const auto front = frontOf(
+        pictures, [](const TagLib::ASF::Picture& p) { return p.type() == TagLib::ASF::Picture::FrontCover; });
+    if (front != pictures.end()) setCover(tags, front->picture(), front->mimeType());
+}
+
+void writeCover(TagLib::ASF::Tag& tag, const AudioTags& tags)
+{
+    if (tags.Cover.isEmpty()) return;
+    TagLib::ASF::AttributeList kept;
+    for (const TagLib::ASF::Attribute& attribute : tag.attribute("WM/Picture"))
+        if (attribute.toPicture().type() != TagLib::ASF::Picture::FrontCover) kept.append(attribute);
+    TagLib::ASF::Picture picture;
+    picture.setType(TagLib::ASF::Picture::FrontCover);
+    picture.setMimeType(toTag(tags.CoverMime));
+    picture.setPicture(toBytes(tags.Cover));
+    kept.prepend(TagLib::ASF::Attribute(picture));
+    tag.setAttribute("WM/Picture", kept);
+}
+
+// An APE tag keeps the front cover as a file name, a zero byte and the picture.
+const char* const ApeCover = "Cover Art (Front)";
+
+void readCover(const TagLib::APE::Tag& tag, AudioTags& tags)
+{
+    const TagLib::APE::ItemListMap& items = tag.itemListMap();
+    const auto it = items.find(TagLib::String(ApeCover).upper());
+    if (it == items.end()) return;
+    const TagLib::ByteVector value = it->second.binaryData();
+    const int end = value.find('\0');
+    if (end >= 0) setCover(tags, value.mid(unsigned(end) + 1), {});
+}
+
+void writeCover(TagLib::APE::Tag& tag, const AudioTags& tags)
+{
+    if (tags.Cover.isEmpty()) return;
+    const QString mime = pictureMime(tags.Cover, tags.CoverMime);
+    const QByteArray name =
+        "cover." + (mime.startsWith(QLatin1String("image/")) ? mime.mid(6).toLatin1() : "jpg");
+    tag.setItem(ApeCover, TagLib::APE::Item(ApeCover, toBytes(name + '\0' + tags.Cover), true));
+}
+
+// ---- Whole tags
+
+AudioTags fromId3v2(const TagLib::ID3v2::Tag& tag)
+{
+    AudioTags tags = fromProperties(tag.properties());
+    readCover(tag, tags);
+    return tags;
+}
+
+AudioTags fromXiph(TagLib::Ogg::XiphComment& comment)
+{
+    AudioTags tags = fromProperties(comment.properties());
+    readCover(comment.pictureList(), tags);
+    return tags;
+}
+
+AudioTags fromApe(const TagLib::APE::Tag& tag)
+{
+    AudioTags tags = fromProperties(tag.properties());
+    readCover(tag, tags);
+    return tags;
+}
+
+template <class Tag> AudioTags fromTagLib(const Tag* tag)
+{
+    return tag ? fromProperties(tag->properties()) : AudioTags();
+}
+
+// TagLib keeps the track of INFO in IPRT; other programs write ITRK, and
+// the copyright in ICOP.
+AudioTags fromInfo(const TagLib::RIFF::Info::Tag& tag)
+{
+    AudioTags tags = fromProperties(tag.properties());
+    if (tags.Track == 0) numberOf(fromTag(tag.fieldText("ITRK")), tags.Track, tags.TrackTotal);
+    tags.Copyright = fromTag(tag.fieldText("ICOP"));
+    return tags;
+}
+
+void toId3v2(TagLib::ID3v2::Tag& tag, const AudioTags& tags)
+{
+    putFields(tag, tags, {});
+    writeCover(tag, tags);
+}
+
+void toApe(TagLib::APE::Tag& tag, const AudioTags& tags)
+{
+    putFields(tag, tags, {});
+    writeCover(tag, tags);
+}
+
+void toXiph(TagLib::Ogg::XiphComment& comment, const AudioTags& tags)
+{
+    putFields(comment, tags, {Numbers::Apart, Numbers::Apart, false});
+    writeFlacCover(comment, tags);
+}
+
+// An Ogg file's Xiph comment, whichever codec the stream holds. TagLib
+// writes an Ogg FLAC comment without its last-block mark, which damages the
+// stream: such files are read, never written.
+struct OggFile
+{
+    std::unique_ptr<TagLib::File> file;
+    TagLib::Ogg::XiphComment* comment = nullptr;
+
+    OggFile(const char* name, bool writing)
+    {
+        if (!open<TagLib::Ogg::Vorbis::File>(name) && !open<TagLib::Ogg::Opus::File>(name) &&
+            !open<TagLib::Ogg::Speex::File>(name) && !writing)
+            open<TagLib::Ogg::FLAC::File>(name);
+    }
+
+    template <class Kind> bool open(const char* name)
+    {
+        auto kind = std::make_unique<Kind>(name, false);
+        if (!kind->isValid() || !kind->tag()) return false;
+        comment = kind->tag();
+        file = std::move(kind);
+        return true;
+    }
+};
+
+template <class File> AudioTags apeFileTags(const char* name)
+{
+    File file(name, false);
+    if (!file.isValid()) return {};
+    AudioTags tags;
+    if (file.hasAPETag()) tags = fromApe(*file.APETag());
+    if (file.hasID3v1Tag()) takeFrom(tags, fromTagLib(file.ID3v1Tag()));
+    return tags;
+}
+
+template <class File> bool writeApeFile(const char* name, const AudioTags& tags)
+{
+    File file(name, false);
+    if (!file.isValid()) return false;
+    toApe(*file.APETag(true), tags);
+    return file.save();
 }
 
 // The ID3v1 tag, as the program's own reader sees it.
@@ -103,18 +488,30 @@ QString cannotWrite(const QString& path)
 
 TagContainer ContainerOf(const QString& name)
 {
+    static const struct
+    {
+        const char* extension;
+        TagContainer container;
+    } kinds[] = {
+        {"mp3", TagContainer::Mpeg},      {"mp2", TagContainer::Mpeg},   {"mp1", TagContainer::Mpeg},
+        {"wav", TagContainer::Wav},       {"wma", TagContainer::Wma},    {"flac", TagContainer::Flac},
+        {"ogg", TagContainer::Ogg},       {"oga", TagContainer::Ogg},    {"opus", TagContainer::Ogg},
+        {"m4a", TagContainer::Mp4},       {"m4b", TagContainer::Mp4},    {"mp4", TagContainer::Mp4},
+        {"aif", TagContainer::Aiff},      {"aiff", TagContainer::Aiff},  {"aifc", TagContainer::Aiff},
+        {"ape", TagContainer::Ape},       {"wv", TagContainer::WavPack}, {"mpc", TagContainer::Musepack},
+        {"tta", TagContainer::TrueAudio},
+    };
     const QString ext = QFileInfo(name).suffix().toLower();
-    if (ext == QLatin1String("mp3") || ext == QLatin1String("mp2") || ext == QLatin1String("mp1"))
-        return TagContainer::Mpeg;
-    if (ext == QLatin1String("wav")) return TagContainer::Wav;
-    if (ext == QLatin1String("wma")) return TagContainer::Wma;
+    for (const auto& kind : kinds)
+        if (ext == QLatin1String(kind.extension)) return kind.container;
     return TagContainer::None;
 }
 
 bool AudioTags::isEmpty() const
 {
-    return Title.isEmpty() && Artist.isEmpty() && Album.isEmpty() && Year.isEmpty() && Comment.isEmpty() &&
-           Genre.isEmpty() && Track == 0;
+    return Title.isEmpty() && Artist.isEmpty() && Album.isEmpty() && AlbumArtist.isEmpty() &&
+           Year.isEmpty() && Comment.isEmpty() && Genre.isEmpty() && Copyright.isEmpty() && Track == 0 &&
+           TrackTotal == 0 && Disc == 0 && DiscTotal == 0 && Cover.isEmpty();
 }
 
 Id3v2Tag ReadId3v2(const QString& path)
@@ -126,36 +523,77 @@ Id3v2Tag ReadId3v2(const QString& path)
     TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
     result.Present = true;
     result.Version = int(tag->header()->majorVersion());
-    result.Tags = fromTag(*tag);
+    result.Tags = fromId3v2(*tag);
     return result;
 }
 
 AudioTags ReadTags(const QString& path)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray encoded = QFile::encodeName(path);
+    const char* const name = encoded.constData();
+    AudioTags tags;
     switch (ContainerOf(path)) {
     case TagContainer::Mpeg: {
-        TagLib::MPEG::File file(name.constData(), false);
+        TagLib::MPEG::File file(name, false);
         if (!file.isValid()) return {};
-        if (file.hasID3v2Tag()) {
-            const AudioTags tags = fromTag(*file.ID3v2Tag());
-            if (!tags.isEmpty()) return tags;
-        }
+        if (file.hasID3v2Tag()) tags = fromId3v2(*file.ID3v2Tag());
+        if (file.hasAPETag()) takeFrom(tags, fromApe(*file.APETag()));
         // Only a file that ends in an ID3v1 tag is analysed by the program's own reader.
-        return file.hasID3v1Tag() ? readId3v1(path) : AudioTags();
+        if (!hasText(tags) && file.hasID3v1Tag()) takeFrom(tags, readId3v1(path));
+        return tags;
     }
     case TagContainer::Wav: {
-        TagLib::RIFF::WAV::File file(name.constData(), false);
+        TagLib::RIFF::WAV::File file(name, false);
         if (!file.isValid()) return {};
-        if (file.hasID3v2Tag()) {
-            const AudioTags tags = fromTag(*file.ID3v2Tag());
-            if (!tags.isEmpty()) return tags;
-        }
-        return file.hasInfoTag() ? fromTag(*file.InfoTag()) : AudioTags();
+        if (file.hasID3v2Tag()) tags = fromId3v2(*file.ID3v2Tag());
+        if (file.hasInfoTag()) takeFrom(tags, fromInfo(*file.InfoTag()));
+        return tags;
     }
     case TagContainer::Wma: {
-        TagLib::ASF::File file(name.constData(), false);
-        return file.isValid() && file.tag() ? fromTag(*file.tag()) : AudioTags();
+        TagLib::ASF::File file(name, false);
+        if (!file.isValid() || !file.tag()) return {};
+        tags = fromTagLib(file.tag());
+        readCover(*file.tag(), tags);
+        return tags;
+    }
+    case TagContainer::Flac: {
+        TagLib::FLAC::File file(name, false);
+        if (!file.isValid()) return {};
+        if (file.hasXiphComment()) tags = fromXiph(*file.xiphComment());
+        AudioTags pictures;
+        readCover(file.pictureList(), pictures);
+        takeFrom(tags, pictures);
+        if (file.hasID3v2Tag()) takeFrom(tags, fromId3v2(*file.ID3v2Tag()));
+        if (file.hasID3v1Tag()) takeFrom(tags, fromTagLib(file.ID3v1Tag()));
+        return tags;
+    }
+    case TagContainer::Ogg: {
+        const OggFile file(name, false);
+        return file.comment ? fromXiph(*file.comment) : AudioTags();
+    }
+    case TagContainer::Mp4: {
+        TagLib::MP4::File file(name, false);
+        if (!file.isValid() || !file.tag()) return {};
+        tags = fromTagLib(file.tag());
+        readCover(*file.tag(), tags);
+        return tags;
+    }
+    case TagContainer::Aiff: {
+        TagLib::RIFF::AIFF::File file(name, false);
+        return file.isValid() && file.hasID3v2Tag() ? fromId3v2(*file.tag()) : AudioTags();
+    }
+    case TagContainer::Ape:
+        return apeFileTags<TagLib::APE::File>(name);
+    case TagContainer::WavPack:
+        return apeFileTags<TagLib::WavPack::File>(name);
+    case TagContainer::Musepack:
+        return apeFileTags<TagLib::MPC::File>(name);
+    case TagContainer::TrueAudio: {
+        TagLib::TrueAudio::File file(name, false);
+        if (!file.isValid()) return {};
+        if (file.hasID3v2Tag()) tags = fromId3v2(*file.ID3v2Tag());
+        if (file.hasID3v1Tag()) takeFrom(tags, fromTagLib(file.ID3v1Tag()));
+        return tags;
     }
     case TagContainer::None:
         break;
@@ -165,14 +603,16 @@ AudioTags ReadTags(const QString& path)
 
 QString WriteTags(const QString& path, const AudioTags& tags, TagContainer container)
 {
-    if (tags.isEmpty()) return {};
-    const QByteArray name = QFile::encodeName(path);
+    if (tags.isEmpty() || container == TagContainer::None) return {};
+    const QByteArray encoded = QFile::encodeName(path);
+    const char* const name = encoded.constData();
+    bool saved = false;
     switch (container) {
     case TagContainer::Mpeg: {
         {
-            TagLib::MPEG::File file(name.constData(), false);
+            TagLib::MPEG::File file(name, false);
             if (!file.isValid()) return cannotWrite(path);
-            toTag(tags, *file.ID3v2Tag(true));
+            toId3v2(*file.ID3v2Tag(true), tags);
             if (!file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3,
                            TagLib::File::DoNotDuplicate))
                 return cannotWrite(path);
@@ -180,33 +620,107 @@ QString WriteTags(const QString& path, const AudioTags& tags, TagContainer conta
         return writeId3v1(path, tags);
     }
     case TagContainer::Wav: {
-        TagLib::RIFF::WAV::File file(name.constData(), false);
+        TagLib::RIFF::WAV::File file(name, false);
         if (!file.isValid()) return cannotWrite(path);
-        toTag(tags, *file.InfoTag());
-        toTag(tags, *file.ID3v2Tag());
-        return file.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripNone, TagLib::ID3v2::v3)
-                   ? QString()
-                   : cannotWrite(path);
+        // INFO holds the fields it has places for, a year and a bare track number.
+        putFields(*file.InfoTag(), tags, {Numbers::Alone, Numbers::Alone, true});
+        toId3v2(*file.ID3v2Tag(), tags);
+        saved = file.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripNone, TagLib::ID3v2::v3);
+        break;
     }
     case TagContainer::Wma: {
-        TagLib::ASF::File file(name.constData(), false);
+        TagLib::ASF::File file(name, false);
         if (!file.isValid() || !file.tag()) return cannotWrite(path);
-        toTag(tags, *file.tag());
-        return file.save() ? QString() : cannotWrite(path);
+        // WM/TrackNumber is a number alone, WM/Year a year; WM/PartOfSet takes "1/2".
+        putFields(*file.tag(), tags, {Numbers::Alone, Numbers::Pair, true});
+        writeCover(*file.tag(), tags);
+        saved = file.save();
+        break;
+    }
+    case TagContainer::Flac: {
+        TagLib::FLAC::File file(name, false);
+        if (!file.isValid()) return cannotWrite(path);
+        putFields(*file.xiphComment(true), tags, {Numbers::Apart, Numbers::Apart, false});
+        writeFlacCover(file, tags);
+        saved = file.save();
+        break;
+    }
+    case TagContainer::Ogg: {
+        const OggFile file(name, true);
+        if (!file.comment) return cannotWrite(path);
+        toXiph(*file.comment, tags);
+        saved = file.file->save();
+        break;
+    }
+    case TagContainer::Mp4: {
+        TagLib::MP4::File file(name, false);
+        if (!file.isValid() || !file.tag()) return cannotWrite(path);
+        putFields(*file.tag(), tags, {});
+        writeCover(*file.tag(), tags);
+        saved = file.save();
+        break;
+    }
+    case TagContainer::Aiff: {
+        TagLib::RIFF::AIFF::File file(name, false);
+        if (!file.isValid()) return cannotWrite(path);
+        toId3v2(*file.tag(), tags);
+        saved = file.save(TagLib::ID3v2::v3);
+        break;
+    }
+    case TagContainer::Ape:
+        saved = writeApeFile<TagLib::APE::File>(name, tags);
+        break;
+    case TagContainer::WavPack:
+        saved = writeApeFile<TagLib::WavPack::File>(name, tags);
+        break;
+    case TagContainer::Musepack:
+        saved = writeApeFile<TagLib::MPC::File>(name, tags);
+        break;
+    case TagContainer::TrueAudio: {
+        TagLib::TrueAudio::File file(name, false);
+        if (!file.isValid()) return cannotWrite(path);
+        toId3v2(*file.ID3v2Tag(true), tags);
+        saved = file.save();
+        break;
     }
     case TagContainer::None:
         break;
     }
-    return cannotWrite(path);
+    return saved ? QString() : cannotWrite(path);
 }
 
-QString UpdateId3v2(const QString& path, const AudioTags& tags)
+bool TagChanges::isEmpty() const
+{
+    return !Title && !Artist && !Album && !Year && !Comment && !Genre && !Track;
+}
+
+QString UpdateId3v2(const QString& path, const TagChanges& changes)
 {
     TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
     if (!file.isValid() || !file.hasID3v2Tag()) return QStringLiteral("%1 has no ID3v2 tag").arg(path);
+    if (changes.isEmpty()) return {};
     TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
     const auto version = tag->header()->majorVersion() >= 4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
-    toTag(tags, *tag);
+    // Each field given replaces that field's frames (an empty one removes them);
+    // every other frame stays as it was.
+    if (changes.Title) tag->setTitle(toTag(*changes.Title));
+    if (changes.Artist) tag->setArtist(toTag(*changes.Artist));
+    if (changes.Album) tag->setAlbum(toTag(*changes.Album));
+    if (changes.Comment) tag->setComment(toTag(*changes.Comment));
+    if (changes.Genre) tag->setGenre(toTag(*changes.Genre));
+    if (changes.Year) tag->setYear(changes.Year->trimmed().toUInt());
+    if (changes.Track) {
+        // A total the tag states ("5/12") stays with the new number.
+        const TagLib::ID3v2::FrameList old = tag->frameList("TRCK");
+        const QString total = old.isEmpty() ? QString() : fromTag(old.front()->toString()).section('/', 1);
+        tag->removeFrames("TRCK");
+        if (*changes.Track > 0) {
+            auto* frame = new TagLib::ID3v2::TextIdentificationFrame("TRCK", TagLib::String::Latin1);
+            const QString text = QString::number(*changes.Track);
+            frame->setText(toTag(total.isEmpty() ? text : text + '/' + total));
+            tag->addFrame(frame);
+        }
+    }
     // Only the ID3v2 tag is saved; the ID3v1 tag stays as the editor wrote it.
     return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, version,
                      TagLib::File::DoNotDuplicate)

@@ -151,6 +151,11 @@ void TForm_Property::fillEditors()
     Edit_year->setText(d.Year);
     Edit_Comment->setText(d.Comment);
     Edit_track->setText(QString::number(d.Track));
+    m_shown.clear();
+    for (QWidget* w : std::initializer_list<QWidget*>{Edit_Title, Edit_Artist, Edit_Album, Edit_year,
+                                                      Edit_Comment, Edit_track})
+        m_shown.insert(w->objectName(), static_cast<QLineEdit*>(w)->text());
+    m_shown.insert(Combo_Genre->objectName(), Combo_Genre->currentText());
 }
 
 void TForm_Property::Check_ID3v1Click()
@@ -176,19 +181,26 @@ void TForm_Property::Btn_updateClick()
     const int track = Edit_track->text().trimmed().toInt(&ok);
     if (ok) m_mpeg->setTrack(uint8_t(track & 0xFF));
     const QString file = m_mpeg->Data.FileName;
-    // The ID3v2 tag first: the ID3v1 write reads the file again.
+    // The ID3v2 tag first: the ID3v1 write reads the file again. It takes only
+    // the fields changed here, in full; the editors show the ID3v1 view of the
+    // file, which must not overwrite the ID3v2 tag's own texts.
     QString id3v2Problem;
     if (m_id3v2.Present && Check_ID3v2->isChecked()) {
-        AudioTags tags = m_id3v2.Tags;
-        tags.Title = Edit_Title->text();
-        tags.Artist = Edit_Artist->text();
-        tags.Album = Edit_Album->text();
-        tags.Year = year.trimmed();
-        tags.Comment = Edit_Comment->text();
-        tags.Genre = genreIndex > 0 ? QLatin1String(GenreNames[genreIndex - 1])
-                                    : (m_genreTyped ? Combo_Genre->currentText() : QString());
-        tags.Track = m_mpeg->Data.Track;
-        id3v2Problem = UpdateId3v2(file, tags);
+        TagChanges changes;
+        const std::pair<QLineEdit*, std::optional<QString> TagChanges::*> texts[] = {
+            {Edit_Title, &TagChanges::Title},     {Edit_Artist, &TagChanges::Artist},
+            {Edit_Album, &TagChanges::Album},     {Edit_year, &TagChanges::Year},
+            {Edit_Comment, &TagChanges::Comment},
+        };
+        for (const auto& [edit, field] : texts)
+            if (edit->text() != m_shown.value(edit->objectName())) changes.*field = edit->text();
+        if (changes.Year) changes.Year = changes.Year->trimmed(); // blanks are the open places
+        if (Edit_track->text() != m_shown.value(Edit_track->objectName()))
+            changes.Track = ok ? uint32_t(track) : 0;
+        if (Combo_Genre->currentText() != m_shown.value(Combo_Genre->objectName()))
+            changes.Genre = genreIndex > 0 ? QLatin1String(GenreNames[genreIndex - 1])
+                                           : (m_genreTyped ? Combo_Genre->currentText() : QString());
+        id3v2Problem = UpdateId3v2(file, changes);
     }
     const int32_t result = m_mpeg->WriteTag();
     if (result != 0) {

@@ -1,13 +1,15 @@
 #pragma once
 // "Mpeg file property + ID3 tag editor": the MPEG header values of a file and
 // an editor for its ID3v1 tag. When the file also has an ID3v2 tag, a note
-// names it and a box (checked) lets Update write the same fields into it.
+// names it and a box (checked) lets Update write the fields changed here
+// into it.
 // After Update it hands back the texts that the MP3 to WAV list shows in its
 // Title, Artist, Album and Year columns.
 
 #include "info/audiotags.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QStringList>
 
 #include <memory>
@@ -48,7 +50,8 @@ private:
     std::unique_ptr<TMPEGAudio> m_mpeg;
     QStringList m_updatedColumns;
     Id3v2Tag m_id3v2;
-    bool m_genreTyped = false; // the genre was typed, so no list entry is chosen
+    QHash<QString, QString> m_shown; // each editor's text as filled from the file
+    bool m_genreTyped = false;       // the genre was typed, so no list entry is chosen
 
     QLabel* Panel_Name;
     QCheckBox* Check_ID3v1;

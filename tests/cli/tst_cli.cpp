@@ -124,6 +124,8 @@ private slots:
     void convertToWmaAndBack();
     void foldersInParallel();
     void tagsTravel();
+    void tagText_data();
+    void tagText();
 
 private:
     QTemporaryDir m_dir;
@@ -714,14 +716,19 @@ void TestCli::foldersInParallel()
 
 void TestCli::tagsTravel()
 {
-    if (!haveTools({"sox", "lame", "ffprobe"})) QSKIP("a reference tool is not installed");
+    if (!haveTools({"sox", "lame", "ffmpeg", "ffprobe"})) QSKIP("a reference tool is not installed");
     QTemporaryDir dir;
     const QString wav = dir.filePath("plain.wav");
     QVERIFY(tool("sox", {"-n", "-r", "44100", "-c", "2", "-b", "16", wav, "synth", "0.5", "sine", "440"}));
-    // An MP3 with an ID3v2 tag only, in text beyond ISO-8859-1.
+    const QString png = dir.filePath("cover.png");
+    QVERIFY(
+        tool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=size=16x16", "-frames:v", "1", png}));
+    const QByteArray cover = audrel::test::readFile(png);
+    // An MP3 with an ID3v2 tag only, in text beyond ISO-8859-1, and a cover.
     const QString mp3 = dir.filePath("tagged.mp3");
-    QVERIFY(tool("lame", {"--quiet", "--id3v2-only", "--id3v2-utf16", "--tt", "Ťitle ünïcode", "--ta",
-                          "Ártist", "--tl", "Album", "--ty", "2021", "--tn", "5", "--tg", "Jazz", wav, mp3}));
+    QVERIFY(tool("lame",
+                 {"--quiet", "--id3v2-only", "--id3v2-utf16", "--tt", "Ťitle ünïcode", "--ta", "Ártist",
+                  "--tl", "Album", "--ty", "2021", "--tn", "5/9", "--tg", "Jazz", "--ti", png, wav, mp3}));
     const auto tagsOf = [](const QString& path) {
         QProcess process;
         process.start(QStandardPaths::findExecutable("ffprobe"),
@@ -748,6 +755,7 @@ void TestCli::tagsTravel()
     QVERIFY(tags.value("date").toString().startsWith("2021"));
     QVERIFY(tags.value("track").toString().startsWith("5"));
     QCOMPARE(tags.value("genre").toString(), QStringLiteral("Jazz"));
+    QCOMPARE(audrel::test::attachedPicture(dir.filePath("tagged.wav")), cover);
 
     // And back to MP3: an ID3v2 tag at the front, an ID3v1 tag at the end in its
     // ISO-8859-1 form, the Info frame still the first audio frame.
@@ -759,6 +767,8 @@ void TestCli::tagsTravel()
     tags = tagsOf(mp3);
     QCOMPARE(tags.value("title").toString(), QStringLiteral("Ťitle ünïcode"));
     QCOMPARE(tags.value("genre").toString(), QStringLiteral("Jazz"));
+    QCOMPARE(tags.value("track").toString(), QStringLiteral("5/9"));
+    QCOMPARE(audrel::test::attachedPicture(mp3), cover);
     const QByteArray bytes = audrel::test::readFile(mp3);
     QVERIFY(bytes.startsWith("ID3\x03"));
     QCOMPARE(bytes.right(128).left(3), QByteArray("TAG"));
@@ -793,12 +803,14 @@ void TestCli::tagsTravel()
     QCOMPARE(tags.value("title").toString(), QStringLiteral("Ťitle ünïcode"));
     QCOMPARE(tags.value("artist").toString(), QStringLiteral("Ártist"));
     QCOMPARE(tags.value("album").toString(), QStringLiteral("Album"));
+    QCOMPARE(audrel::test::attachedPicture(dir.filePath("wma/tagged.wma")), cover);
     run = runCli({"convert", "--to", "wav", "--options", options, "--dest", dir.filePath("back"),
                   dir.filePath("wma/tagged.wma")});
     QVERIFY2(run.status == 0, qPrintable(run.err));
     tags = tagsOf(dir.filePath("back/tagged.wav"));
     QCOMPARE(tags.value("title").toString(), QStringLiteral("Ťitle ünïcode"));
     QCOMPARE(tags.value("genre").toString(), QStringLiteral("Jazz"));
+    QCOMPARE(audrel::test::attachedPicture(dir.filePath("back/tagged.wav")), cover);
 
     // tag --id3v2 updates both tags; without it, the ID3v2 tag is left as it was.
     run = runCli({"tag", mp3, "--title", "Only v1"});
@@ -808,6 +820,55 @@ void TestCli::tagsTravel()
     QCOMPARE(run.status, 0);
     QCOMPARE(tagsOf(mp3).value("title").toString(), QStringLiteral("Both"));
     QCOMPARE(audrel::test::readFile(mp3).right(128).mid(3, 4), QByteArray("Both"));
+}
+
+void TestCli::tagText_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QByteArray>("marker");
+    QTest::newRow("ID3v2.3, UTF-16") << "3" << QByteArray("ID3\x03");
+    QTest::newRow("ID3v2.4, UTF-8") << "4" << QByteArray("ID3\x04");
+}
+
+// Characters beyond U+FFFF in a source's tag reach every result whole, and a
+// field the source lacks is written nowhere.
+void TestCli::tagText()
+{
+    QFETCH(QString, version);
+    QFETCH(QByteArray, marker);
+    if (!haveTools({"sox", "ffmpeg", "ffprobe"})) QSKIP("a reference tool is not installed");
+    QTemporaryDir dir;
+    const QString title = QStringLiteral("𝄞 clef 😀 日本語");
+    const QString wav = dir.filePath("plain.wav");
+    const QString mp3 = dir.filePath("song.mp3");
+    QVERIFY(audrel::test::makeWav(wav, 44100, 2, 0.5));
+    // A title and an artist, no year and no track.
+    QVERIFY(tool("ffmpeg", {"-v", "error", "-i", wav, "-id3v2_version", version, "-metadata", "title=" + title,
+                            "-metadata", "artist=Ártist", mp3}));
+    QVERIFY(audrel::test::readFile(mp3).startsWith(marker));
+    const QString options = optionsFile(dir.filePath("o.ini"), {});
+
+    const auto convert = [&](const char* to, const QString& source, const QString& dest) {
+        const Run run = runCli({"convert", "--to", to, "--options", options, "--dest", dir.filePath(dest), source});
+        return run.status == 0 ? dir.filePath(dest + "/" + QFileInfo(source).completeBaseName() + "." + to)
+                               : run.err;
+    };
+    const QString fromMp3 = convert("wav", mp3, "wav");
+    const QString results[] = {fromMp3, convert("wma", fromMp3, "wma"), convert("mp3", fromMp3, "mp3")};
+    for (const QString& result : results) {
+        const QMap<QString, QString> tags = audrel::test::probeTags(result);
+        QVERIFY2(tags.value("title") == title, qPrintable(result));
+        QCOMPARE(tags.value("artist"), QStringLiteral("Ártist"));
+        for (const char* absent : {"date", "track", "wm/year", "wm/tracknumber", "tdrc", "tyer", "trck"})
+            QVERIFY2(!tags.contains(absent), qPrintable(result + ": " + absent));
+    }
+
+    // Another field given to tag --id3v2 leaves the title whole, in the tag's own version.
+    QCOMPARE(runCli({"tag", mp3, "--artist", "Other", "--id3v2"}).status, 0);
+    const QMap<QString, QString> tags = audrel::test::probeTags(mp3);
+    QCOMPARE(tags.value("title"), title);
+    QCOMPARE(tags.value("artist"), QStringLiteral("Other"));
+    QVERIFY(audrel::test::readFile(mp3).startsWith(marker));
 }
 
 AUDREL_CORE_TEST_MAIN(TestCli)

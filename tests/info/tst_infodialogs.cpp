@@ -211,7 +211,7 @@ private slots:
 
     void id3v2TagBesideTheEditor()
     {
-        AUDREL_REQUIRE_TOOLS("sox", "lame");
+        AUDREL_REQUIRE_TOOLS("sox", "lame", "ffmpeg", "ffprobe");
         QTemporaryDir dir;
         ScriptedPrompts prompts;
         const QString wav = dir.filePath("tone.wav");
@@ -226,6 +226,12 @@ private slots:
         QCOMPARE(form.Mp3Recs()->subItem(0, 3), QString("Version Two"));
         QCOMPARE(form.Mp3Recs()->subItem(0, 4), QString("Band"));
         QCOMPARE(form.Mp3Recs()->subItem(0, 6), QString("2020"));
+
+        // A plain Update leaves the ID3v2 tag as it was and adds the ID3v1 tag.
+        const QByteArray original = readFile(path);
+        TForm_Property(path).Btn_updateClick();
+        QCOMPARE(readFile(path).size(), original.size() + 128);
+        QCOMPARE(readFile(path).left(original.size()), original);
 
         // The editor names the tag and, with its box checked, updates it too.
         {
@@ -249,6 +255,36 @@ private slots:
         reader.OnError = nullptr;
         reader.LoadFile(path);
         QCOMPARE(reader.Data.Title, QString("Only ID3v1"));
+
+        // The editors hold the ID3v1 view; only a field changed there reaches the
+        // ID3v2 tag, in full, and the others keep their longer texts.
+        const QString both = dir.filePath("both.mp3");
+        const QString longTitle = QStringLiteral("日本語のタイトル, a title longer than thirty characters 𝄞");
+        QVERIFY(runTool("ffmpeg", {"-v", "error", "-i", wav, "-id3v2_version", "4", "-metadata",
+                                   "title=" + longTitle, "-metadata", "album=Ålbum", "-metadata", "track=3/12",
+                                   both}));
+        TMPEGAudio v1;
+        v1.OnError = nullptr;
+        v1.LoadFile(both);
+        v1.setTitle("V1 title");
+        v1.setTrack(3);
+        QCOMPARE(v1.WriteTag(), 0);
+        const QByteArray tagged = readFile(both);
+        TForm_Property(both).Btn_updateClick();
+        QCOMPARE(readFile(both), tagged);
+        {
+            TForm_Property editor(both);
+            QCOMPARE(child<QLineEdit>(editor, "Edit_Title")->text(), QString("V1 title"));
+            child<QLineEdit>(editor, "Edit_Artist")->setText("Ärtist");
+            child<QLineEdit>(editor, "Edit_track")->setText("4");
+            editor.Btn_updateClick();
+        }
+        const AudioTags after = ReadId3v2(both).Tags;
+        QCOMPARE(after.Title, longTitle);
+        QCOMPARE(after.Artist, QString("Ärtist"));
+        QCOMPARE(after.Album, QString("Ålbum"));
+        QCOMPARE(probeTags(both).value("track"), QString("4/12"));
+        QVERIFY(readFile(both).startsWith("ID3\x04"));
         // A file without an ID3v2 tag shows neither.
         TForm_Property plain(wav);
         QVERIFY(!child<QCheckBox>(plain, "Check_ID3v2")->isVisibleTo(&plain));

@@ -114,6 +114,28 @@ Probe probe(const QString& path)
     return p;
 }
 
+QMap<QString, QString> probeTags(const QString& path)
+{
+    const QJsonObject root = QJsonDocument::fromJson(
+                                 toolOutput("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                                        "format_tags:stream_tags", "-of", "json", path}))
+                                 .object();
+    QMap<QString, QString> tags;
+    for (const QJsonValue tagged :
+         {root["format"].toObject()["tags"], root["streams"].toArray().first().toObject()["tags"]}) {
+        const QJsonObject object = tagged.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it)
+            tags.insert(it.key().toLower(), it.value().toString());
+    }
+    return tags;
+}
+
+QByteArray attachedPicture(const QString& path)
+{
+    return toolOutput("ffmpeg",
+                      {"-v", "error", "-i", path, "-map", "0:v:0", "-c", "copy", "-f", "image2pipe", "-"});
+}
+
 double similarity(const QByteArray& a, const QByteArray& b, int channels, int maxLag)
 {
     const auto* x = reinterpret_cast<const qint16*>(a.constData());

@@ -2,6 +2,7 @@
 // Test audio made and judged by the reference tools (sox, lame, ffmpeg, mpg123).
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -34,6 +35,11 @@ struct Probe
     double seconds = 0;
 };
 Probe probe(const QString& path);
+// The tags ffprobe finds in a file, of the container and of its first audio
+// stream (where Ogg keeps them), with the keys in lower case.
+QMap<QString, QString> probeTags(const QString& path);
+// The bytes of the picture ffmpeg finds attached to a file (its cover).
+QByteArray attachedPicture(const QString& path);
 
 struct WavData
 {
