@@ -191,9 +191,7 @@ int runInfo(const QStringList& arguments, Console& console)
         case FileKind::Wma:
             problem = describeWma(path, lines, facts);
             break;
-        case FileKind::M3u:
-        case FileKind::Pls:
-        case FileKind::Other:
+        default:
             problem = QStringLiteral("unsupported file type (expected .mp3, .mp2, .mp1, .wav or .wma)");
             break;
         }

@@ -2,6 +2,7 @@
 
 #include "info/genres.h"
 #include "info/mpegaudio.h"
+#include "platform/filekind.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -488,23 +489,33 @@ QString cannotWrite(const QString& path)
 
 TagContainer ContainerOf(const QString& name)
 {
-    static const struct
-    {
-        const char* extension;
-        TagContainer container;
-    } kinds[] = {
-        {"mp3", TagContainer::Mpeg},      {"mp2", TagContainer::Mpeg},   {"mp1", TagContainer::Mpeg},
-        {"wav", TagContainer::Wav},       {"wma", TagContainer::Wma},    {"flac", TagContainer::Flac},
-        {"ogg", TagContainer::Ogg},       {"oga", TagContainer::Ogg},    {"opus", TagContainer::Ogg},
-        {"m4a", TagContainer::Mp4},       {"m4b", TagContainer::Mp4},    {"mp4", TagContainer::Mp4},
-        {"aif", TagContainer::Aiff},      {"aiff", TagContainer::Aiff},  {"aifc", TagContainer::Aiff},
-        {"ape", TagContainer::Ape},       {"wv", TagContainer::WavPack}, {"mpc", TagContainer::Musepack},
-        {"tta", TagContainer::TrueAudio},
-    };
-    const QString ext = QFileInfo(name).suffix().toLower();
-    for (const auto& kind : kinds)
-        if (ext == QLatin1String(kind.extension)) return kind.container;
-    return TagContainer::None;
+    switch (KindOf(name)) {
+    case FileKind::Mpeg:
+        return TagContainer::Mpeg;
+    case FileKind::Wav:
+        return TagContainer::Wav;
+    case FileKind::Wma:
+        return TagContainer::Wma;
+    case FileKind::Flac:
+        return TagContainer::Flac;
+    case FileKind::Ogg:
+    case FileKind::Opus:
+        return TagContainer::Ogg;
+    case FileKind::Mp4:
+        return TagContainer::Mp4;
+    case FileKind::Aiff:
+        return TagContainer::Aiff;
+    case FileKind::Ape:
+        return TagContainer::Ape;
+    case FileKind::WavPack:
+        return TagContainer::WavPack;
+    case FileKind::Musepack:
+        return TagContainer::Musepack;
+    case FileKind::TrueAudio:
+        return TagContainer::TrueAudio;
+    default:
+        return TagContainer::None; // no tags TagLib holds
+    }
 }
 
 bool AudioTags::isEmpty() const

@@ -12,13 +12,24 @@ QString ExtensionOf(const QString& path)
 
 FileKind KindOf(const QString& path)
 {
+    static const struct
+    {
+        const char* extension;
+        FileKind kind;
+    } kinds[] = {
+        {".MP3", FileKind::Mpeg},     {".MP2", FileKind::Mpeg},      {".MP1", FileKind::Mpeg},
+        {".WAV", FileKind::Wav},      {".WMA", FileKind::Wma},       {".FLAC", FileKind::Flac},
+        {".OGG", FileKind::Ogg},      {".OGA", FileKind::Ogg},       {".OPUS", FileKind::Opus},
+        {".M4A", FileKind::Mp4},      {".M4B", FileKind::Mp4},       {".MP4", FileKind::Mp4},
+        {".AAC", FileKind::Aac},      {".AIF", FileKind::Aiff},      {".AIFF", FileKind::Aiff},
+        {".AIFC", FileKind::Aiff},    {".APE", FileKind::Ape},       {".WV", FileKind::WavPack},
+        {".MKA", FileKind::Matroska}, {".WEBM", FileKind::Matroska}, {".CAF", FileKind::Caf},
+        {".AC3", FileKind::Ac3},      {".MPC", FileKind::Musepack},  {".TTA", FileKind::TrueAudio},
+        {".AU", FileKind::Au},        {".M3U", FileKind::M3u},       {".PLS", FileKind::Pls},
+    };
     const QString ext = ExtensionOf(path);
-    if (ext == QLatin1String(".MP3") || ext == QLatin1String(".MP2") || ext == QLatin1String(".MP1"))
-        return FileKind::Mpeg;
-    if (ext == QLatin1String(".WAV")) return FileKind::Wav;
-    if (ext == QLatin1String(".WMA")) return FileKind::Wma;
-    if (ext == QLatin1String(".M3U")) return FileKind::M3u;
-    if (ext == QLatin1String(".PLS")) return FileKind::Pls;
+    for (const auto& entry : kinds)
+        if (ext == QLatin1String(entry.extension)) return entry.kind;
     return FileKind::Other;
 }
 

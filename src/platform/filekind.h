@@ -8,11 +8,28 @@ namespace audrel {
 
 enum class FileKind
 {
+    // The kinds of the four specified lists.
     Mpeg, // .MP3 .MP2 .MP1
     Wav,  // .WAV
     Wma,  // .WMA
-    M3u,  // .M3U
-    Pls,  // .PLS
+    // Other audio files, which FFmpeg reads.
+    Flac,      // .FLAC
+    Ogg,       // .OGG .OGA (Vorbis, FLAC or Opus in Ogg)
+    Opus,      // .OPUS
+    Mp4,       // .M4A .M4B .MP4
+    Aac,       // .AAC (ADTS)
+    Aiff,      // .AIF .AIFF .AIFC
+    Ape,       // .APE
+    WavPack,   // .WV
+    Matroska,  // .MKA .WEBM
+    Caf,       // .CAF
+    Ac3,       // .AC3
+    Musepack,  // .MPC
+    TrueAudio, // .TTA
+    Au,        // .AU
+    // Playlists.
+    M3u, // .M3U
+    Pls, // .PLS
     Other
 };
 
@@ -25,6 +42,11 @@ FileKind KindOf(const QString& path);
 inline bool IsPlaylist(FileKind kind)
 {
     return kind == FileKind::M3u || kind == FileKind::Pls;
+}
+// Audio files of any kind named above.
+inline bool IsAudio(FileKind kind)
+{
+    return kind < FileKind::M3u;
 }
 
 // ASCII letters a to z in capitals, everything else as it is: how extensions

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Times batches through the window: 20 generated 20-second stereo WAV files
+# encoded to MP3, and 20 MP3 files decoded to WAV, each batch converted by the
+# real conversion dialog (offscreen) with "Files converted at once" on
+# Automatic and on 1, in alternation with `xargs -P $(nproc)` of `lame` and of
+# `mpg123 -w` at the same settings. Every round writes new files; the best
+# times give the ratios, and the results of Automatic must be byte-identical
+# to those of one at a time (and, to MP3, to lame's).
+#
+# Usage: bench/window_batch.sh [BUILD_DIR] [ROUNDS]
+#   BUILD_DIR  the build folder (default: build beside this script)
+#   ROUNDS     timed rounds of each (default 3)
+# Targets: Automatic at most 1.10 times the xargs time, and at least 1.7 times
+# as fast as one at a time (on two or more processors).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+source "$here/bench/timing.sh"
+build=${1:-$here/build}
+bench_start "$build/audrel-cli" "${2:-}" 3 sox lame mpg123 xargs
+window=$build/bench/bench_window_batch
+[ -x "$window" ] || { echo "$window not found (build first)" >&2; exit 2; }
+export QT_QPA_PLATFORM=offscreen
+cpus=$(nproc)
+
+work=$(mktemp -d /tmp/audrel-window.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/wav" "$work/mp3"
+for i in $(seq 1 20); do
+  name=$(printf 'track%02d' "$i")
+  sox -q -n -r 44100 -c 2 -b 16 "$work/wav/$name.wav" synth 20 sine $((200 + i * 7)) sine $((900 + i * 11)) \
+    pinknoise remix 1,2v0.5,3v0.2 2,3v0.2 gain -n -3
+  lame --quiet -b 128 --cbr -m s -p -o -t --noreplaygain "$work/wav/$name.wav" "$work/mp3/$name.mp3"
+done
+# The program's default MP3 settings, for lame.
+lame_flags="-b 128 --cbr -m s -p -o -t --noreplaygain"
+cat "$work"/wav/* "$work"/mp3/* > /dev/null # warm the page cache
+
+same_files() { # two folders: the same names with the same bytes
+  local a=$1 b=$2 f
+  [ "$(ls "$a")" = "$(ls "$b")" ] || return 1
+  for f in "$a"/*; do cmp -s "$f" "$b/$(basename "$f")" || return 1; done
+}
+
+run_set() { # title, window kind, source folder, reference command
+  local title=$1 kind=$2 sources=$3 ref=$4 best_ref= best_auto= best_one= identical=yes
+  echo "$title ($cpus processors)"
+  printf '%-6s %14s %14s %14s\n' round "xargs -P ms" "Automatic ms" "1 at once ms"
+  for round in $(seq "$rounds"); do
+    rm -rf "$work/ref" "$work/auto" "$work/one"; mkdir -p "$work/ref" "$work/auto" "$work/one"
+    t_ref=$(time_ns bash -c "$ref")
+    t_auto=$(time_ns "$window" "$kind" 0 "$sources" "$work/auto")
+    t_one=$(time_ns "$window" "$kind" 1 "$sources" "$work/one")
+    for d in ref auto one; do
+      [ "$(ls "$work/$d" | wc -l)" -eq 20 ] || { echo "the $d run did not make its 20 files" >&2; exit 1; }
+    done
+    same_files "$work/auto" "$work/one" || identical=NO
+    [ "$kind" = mp3 ] && { same_files "$work/auto" "$work/ref" || identical=NO; }
+    awk -v r="$round" -v a="$t_ref" -v b="$t_auto" -v c="$t_one" \
+      'BEGIN { printf "%-6s %14.1f %14.1f %14.1f\n", r, a / 1e6, b / 1e6, c / 1e6 }'
+    [ -z "$best_ref" ] || [ "$t_ref" -lt "$best_ref" ] && best_ref=$t_ref
+    [ -z "$best_auto" ] || [ "$t_auto" -lt "$best_auto" ] && best_auto=$t_auto
+    [ -z "$best_one" ] || [ "$t_one" -lt "$best_one" ] && best_one=$t_one
+  done
+  awk -v a="$best_ref" -v b="$best_auto" -v c="$best_one" -v same="$identical" 'BEGIN {
+    printf "best: xargs -P %.1f ms, Automatic %.1f ms, 1 at once %.1f ms\n", a / 1e6, b / 1e6, c / 1e6
+    printf "ratio Automatic / xargs -P: %.3f  (target: at most 1.10)\n", b / a
+    printf "speed-up of Automatic over 1 at once: %.2f  (target: at least 1.7)\n", c / b
+    printf "results identical: %s\n\n", same
+  }'
+  [ "$identical" = yes ]
+}
+
+run_set "20 WAV files to MP3 in the window" mp3 "$work/wav" \
+  "ls $work/wav/*.wav | xargs -P $cpus -I{} sh -c 'lame --quiet $lame_flags \"\$1\" $work/ref/\$(basename \"\$1\" .wav).mp3' _ {}"
+run_set "20 MP3 files to WAV in the window" wav "$work/mp3" \
+  "ls $work/mp3/*.mp3 | xargs -P $cpus -I{} sh -c 'mpg123 -q -w $work/ref/\$(basename \"\$1\" .mp3).wav \"\$1\"' _ {}"
