@@ -33,6 +33,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -45,6 +47,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QtMath>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -103,41 +106,60 @@ const PanelInfo kPanels[TMainForm::kPanelCount] = {
     {"Quorvex Software    ", 50, Qt::AlignCenter},
 };
 
-// A status bar panel. A counter panel never gets narrower than its text, so
-// the count and time always show in full; a caption panel ("Total", ...) is
-// the one that gives way when the window is narrow, its text cut with "…".
+// A status bar panel, as wide as its text with a thin frame around it. A
+// counter panel never gets narrower than its text, so the count and time
+// always show in full, and never narrower than the empty list's text, so it
+// does not jump about with each digit; a caption panel ("Total", ...) gives way
+// only when the window is smaller than its first size, its text cut with "…".
+// The last panel takes what room is left.
 class PanelLabel : public QLabel
 {
 public:
-    PanelLabel(const QString& text, int width, bool counter, QWidget* parent)
-        : QLabel(text, parent), m_width(width), m_counter(counter)
+    enum Role
     {
-        setSizePolicy(counter ? QSizePolicy::Minimum : QSizePolicy::Preferred, QSizePolicy::Preferred);
+        Caption,
+        Counter,
+        Last
+    };
+    PanelLabel(const QString& text, int width, Role role, QWidget* parent)
+        : QLabel(text, parent), m_width(width), m_role(role)
+    {
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        setSizePolicy(role == Counter ? QSizePolicy::Fixed : QSizePolicy::Preferred, QSizePolicy::Preferred);
     }
     QSize sizeHint() const override
     {
-        const QSize natural = QLabel::sizeHint();
-        return {qMax(natural.width(), m_width), natural.height()};
+        const int chrome = 2 * (frameWidth() + kPadding);
+        // Whole pixels round down; the text is cut when it needs a fraction more.
+        const QFontMetricsF metrics(font());
+        int text = qCeil(metrics.horizontalAdvance(QLabel::text()));
+        if (m_role == Counter) text = qMax(text, qCeil(metrics.horizontalAdvance(CountText(0, 0))));
+        // The last panel asks for no more than its own width; what is left is given to it.
+        if (m_role == Last) text = qMin(text, m_width - chrome);
+        return {text + chrome, QLabel::sizeHint().height()};
     }
     QSize minimumSizeHint() const override
     {
         const int height = QLabel::minimumSizeHint().height();
-        return m_counter ? QSize(QLabel::sizeHint().width(), height) : QSize(frameWidth() * 2, height);
+        return {m_role == Counter ? sizeHint().width() : 2 * (frameWidth() + kPadding), height};
     }
+
+    // The text as painted: cut with "…" when the panel is too narrow for it.
+    QString shownText() const { return fontMetrics().elidedText(text(), Qt::ElideRight, textArea().width()); }
 
 protected:
     void paintEvent(QPaintEvent* event) override
     {
         QFrame::paintEvent(event); // the sunken frame
         QPainter painter(this);
-        const QRect area = contentsRect().adjusted(margin(), 0, -margin(), 0);
-        painter.drawText(area, int(alignment()),
-                         fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+        painter.drawText(textArea(), int(alignment()), shownText());
     }
 
 private:
+    static constexpr int kPadding = 1;
+    QRect textArea() const { return contentsRect().adjusted(kPadding, 0, -kPadding, 0); }
     int m_width;
-    bool m_counter;
+    Role m_role;
 };
 
 } // namespace
@@ -446,16 +468,26 @@ void TMainForm::createStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setSizeGripEnabled(true);
+    // The panels sit close together in a row of their own, and no size grip
+    // takes their room (the window's edges resize it), so that all their texts
+    // fit at the window's first size.
+    bar->setSizeGripEnabled(false);
+    auto* row = new QWidget(bar);
+    row->setObjectName(QStringLiteral("StatusPanels"));
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
     for (int i = 0; i < kPanelCount; ++i) {
-        auto* panel = new PanelLabel(QLatin1String(kPanels[i].text), kPanels[i].width, i % 2 == 1, bar);
+        const auto role = i + 1 == kPanelCount ? PanelLabel::Last
+                          : i % 2 == 1         ? PanelLabel::Counter
+                                               : PanelLabel::Caption;
+        auto* panel = new PanelLabel(QLatin1String(kPanels[i].text), kPanels[i].width, role, row);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setAlignment(kPanels[i].alignment);
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        // The last panel takes what room is left.
-        bar->addWidget(panel, i + 1 < kPanelCount ? 0 : 1);
+        layout->addWidget(panel, i + 1 < kPanelCount ? 0 : 1);
         m_panels[i] = panel;
     }
+    bar->addWidget(row, 1);
 }
 
 JobKind TMainForm::currentKind() const
@@ -472,6 +504,11 @@ void TMainForm::showTab(JobKind kind)
 QString TMainForm::panelText(int panel) const
 {
     return m_panels[panel]->text();
+}
+
+QString TMainForm::panelShownText(int panel) const
+{
+    return static_cast<const PanelLabel*>(m_panels[panel])->shownText();
 }
 
 void TMainForm::writePanel(const JobList* list, int panel, CountSpacing spacing)

@@ -8,6 +8,8 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,6 +19,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -227,20 +230,81 @@ void TestMainForm::panelsFollowVisibleList()
     QCOMPARE(form.panelText(1), QString("1 File(s)   00:02:25"));
     QCOMPARE(form.panelText(3), QString("1 File(s)   00:02:25"));
 
-    // The counts stay readable at the first size and the smallest: the caption
-    // panels give way instead.
-    addRows(form.Mp3Recs(), QList<uint32_t>(120, 3000));
-    form.Mp3Recs()->setSelected(0, true);
+    // At the first size every caption and count shows in full; at the smallest
+    // the counts still do, and the caption panels give way instead.
+    addRows(form.Mp3Recs(), QList<uint32_t>(20, 3000));
+    form.view(JobKind::Mp3ToWav)->selectAll();
     form.show();
     for (const QSize& size : {QSize(549, 415), form.minimumSize()}) {
         form.resize(size);
         QTest::qWait(50);
-        for (int panel : {1, 3, 5}) {
-            auto* label = form.findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(panel));
-            QVERIFY2(label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(label->text()),
-                     qPrintable(QStringLiteral("%1 at %2 wide").arg(label->text()).arg(size.width())));
-        }
+        const QList<int> full = size.width() >= 549 ? QList<int>{0, 1, 2, 3, 4, 5} : QList<int>{1, 3, 5};
+        for (int panel : full)
+            QCOMPARE(form.panelShownText(panel), form.panelText(panel));
     }
+    QCOMPARE(form.panelShownText(0).right(1), QString("…")); // below the first size
+}
+
+void TestMainForm::pathCellsShowFileNames()
+{
+    QTemporaryDir dir;
+    TMainForm form(folderOf(dir));
+    const QString folder = "/home/someone/Music/A rather long artist name/An album with a long title (2020)/";
+    const QString source = folder + "01 - song.mp3";
+    const QString dest = folder + "01 - song.wav";
+    auto rec = std::make_unique<TMp3Rec>();
+    rec->Source = source;
+    rec->Dest = dest;
+    form.Mp3Recs()->appendRow(std::move(rec), {dest});
+    form.resize(549, 415);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    JobListView* view = form.view(JobKind::Mp3ToWav);
+    const QModelIndex cells[] = {form.Mp3Recs()->index(0, 0), form.Mp3Recs()->index(0, 1)};
+    const QStringList paths{source, dest};
+
+    // At the first size the columns keep their widths; the folder gives way
+    // in its middle, so its start and end and the whole file name show.
+    QCOMPARE(view->columnWidth(0), 180);
+    QCOMPARE(view->columnWidth(1), 180);
+    QStringList narrow;
+    for (int i = 0; i < 2; ++i) {
+        const QString shown = view->shownText(cells[i]);
+        QVERIFY2(shown.endsWith(")/" + QFileInfo(paths[i]).fileName()), qPrintable(shown));
+        QVERIFY2(shown.startsWith("/h") && shown.contains("…"), qPrintable(shown));
+        QCOMPARE(cells[i].data().toString(), paths[i]); // the cell's own text stays whole
+        narrow << shown;
+    }
+    // The tooltip shows the whole path.
+    const QPoint at = view->visualRect(cells[0]).center();
+    QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &help);
+    QTRY_COMPARE(QToolTip::text(), source);
+
+    // A wider window widens the path columns alone, which then fill the view.
+    const int others[] = {80, 80, 80, 80, 80, 50, 60};
+    form.resize(1100, 415);
+    QTRY_VERIFY(view->columnWidth(0) > 180);
+    int total = 0;
+    for (int c = 0; c < 9; ++c) {
+        if (c >= 2) QCOMPARE(view->columnWidth(c), others[c - 2]);
+        total += view->columnWidth(c);
+    }
+    QCOMPARE(total, view->viewport()->width());
+    QVERIFY(qAbs(view->columnWidth(0) - view->columnWidth(1)) <= 1);
+    for (int i = 0; i < 2; ++i) {
+        const QString shown = view->shownText(cells[i]);
+        QVERIFY2(shown.length() > narrow[i].length() && shown.endsWith(QFileInfo(paths[i]).fileName()),
+                 qPrintable(shown));
+    }
+
+    // A file name longer than its cell keeps its start and its extension.
+    const QFontMetrics metrics(view->font());
+    const QString name = "A file name far too long to be shown whole in a narrow cell.mp3";
+    const QString cut = ElidePath(folder + name, metrics, 120);
+    QVERIFY2(cut.startsWith("A file") && cut.endsWith(".mp3") && cut.contains("…"), qPrintable(cut));
+    QVERIFY(metrics.horizontalAdvance(cut) <= 120);
+    QCOMPARE(ElidePath("/a/b.mp3", metrics, 120), QString("/a/b.mp3"));
 }
 
 void TestMainForm::viewClicksReachCounters()

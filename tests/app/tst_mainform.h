@@ -9,6 +9,7 @@ private slots:
     void actionsAndMenus();
     void toolbarButtons();
     void panelsFollowVisibleList();
+    void pathCellsShowFileNames();
     void viewClicksReachCounters();
     void linksFromAffiliateFile();
     void closeSavesSettings();
