@@ -242,8 +242,12 @@ QAction* TMainForm::alias(QAction* target, const QString& caption, bool showShor
     a->setToolTip(target->toolTip());
     a->setStatusTip(target->statusTip());
     a->setEnabled(target->isEnabled());
-    if (showShortcut && !target->shortcut().isEmpty())
-        a->setText(caption + QLatin1Char('\t') + target->shortcut().toString(QKeySequence::NativeText));
+    if (showShortcut && !target->shortcut().isEmpty()) {
+        // Shown beside the caption (and told to screen readers as the entry's
+        // key, apart from its name); only the command's own shortcut fires.
+        a->setShortcut(target->shortcut());
+        a->setShortcutContext(Qt::WidgetShortcut);
+    }
     connect(a, &QAction::triggered, target, &QAction::trigger);
     connect(target, &QAction::enabledChanged, a, &QAction::setEnabled);
     return a;
@@ -417,6 +421,7 @@ void TMainForm::createToolBar()
             // Buttons grow past their 50 x 52 when a caption needs more room.
             b->setMinimumSize(50, 52);
             b->setAutoRaise(true);
+            b->setAccessibleName(a->text().trimmed());
         }
     };
     button(alias(act("Add"), QStringLiteral("    Add    "), false));
@@ -454,11 +459,14 @@ void TMainForm::createTabs()
         sheet->setObjectName(QLatin1String(kTabs[i].sheet));
         m_views[i] = new JobListView(m_lists[i], kTabs[i].keepSelectionVisible, sheet);
         m_views[i]->setObjectName(QLatin1String(kTabs[i].view));
-        m_views[i]->setAccessibleName(QString::fromLatin1(kTabs[i].caption).trimmed());
+        const QString name = QString::fromLatin1(kTabs[i].caption).trimmed();
+        m_views[i]->setAccessibleName(name);
         auto* layout = new QVBoxLayout(sheet);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(m_views[i]);
         PageControl1->addTab(sheet, QLatin1String(kTabs[i].caption));
+        // Screen readers read the words, not the captions' padding.
+        PageControl1->tabBar()->setAccessibleTabName(i, name);
     }
     setCentralWidget(PageControl1);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);

@@ -7,6 +7,7 @@
 #include "scriptedprompts.h"
 #include "testsupport.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QHelpEvent>
@@ -146,7 +147,23 @@ void TestMainForm::actionsAndMenus()
         QVERIFY2(form.findChild<QAction*>(name)->isEnabled(), name);
 
     QCOMPARE(menuTexts(topMenu(form, "&File")),
-             (QStringList{"Add File(s)", "&Delete Selected Item(s)\tDel", "Clear All Files", "-", "E&xit"}));
+             (QStringList{"Add File(s)", "&Delete Selected Item(s)", "Clear All Files", "-", "E&xit"}));
+    // An entry shows its command's shortcut beside it; screen readers get the
+    // plain words as its name and the shortcut apart, and the tabs' names
+    // and the toolbar's have no padding.
+    QAccessibleInterface* fileMenu = QAccessible::queryAccessibleInterface(topMenu(form, "&File"));
+    QCOMPARE(fileMenu->child(1)->text(QAccessible::Name), QString("Delete Selected Item(s)"));
+    QCOMPARE(fileMenu->child(1)->text(QAccessible::Accelerator), QKeySequence(Qt::Key_Delete).toString());
+    QCOMPARE(topMenu(form, "Help")->actions().first()->shortcut(), QKeySequence(Qt::Key_F1));
+    QAccessibleInterface* tabBar =
+        QAccessible::queryAccessibleInterface(form.findChild<QTabWidget*>("PageControl1")->tabBar());
+    QStringList tabNames;
+    for (int i = 0; i < tabBar->childCount(); ++i)
+        tabNames << tabBar->child(i)->text(QAccessible::Name);
+    QCOMPARE(tabNames.mid(0, 4), (QStringList{"MP3 to WAV", "WAV to MP3", "WMA to WAV", "WAV to WMA"}));
+    auto* toolbar = form.findChild<QToolBar*>("ToolBar1");
+    QAccessibleInterface* add = QAccessible::queryAccessibleInterface(toolbar->widgetForAction(toolbar->actions()[0]));
+    QCOMPARE(add->text(QAccessible::Name), QString("Add"));
     QCOMPARE(form.findChild<QAction*>("Exit1")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
     QCOMPARE(form.findChild<QAction*>("SelectAll1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
     QCOMPARE(menuTexts(topMenu(form, "Edit")),
@@ -155,7 +172,7 @@ void TestMainForm::actionsAndMenus()
     QCOMPARE(menuTexts(topMenu(form, "&Action")),
              (QStringList{"Convert", "&Play", "-", "Property", "-", "Options"}));
     QCOMPARE(menuTexts(topMenu(form, "Help")),
-             (QStringList{"Contents\tF1", "-", "Home Page", "Tech Support", "-", "About..."}));
+             (QStringList{"Contents", "-", "Home Page", "Tech Support", "-", "About..."}));
     auto* popup = form.findChild<QMenu*>("PopupMenu_mp3");
     QCOMPARE(menuTexts(popup), (QStringList{"Convert", "Play Audio File", "-", "Add File(s)", "Delete",
                                             "Clear All Files", "-", "Check", "Uncheck", "Invert Check", "-",
@@ -328,6 +345,9 @@ void TestMainForm::viewClicksReachCounters()
     // Ctrl+A selects all rows of the visible list.
     form.findChild<QAction*>("SelectAll1")->trigger();
     QCOMPARE(form.Mp3Recs()->counters().SelectedCount, 3);
+    // Del deletes them: the menu entry that shows the key does not take it from the command.
+    QTest::keyClick(view, Qt::Key_Delete);
+    QCOMPARE(form.Mp3Recs()->count(), 0);
 }
 
 void TestMainForm::linksFromAffiliateFile()
