@@ -11,6 +11,7 @@ AUDREL_BUILD_PACKAGES=(
   libmp3lame-dev libsndfile1-dev libmpg123-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libtag1-dev
+  librsvg2-bin
 )
 # Extra packages for the tests: the private sound server and the reference tools.
 AUDREL_TEST_PACKAGES=(

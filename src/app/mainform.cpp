@@ -1,5 +1,6 @@
 #include "app/mainform.h"
 
+#include "app/application.h"
 #include "app/form_about.h"
 #include "app/form_changefolder.h"
 #include "app/joblistview.h"
@@ -206,6 +207,7 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& arguments,
     m_builder = std::make_unique<RowBuilder>(m_lists, m_settings, *m_mpeg, *m_wav, *m_wma);
     writeCounterPanels(Mp3Recs());
     setWindowTitle(QStringLiteral("Audrel"));
+    setWindowIcon(ProgramIcon());
     view(JobKind::Mp3ToWav)->setFocus();
 
     for (JobListView* v : m_views) {
@@ -284,7 +286,7 @@ void TMainForm::createActions()
         ->setIcon(icon(QStyle::SP_DialogHelpButton));
     action("Explore", QStringLiteral("Browse Destination Folder"),
            QStringLiteral("Browse Destination Folder"))
-        ->setIcon(icon(QStyle::SP_DirOpenIcon));
+        ->setIcon(icon(QStyle::SP_DirIcon)); // the open folder has no 32 px drawing
     action("ChangeFolder", QStringLiteral("ChangeFolder"));
 
     const std::pair<const char*, void (TMainForm::*)()> commands[] = {

@@ -18,6 +18,14 @@ for file in bin/audrel bin/audrel-cli lib/audrel/audrel lib/audrel/audrel-cli li
             share/metainfo/example.quorvex.Audrel.metainfo.xml share/man/man1/audrel.1 share/man/man1/audrel-cli.1; do
   [ -e "$prefix/$file" ] || fail "$file is not installed"
 done
+# The icon's renderings beside the SVG, each of its folder's size.
+for size in 48 64 128 256; do
+  png=$prefix/share/icons/hicolor/${size}x$size/apps/audrel.png
+  [ -f "$png" ] || fail "no $size px icon"
+  # A PNG's width and height are the big-endian words at bytes 16 and 20.
+  [ "$(od -An -tu1 -j16 -N8 "$png" | tr -s ' ')" = " 0 0 $((size >> 8)) $((size & 255)) 0 0 $((size >> 8)) $((size & 255))" ] ||
+    fail "the $size px icon is $(od -An -tu1 -j16 -N8 "$png")"
+done
 
 # The installed programs, reached through their links in bin, with a home of their own.
 export HOME=$root/home XDG_CONFIG_HOME=$root/home/config XDG_STATE_HOME=$root/home/state

@@ -210,6 +210,15 @@ void TestMainForm::toolbarButtons()
     QCOMPARE(menuTexts(play->defaultAction()->menu()),
              (QStringList{"Play Source File(s)", "Play Destination File(s)"}));
     QCOMPARE(bar->actions().first()->toolTip(), QString("Add Audio File(s) To Convert"));
+    // Every button has a drawing of the toolbar's size, so none sits smaller or higher.
+    for (QAction* a : bar->actions())
+        if (!a->isSeparator()) QCOMPARE(a->icon().actualSize(QSize(32, 32)), QSize(32, 32));
+    // The window carries the program's own icon, drawn at the desktop's sizes.
+    const QIcon own = ProgramIcon();
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        QCOMPARE(own.actualSize(QSize(size, size)), QSize(size, size));
+        QCOMPARE(form.windowIcon().pixmap(size).toImage(), own.pixmap(size).toImage());
+    }
 }
 
 void TestMainForm::panelsFollowVisibleList()
