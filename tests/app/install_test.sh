@@ -15,7 +15,8 @@ prefix=$root/usr
 for file in bin/audrel bin/audrel-cli lib/audrel/audrel lib/audrel/audrel-cli lib/audrel/libxaudio.so \
             lib/audrel/libxaudio_device.so lib/audrel/notice.wav lib/audrel/help.html \
             share/applications/audrel.desktop share/icons/hicolor/scalable/apps/audrel.svg \
-            share/metainfo/example.quorvex.Audrel.metainfo.xml share/man/man1/audrel.1 share/man/man1/audrel-cli.1; do
+            share/metainfo/example.quorvex.Audrel.metainfo.xml share/man/man1/audrel.1 share/man/man1/audrel-cli.1 \
+            share/doc/audrel/LICENSE share/doc/audrel/CREDITS; do
   [ -e "$prefix/$file" ] || fail "$file is not installed"
 done
 # The icon's renderings beside the SVG, each of its folder's size.
@@ -46,6 +47,11 @@ fi
 if command -v desktop-file-validate > /dev/null; then
   desktop-file-validate "$prefix/share/applications/audrel.desktop" || fail "desktop entry"
 fi
+# The licence that distributions read, the same in the metainfo and the licence file.
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$prefix/share/metainfo/example.quorvex.Audrel.metainfo.xml" ||
+  fail "the metainfo does not say GPL-3.0-or-later"
+grep -q 'GNU GENERAL PUBLIC LICENSE' "$prefix/share/doc/audrel/LICENSE" && grep -q 'Version 3' "$prefix/share/doc/audrel/LICENSE" ||
+  fail "LICENSE is not the GPL version 3"
 if command -v appstreamcli > /dev/null; then
   appstreamcli validate --no-net "$prefix/share/metainfo/example.quorvex.Audrel.metainfo.xml" > /dev/null ||
     fail "AppStream data"
