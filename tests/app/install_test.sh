@@ -44,6 +44,56 @@ if command -v sox > /dev/null; then
   [ -s "$root/tone.wav" ] || fail "no WAV made"
 fi
 
+# The completion of audrel-cli, called as bash calls it: the words offered
+# for a command line whose last word is being completed.
+completion=$prefix/share/bash-completion/completions/audrel-cli
+[ -f "$completion" ] || fail "the bash completion is not installed"
+offered() {
+  (
+    set +eu
+    source "$completion"
+    COMP_WORDS=(audrel-cli "$@")
+    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    _audrel_cli
+    printf '%s\n' "${COMPREPLY[@]}" | sort
+  )
+}
+cli=$prefix/bin/audrel-cli
+said() { "$cli" "$@" < /dev/null 2>&1 || true; } # what audrel-cli answers, whatever its status
+commands=$("$cli" --help | sed -n '/^Commands:/,$ s/^  \([a-z][a-z0-9-]*\) .*/\1/p' | sort)
+[ -n "$commands" ] && [ "$(offered "" | grep -v '^--')" = "$commands" ] ||
+  fail "completion offers the commands $(offered "" | tr '\n' ' ')instead of $(echo $commands)"
+for command in $commands; do
+  # Every option offered is one the command takes, and every --option that its
+  # usage names and it takes is offered.
+  options=$(offered "$command" --)
+  for option in $options; do
+    [[ $(said "$command" "$option") != *"Unknown option"* ]] || fail "completion offers $command $option"
+  done
+  for option in $("$cli" "$command" --help | grep -o -- '--[a-z][a-z0-9-]*' | sort -u); do
+    [[ $(said "$command" "$option") != *"Unknown option"* ]] || continue
+    grep -qx -- "$option" <<< "$options" || fail "completion does not offer $command $option"
+  done
+done
+# Every destination kind of convert --to, also after "=" (bash splits the word
+# there), and nothing it refuses.
+kinds=$(offered convert --to "")
+[ -n "$kinds" ] && [ "$(offered convert --to =)" = "$kinds" ] || fail "convert --to= offers $(offered convert --to =)"
+[ "$(offered convert --to = w)" = "$(grep '^w' <<< "$kinds")" ] || fail "convert --to=w offers $(offered convert --to = w)"
+for kind in $kinds; do
+  [[ $(said convert --to "$kind") != *"--to takes"* ]] || fail "completion offers convert --to $kind"
+done
+for kind in mp3 wav wma; do
+  grep -qx "$kind" <<< "$kinds" || fail "convert --to does not offer $kind"
+done
+[ "$(offered convert --to w)" = "$(grep '^w' <<< "$kinds")" ] || fail "convert --to w offers $(offered convert --to w)"
+[ "$(offered tag --ti)" = "--title" ] || fail "tag --ti offers $(offered tag --ti)"
+# A folder for --dest, files and folders for the files to convert.
+mkdir -p "$root/names/sub folder" && touch "$root/names/song.wav"
+[ "$(cd "$root/names" && offered convert --dest "")" = "sub folder" ] || fail "convert --dest offers $(cd "$root/names" && offered convert --dest "")"
+[ "$(cd "$root/names" && offered convert --to wav s | tr '\n' '|')" = "song.wav|sub folder|" ] ||
+  fail "convert FILE offers $(cd "$root/names" && offered convert --to wav s)"
+
 if command -v desktop-file-validate > /dev/null; then
   desktop-file-validate "$prefix/share/applications/audrel.desktop" || fail "desktop entry"
 fi
