@@ -3,9 +3,12 @@
 #include "app/application.h"
 #include "app/joblistview.h"
 #include "app/mainform.h"
+#include "audiotools.h"
+#include "convert/conversiondialog.h"
 #include "platform/errors.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
+#include "windowbench.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -20,6 +23,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 #include <QToolTip>
 #include <QToolBar>
 #include <QToolButton>
@@ -219,6 +223,69 @@ void TestMainForm::toolbarButtons()
         QCOMPARE(own.actualSize(QSize(size, size)), QSize(size, size));
         QCOMPARE(form.windowIcon().pixmap(size).toImage(), own.pixmap(size).toImage());
     }
+}
+
+namespace {
+
+// Counts the conversion dialogs that are shown.
+struct ConversionDialogs : QObject
+{
+    int shown = 0;
+    ConversionDialogs() { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && qobject_cast<TConversionDialog*>(watched)) ++shown;
+        return false;
+    }
+};
+
+// A left click on a widget: on an X display real input through the server
+// and its window manager, as a user's hand gives it; elsewhere Qt's own.
+bool clickAsUser(QWidget* widget)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        QTest::mouseClick(widget, Qt::LeftButton);
+        return true;
+    }
+    const qreal ratio = widget->window()->windowHandle()->devicePixelRatio();
+    const QPoint at = widget->mapToGlobal(widget->rect().center()) * ratio;
+    // The server takes the move and the click in this order.
+    return test::runTool("xdotool",
+                         {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+}
+
+} // namespace
+
+void TestMainForm::toolbarConvertFirstClick()
+{
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (x11 && !test::haveTool("xdotool")) QSKIP("xdotool is missing");
+    test::WindowBench bench;
+    const QString wav = bench.path("tone.wav");
+    const QString mp3 = bench.path("tone.mp3");
+    QVERIFY(test::makeWav(wav, 44100, 2, 0.2));
+    bench.addWavRow(wav, mp3);
+    TMainForm& form = *bench.form;
+    form.showTab(JobKind::WavToMp3);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    if (x11) QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* bar = form.findChild<QToolBar*>("ToolBar1");
+    QWidget* convert = bar->widgetForAction(form.findChild<QAction*>("Convert"));
+    QVERIFY(convert && convert->isVisible() && convert->isEnabled());
+
+    // The first click on the button converts the checked row in the dialog.
+    ConversionDialogs dialogs;
+    QVERIFY(clickAsUser(convert));
+    QTRY_COMPARE_WITH_TIMEOUT(form.WavRecs()->subItem(0, JobList::SubStatus), QString("Done"), 120000);
+    QCOMPARE(dialogs.shown, 1);
+    QVERIFY(QFileInfo(mp3).size() > 0);
+    QVERIFY(bench.prompts.messages.isEmpty());
+    // The next click is taken too: nothing is checked any more, which it says.
+    QVERIFY(clickAsUser(convert));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.prompts.messages.size(), 1, 60000);
+    QVERIFY(bench.prompts.messages[0].text.startsWith("No File(s) Checked"));
+    QCOMPARE(dialogs.shown, 1);
 }
 
 void TestMainForm::panelsFollowVisibleList()

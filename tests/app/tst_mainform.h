@@ -8,6 +8,7 @@ private slots:
     void windowAsBuilt();
     void actionsAndMenus();
     void toolbarButtons();
+    void toolbarConvertFirstClick();
     void panelsFollowVisibleList();
     void pathCellsShowFileNames();
     void viewClicksReachCounters();
