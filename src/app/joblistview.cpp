@@ -4,7 +4,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
-#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QItemSelectionModel>
@@ -23,18 +23,29 @@ constexpr int kPathColumns = 2;
 
 } // namespace
 
-QString ElidePath(const QString& path, const QFontMetrics& metrics, int width)
+QString ElidePath(const QString& path, const QFontMetricsF& metrics, qreal width)
 {
     if (metrics.horizontalAdvance(path) <= width) return path;
     const int slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString folder = path.left(slash + 1);
     const QString name = path.mid(slash + 1);
-    // Texts measured together can be a pixel wider than their parts.
-    for (int room = width - metrics.horizontalAdvance(name); slash >= 0 && room > 0; room -= 2) {
-        const QString folderPart = metrics.elidedText(folder, Qt::ElideMiddle, room);
-        if (folderPart.isEmpty()) break;
-        const QString shown = folderPart + name;
-        if (metrics.horizontalAdvance(shown) <= width) return shown;
+    if (slash >= 0) {
+        // The folder keeps its start and its last folder ("/home/me/Mu…/Album/"),
+        // or with less room the end of its last folder ("…bum/").
+        const QString folder = path.left(slash + 1);
+        const int parentEnd = qMax(0, int(folder.lastIndexOf(QLatin1Char('/'), slash - 1)));
+        const QString parent = folder.left(parentEnd);
+        const QString last = folder.mid(parentEnd);
+        // Texts measured together can be a little wider than their parts.
+        for (qreal room = width - metrics.horizontalAdvance(name); room > 0; room -= 2) {
+            const qreal headRoom = room - metrics.horizontalAdvance(last);
+            QString head = metrics.elidedText(parent, Qt::ElideRight, headRoom);
+            if (head.isEmpty() || head == QStringLiteral("…")) head.clear();
+            const QString folderPart = head.isEmpty() ? metrics.elidedText(folder, Qt::ElideLeft, room)
+                                                      : head + last;
+            if (folderPart.isEmpty()) break;
+            const QString shown = folderPart + name;
+            if (metrics.horizontalAdvance(shown) <= width) return shown;
+        }
     }
     return metrics.elidedText(name, Qt::ElideMiddle, width);
 }
@@ -56,7 +67,7 @@ public:
         // The style keeps this margin on each side of an item's text.
         const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
         const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &shown, widget);
-        shown.text = ElidePath(shown.text, shown.fontMetrics, text.width() - 2 * margin);
+        shown.text = ElidePath(shown.text, QFontMetricsF(shown.font), text.width() - 2 * margin);
         return shown;
     }
 

@@ -6,7 +6,7 @@
 
 #include <QTreeView>
 
-class QFontMetrics;
+class QFontMetricsF;
 class QMimeData;
 
 namespace audrel {
@@ -56,8 +56,8 @@ private:
 };
 
 // A path shortened to width: whole when it fits, else with the middle of its
-// folder left out ("/home/…/Album/song.wav"), else the file name alone,
-// shortened in its middle.
-QString ElidePath(const QString& path, const QFontMetrics& metrics, int width);
+// folder left out ("/home/me/Mu…/Album/song.wav", with less room
+// "…bum/song.wav"), else the file name alone, shortened in its middle.
+QString ElidePath(const QString& path, const QFontMetricsF& metrics, qreal width);
 
 } // namespace audrel
