@@ -38,8 +38,11 @@ QString ElidePath(const QString& path, const QFontMetricsF& metrics, qreal width
         // Texts measured together can be a little wider than their parts.
         for (qreal room = width - metrics.horizontalAdvance(name); room > 0; room -= 2) {
             const qreal headRoom = room - metrics.horizontalAdvance(last);
+            // A start shorter than the path's first folder ("/t…") says less
+            // than the end of the last folder would.
             QString head = metrics.elidedText(parent, Qt::ElideRight, headRoom);
-            if (head.isEmpty() || head == QStringLiteral("…")) head.clear();
+            const int firstFolder = int(parent.indexOf(QLatin1Char('/'), 1)) + 1;
+            if (head != parent && (firstFolder <= 0 || head.size() - 1 < firstFolder)) head.clear();
             const QString folderPart = head.isEmpty() ? metrics.elidedText(folder, Qt::ElideLeft, room)
                                                       : head + last;
             if (folderPart.isEmpty()) break;
