@@ -11,12 +11,16 @@ AUDREL_BUILD_PACKAGES=(
   libmp3lame-dev libsndfile1-dev libmpg123-dev
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libtag1-dev
+  librsvg2-bin
 )
-# Extra packages for the tests: the private sound server and the reference tools.
+# Extra packages for the tests: the private sound server, the reference tools,
+# the validators of the installed files, and an X server with a light window
+# manager and a clicker for the GUI tests that click as a user does.
 AUDREL_TEST_PACKAGES=(
   pulseaudio pulseaudio-utils
   lame mpg123 ffmpeg mediainfo sox
   desktop-file-utils appstream man-db groff-base
+  xvfb openbox xdotool x11-utils
 )
 
 audrel_log() { printf '==> %s\n' "$*" >&2; }

@@ -3,8 +3,12 @@
 // any exception that escapes an event handler and keeps the program running.
 
 #include <QApplication>
+#include <QIcon>
 
 namespace audrel {
+
+// The program's own icon, at every size it is drawn in.
+QIcon ProgramIcon();
 
 class TApplication : public QApplication
 {

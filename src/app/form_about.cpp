@@ -1,5 +1,6 @@
 #include "app/form_about.h"
 
+#include "app/application.h"
 #include "app/mainform.h"
 #include "platform/shell/shell.h"
 
@@ -81,17 +82,24 @@ private:
 
 } // namespace
 
+const char* const TForm_About::kLicence =
+    "Audrel is free software under the GNU General Public License, version 3 or "
+    "later (GPL-3.0-or-later), and comes with no warranty.";
+const char* const TForm_About::kCredits =
+    "Built on Qt (LGPL-3.0), LAME (LGPL-2.0-or-later), libmpg123 (LGPL-2.1), "
+    "libsndfile (LGPL-2.1-or-later), FFmpeg (LGPL-2.1-or-later) and TagLib "
+    "(LGPL-2.1 or MPL-1.1); see CREDITS.";
+
 TForm_About::TForm_About(const LinkSettings& links, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form_About"));
     setWindowTitle(QStringLiteral("About Audrel"));
 
     auto* icon = new QLabel(this);
-    icon->setPixmap(QApplication::windowIcon().isNull()
-                        ? style()->standardIcon(QStyle::SP_MediaVolume).pixmap(48, 48)
-                        : QApplication::windowIcon().pixmap(48, 48));
+    icon->setObjectName(QStringLiteral("Image_Icon"));
+    icon->setPixmap(ProgramIcon().pixmap(QSize(64, 64), devicePixelRatioF()));
     icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-    icon->setMinimumWidth(64);
+    icon->setMinimumWidth(72);
 
     auto* version = new QLabel(QStringLiteral("Version 1.88"), this);
     version->setObjectName(QStringLiteral("Label_Version"));
@@ -107,6 +115,16 @@ TForm_About::TForm_About(const LinkSettings& links, QWidget* parent) : QDialog(p
     links_->addWidget(new QLabel(QStringLiteral("E-Mail:"), this), 1, 0);
     links_->addWidget(Label_email, 1, 1);
 
+    // The licence, and the libraries the program is built on with theirs.
+    auto* licence = new QLabel(QString::fromLatin1(kLicence), this);
+    licence->setObjectName(QStringLiteral("Label_Licence"));
+    auto* credits = new QLabel(QString::fromLatin1(kCredits), this);
+    credits->setObjectName(QStringLiteral("Label_Credits"));
+    for (QLabel* label : {licence, credits}) {
+        label->setWordWrap(true);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));
     ok->setDefault(true);
@@ -117,6 +135,9 @@ TForm_About::TForm_About(const LinkSettings& links, QWidget* parent) : QDialog(p
     right->addWidget(version);
     right->addSpacing(12);
     right->addLayout(links_);
+    right->addSpacing(12);
+    right->addWidget(licence);
+    right->addWidget(credits);
     right->addStretch();
     right->addWidget(ok, 0, Qt::AlignRight);
     auto* layout = new QHBoxLayout(this);

@@ -1,5 +1,6 @@
 #pragma once
-// "About Audrel": the product name, version and the maker's links.
+// "About Audrel": the product name, version and the maker's links, the
+// licence and the libraries the program is built on.
 
 #include <QDialog>
 
@@ -15,6 +16,9 @@ class TForm_About : public QDialog
 
 public:
     TForm_About(const LinkSettings& links, QWidget* parent = nullptr);
+
+    static const char* const kLicence;
+    static const char* const kCredits;
 
 private:
     QLabel* Label_Homepage;

@@ -1,5 +1,6 @@
 #include "app/mainform.h"
 
+#include "app/application.h"
 #include "app/directionviews.h"
 #include "app/form_about.h"
 #include "app/form_changefolder.h"
@@ -27,6 +28,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -39,6 +42,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QtMath>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -67,41 +71,60 @@ const PanelInfo kPanels[TMainForm::kPanelCount] = {
     {"Quorvex Software    ", 50, Qt::AlignCenter},
 };
 
-// A status bar panel. A counter panel never gets narrower than its text, so
-// the count and time always show in full; a caption panel ("Total", ...) is
-// the one that gives way when the window is narrow, its text cut with "…".
+// A status bar panel, as wide as its text with a thin frame around it. A
+// counter panel never gets narrower than its text, so the count and time
+// always show in full, and never narrower than the empty list's text, so it
+// does not jump about with each digit; a caption panel ("Total", ...) gives way
+// only when the window is smaller than its first size, its text cut with "…".
+// The last panel takes what room is left.
 class PanelLabel : public QLabel
 {
 public:
-    PanelLabel(const QString& text, int width, bool counter, QWidget* parent)
-        : QLabel(text, parent), m_width(width), m_counter(counter)
+    enum Role
     {
-        setSizePolicy(counter ? QSizePolicy::Minimum : QSizePolicy::Preferred, QSizePolicy::Preferred);
+        Caption,
+        Counter,
+        Last
+    };
+    PanelLabel(const QString& text, int width, Role role, QWidget* parent)
+        : QLabel(text, parent), m_width(width), m_role(role)
+    {
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        setSizePolicy(role == Counter ? QSizePolicy::Fixed : QSizePolicy::Preferred, QSizePolicy::Preferred);
     }
     QSize sizeHint() const override
     {
-        const QSize natural = QLabel::sizeHint();
-        return {qMax(natural.width(), m_width), natural.height()};
+        const int chrome = 2 * (frameWidth() + kPadding);
+        // Whole pixels round down; the text is cut when it needs a fraction more.
+        const QFontMetricsF metrics(font());
+        int text = qCeil(metrics.horizontalAdvance(QLabel::text()));
+        if (m_role == Counter) text = qMax(text, qCeil(metrics.horizontalAdvance(CountText(0, 0))));
+        // The last panel asks for no more than its own width; what is left is given to it.
+        if (m_role == Last) text = qMin(text, m_width - chrome);
+        return {text + chrome, QLabel::sizeHint().height()};
     }
     QSize minimumSizeHint() const override
     {
         const int height = QLabel::minimumSizeHint().height();
-        return m_counter ? QSize(QLabel::sizeHint().width(), height) : QSize(frameWidth() * 2, height);
+        return {m_role == Counter ? sizeHint().width() : 2 * (frameWidth() + kPadding), height};
     }
+
+    // The text as painted: cut with "…" when the panel is too narrow for it.
+    QString shownText() const { return fontMetrics().elidedText(text(), Qt::ElideRight, textArea().width()); }
 
 protected:
     void paintEvent(QPaintEvent* event) override
     {
         QFrame::paintEvent(event); // the sunken frame
         QPainter painter(this);
-        const QRect area = contentsRect().adjusted(margin(), 0, -margin(), 0);
-        painter.drawText(area, int(alignment()),
-                         fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+        painter.drawText(textArea(), int(alignment()), shownText());
     }
 
 private:
+    static constexpr int kPadding = 1;
+    QRect textArea() const { return contentsRect().adjusted(kPadding, 0, -kPadding, 0); }
     int m_width;
-    bool m_counter;
+    Role m_role;
 };
 
 } // namespace
@@ -156,6 +179,7 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& arguments,
     };
     writeCounterPanels(Mp3Recs());
     setWindowTitle(QStringLiteral("Audrel"));
+    setWindowIcon(ProgramIcon());
     view(JobKind::Mp3ToWav)->setFocus();
 
     for (JobListView* v : m_views) {
@@ -192,8 +216,12 @@ QAction* TMainForm::alias(QAction* target, const QString& caption, bool showShor
     a->setToolTip(target->toolTip());
     a->setStatusTip(target->statusTip());
     a->setEnabled(target->isEnabled());
-    if (showShortcut && !target->shortcut().isEmpty())
-        a->setText(caption + QLatin1Char('\t') + target->shortcut().toString(QKeySequence::NativeText));
+    if (showShortcut && !target->shortcut().isEmpty()) {
+        // Shown beside the caption (and told to screen readers as the entry's
+        // key, apart from its name); only the command's own shortcut fires.
+        a->setShortcut(target->shortcut());
+        a->setShortcutContext(Qt::WidgetShortcut);
+    }
     connect(a, &QAction::triggered, target, &QAction::trigger);
     connect(target, &QAction::enabledChanged, a, &QAction::setEnabled);
     return a;
@@ -230,7 +258,7 @@ void TMainForm::createActions()
         ->setIcon(icon(QStyle::SP_DialogHelpButton));
     action("Explore", QStringLiteral("Browse Destination Folder"),
            QStringLiteral("Browse Destination Folder"))
-        ->setIcon(icon(QStyle::SP_DirOpenIcon));
+        ->setIcon(icon(QStyle::SP_DirIcon)); // the open folder has no 32 px drawing
     action("ChangeFolder", QStringLiteral("ChangeFolder"));
 
     const std::pair<const char*, void (TMainForm::*)()> commands[] = {
@@ -367,6 +395,7 @@ void TMainForm::createToolBar()
             // Buttons grow past their 50 x 52 when a caption needs more room.
             b->setMinimumSize(50, 52);
             b->setAutoRaise(true);
+            b->setAccessibleName(a->text().trimmed());
         }
     };
     button(alias(act("Add"), QStringLiteral("    Add    "), false));
@@ -404,12 +433,15 @@ void TMainForm::createTabs()
         sheet->setObjectName(QLatin1String(tab.sheet));
         JobListView* view = new JobListView(list(tab.kind), tab.keepSelectionVisible, sheet);
         view->setObjectName(QLatin1String(tab.view));
-        view->setAccessibleName(QString::fromLatin1(tab.caption).trimmed());
+        const QString name = QString::fromLatin1(tab.caption).trimmed();
+        view->setAccessibleName(name);
         m_views[size_t(tab.kind)] = view;
         auto* layout = new QVBoxLayout(sheet);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(view);
-        PageControl1->addTab(sheet, QLatin1String(tab.caption));
+        const int index = PageControl1->addTab(sheet, QLatin1String(tab.caption));
+        // Screen readers read the words, not the captions' padding.
+        PageControl1->tabBar()->setAccessibleTabName(index, name);
     }
     setCentralWidget(PageControl1);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);
@@ -419,16 +451,26 @@ void TMainForm::createStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
-    bar->setSizeGripEnabled(true);
+    // The panels sit close together in a row of their own, and no size grip
+    // takes their room (the window's edges resize it), so that all their texts
+    // fit at the window's first size.
+    bar->setSizeGripEnabled(false);
+    auto* row = new QWidget(bar);
+    row->setObjectName(QStringLiteral("StatusPanels"));
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
     for (int i = 0; i < kPanelCount; ++i) {
-        auto* panel = new PanelLabel(QLatin1String(kPanels[i].text), kPanels[i].width, i % 2 == 1, bar);
+        const auto role = i + 1 == kPanelCount ? PanelLabel::Last
+                          : i % 2 == 1         ? PanelLabel::Counter
+                                               : PanelLabel::Caption;
+        auto* panel = new PanelLabel(QLatin1String(kPanels[i].text), kPanels[i].width, role, row);
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setAlignment(kPanels[i].alignment);
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        // The last panel takes what room is left.
-        bar->addWidget(panel, i + 1 < kPanelCount ? 0 : 1);
+        layout->addWidget(panel, i + 1 < kPanelCount ? 0 : 1);
         m_panels[i] = panel;
     }
+    bar->addWidget(row, 1);
 }
 
 JobKind TMainForm::currentKind() const
@@ -445,6 +487,11 @@ void TMainForm::showTab(JobKind kind)
 QString TMainForm::panelText(int panel) const
 {
     return m_panels[panel]->text();
+}
+
+QString TMainForm::panelShownText(int panel) const
+{
+    return static_cast<const PanelLabel*>(m_panels[panel])->shownText();
 }
 
 void TMainForm::writePanel(const JobList* list, int panel, CountSpacing spacing)

@@ -81,6 +81,8 @@ public:
         PanelSelected = 5
     };
     QString panelText(int panel) const;
+    // A panel's text as the window shows it now, cut when the panel is too narrow.
+    QString panelShownText(int panel) const;
     // Writes a counter panel (1, 3 or 5) from a list's counters.
     void writePanel(const JobList* list, int panel, CountSpacing spacing = CountSpacing::Normal);
     void writeCounterPanels(const JobList* list);

@@ -164,7 +164,9 @@ void TPlayerForm::setButtons(bool play, bool pause, bool stop)
 
 void TPlayerForm::ShowEntry(int index)
 {
+    // The field shows the path's end, the file name; its tip shows the path whole.
     Edit_file->setText(m_playPaths[index]);
+    Edit_file->setToolTip(m_playPaths[index]);
 }
 
 bool TPlayerForm::FindEntry()

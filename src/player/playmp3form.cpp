@@ -65,6 +65,9 @@ void TPlayMp3Form::ShowEntry(int index)
 {
     TPlayerForm::ShowEntry(index);
     Edit_Title->setText(m_playTitles[index]);
+    // A title longer than its field shows its start; the field's tip shows it whole.
+    Edit_Title->setCursorPosition(0);
+    Edit_Title->setToolTip(m_playTitles[index]);
 }
 
 bool TPlayMp3Form::PlayItem(int n)

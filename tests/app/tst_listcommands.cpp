@@ -1,5 +1,6 @@
 #include "tst_listcommands.h"
 
+#include "app/application.h"
 #include "app/form_changefolder.h"
 #include "app/joblistview.h"
 #include "app/mainform.h"
@@ -194,6 +195,10 @@ void TestListCommands::helpAboutAndToggles()
         QVERIFY(about);
         QCOMPARE(about->windowTitle(), QString("About Audrel"));
         QCOMPARE(about->findChild<QLabel*>("Label_Version")->text(), QString("Version 1.88"));
+        QCOMPARE(about->findChild<QLabel*>("Image_Icon")->pixmap().toImage(),
+                 ProgramIcon().pixmap(64).toImage());
+        QVERIFY(about->findChild<QLabel*>("Label_Licence")->text().contains("GPL-3.0-or-later"));
+        QVERIFY(about->findChild<QLabel*>("Label_Credits")->text().contains("FFmpeg"));
         auto* home = about->findChild<QLabel*>("Label_Homepage");
         QCOMPARE(home->text(), f.form.links().HomepageTitle);
         QTest::mouseClick(home, Qt::LeftButton);

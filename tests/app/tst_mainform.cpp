@@ -3,11 +3,17 @@
 #include "app/application.h"
 #include "app/joblistview.h"
 #include "app/mainform.h"
+#include "audiotools.h"
+#include "convert/conversiondialog.h"
 #include "platform/errors.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
+#include "windowbench.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,6 +23,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
+#include <QToolTip>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -143,7 +151,23 @@ void TestMainForm::actionsAndMenus()
         QVERIFY2(form.findChild<QAction*>(name)->isEnabled(), name);
 
     QCOMPARE(menuTexts(topMenu(form, "&File")),
-             (QStringList{"Add File(s)", "&Delete Selected Item(s)\tDel", "Clear All Files", "-", "E&xit"}));
+             (QStringList{"Add File(s)", "&Delete Selected Item(s)", "Clear All Files", "-", "E&xit"}));
+    // An entry shows its command's shortcut beside it; screen readers get the
+    // plain words as its name and the shortcut apart, and the tabs' names
+    // and the toolbar's have no padding.
+    QAccessibleInterface* fileMenu = QAccessible::queryAccessibleInterface(topMenu(form, "&File"));
+    QCOMPARE(fileMenu->child(1)->text(QAccessible::Name), QString("Delete Selected Item(s)"));
+    QCOMPARE(fileMenu->child(1)->text(QAccessible::Accelerator), QKeySequence(Qt::Key_Delete).toString());
+    QCOMPARE(topMenu(form, "Help")->actions().first()->shortcut(), QKeySequence(Qt::Key_F1));
+    QAccessibleInterface* tabBar =
+        QAccessible::queryAccessibleInterface(form.findChild<QTabWidget*>("PageControl1")->tabBar());
+    QStringList tabNames;
+    for (int i = 0; i < tabBar->childCount(); ++i)
+        tabNames << tabBar->child(i)->text(QAccessible::Name);
+    QCOMPARE(tabNames.mid(0, 4), (QStringList{"MP3 to WAV", "WAV to MP3", "WMA to WAV", "WAV to WMA"}));
+    auto* toolbar = form.findChild<QToolBar*>("ToolBar1");
+    QAccessibleInterface* add = QAccessible::queryAccessibleInterface(toolbar->widgetForAction(toolbar->actions()[0]));
+    QCOMPARE(add->text(QAccessible::Name), QString("Add"));
     QCOMPARE(form.findChild<QAction*>("Exit1")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_F4));
     QCOMPARE(form.findChild<QAction*>("SelectAll1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
     QCOMPARE(menuTexts(topMenu(form, "Edit")),
@@ -152,7 +176,7 @@ void TestMainForm::actionsAndMenus()
     QCOMPARE(menuTexts(topMenu(form, "&Action")),
              (QStringList{"Convert", "&Play", "-", "Property", "-", "Options"}));
     QCOMPARE(menuTexts(topMenu(form, "Help")),
-             (QStringList{"Contents\tF1", "-", "Home Page", "Tech Support", "-", "About..."}));
+             (QStringList{"Contents", "-", "Home Page", "Tech Support", "-", "About..."}));
     auto* popup = form.findChild<QMenu*>("PopupMenu_mp3");
     QCOMPARE(menuTexts(popup), (QStringList{"Convert", "Play Audio File", "-", "Add File(s)", "Delete",
                                             "Clear All Files", "-", "Check", "Uncheck", "Invert Check", "-",
@@ -190,6 +214,78 @@ void TestMainForm::toolbarButtons()
     QCOMPARE(menuTexts(play->defaultAction()->menu()),
              (QStringList{"Play Source File(s)", "Play Destination File(s)"}));
     QCOMPARE(bar->actions().first()->toolTip(), QString("Add Audio File(s) To Convert"));
+    // Every button has a drawing of the toolbar's size, so none sits smaller or higher.
+    for (QAction* a : bar->actions())
+        if (!a->isSeparator()) QCOMPARE(a->icon().actualSize(QSize(32, 32)), QSize(32, 32));
+    // The window carries the program's own icon, drawn at the desktop's sizes.
+    const QIcon own = ProgramIcon();
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        QCOMPARE(own.actualSize(QSize(size, size)), QSize(size, size));
+        QCOMPARE(form.windowIcon().pixmap(size).toImage(), own.pixmap(size).toImage());
+    }
+}
+
+namespace {
+
+// Counts the conversion dialogs that are shown.
+struct ConversionDialogs : QObject
+{
+    int shown = 0;
+    ConversionDialogs() { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && qobject_cast<TConversionDialog*>(watched)) ++shown;
+        return false;
+    }
+};
+
+// A left click on a widget: on an X display real input through the server
+// and its window manager, as a user's hand gives it; elsewhere Qt's own.
+bool clickAsUser(QWidget* widget)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        QTest::mouseClick(widget, Qt::LeftButton);
+        return true;
+    }
+    const qreal ratio = widget->window()->windowHandle()->devicePixelRatio();
+    const QPoint at = widget->mapToGlobal(widget->rect().center()) * ratio;
+    // The server takes the move and the click in this order.
+    return test::runTool("xdotool",
+                         {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+}
+
+} // namespace
+
+void TestMainForm::toolbarConvertFirstClick()
+{
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (x11 && !test::haveTool("xdotool")) QSKIP("xdotool is missing");
+    test::WindowBench bench;
+    const QString wav = bench.path("tone.wav");
+    const QString mp3 = bench.path("tone.mp3");
+    QVERIFY(test::makeWav(wav, 44100, 2, 0.2));
+    bench.addWavRow(wav, mp3);
+    TMainForm& form = *bench.form;
+    form.showTab(JobKind::WavToMp3);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    if (x11) QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* bar = form.findChild<QToolBar*>("ToolBar1");
+    QWidget* convert = bar->widgetForAction(form.findChild<QAction*>("Convert"));
+    QVERIFY(convert && convert->isVisible() && convert->isEnabled());
+
+    // The first click on the button converts the checked row in the dialog.
+    ConversionDialogs dialogs;
+    QVERIFY(clickAsUser(convert));
+    QTRY_COMPARE_WITH_TIMEOUT(form.WavRecs()->subItem(0, JobList::SubStatus), QString("Done"), 120000);
+    QCOMPARE(dialogs.shown, 1);
+    QVERIFY(QFileInfo(mp3).size() > 0);
+    QVERIFY(bench.prompts.messages.isEmpty());
+    // The next click is taken too: nothing is checked any more, which it says.
+    QVERIFY(clickAsUser(convert));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.prompts.messages.size(), 1, 60000);
+    QVERIFY(bench.prompts.messages[0].text.startsWith("No File(s) Checked"));
+    QCOMPARE(dialogs.shown, 1);
 }
 
 void TestMainForm::panelsFollowVisibleList()
@@ -227,20 +323,86 @@ void TestMainForm::panelsFollowVisibleList()
     QCOMPARE(form.panelText(1), QString("1 File(s)   00:02:25"));
     QCOMPARE(form.panelText(3), QString("1 File(s)   00:02:25"));
 
-    // The counts stay readable at the first size and the smallest: the caption
-    // panels give way instead.
-    addRows(form.Mp3Recs(), QList<uint32_t>(120, 3000));
-    form.Mp3Recs()->setSelected(0, true);
+    // At the first size every caption and count shows in full; at the smallest
+    // the counts still do, and the caption panels give way instead.
+    addRows(form.Mp3Recs(), QList<uint32_t>(20, 3000));
+    form.view(JobKind::Mp3ToWav)->selectAll();
     form.show();
     for (const QSize& size : {QSize(549, 415), form.minimumSize()}) {
         form.resize(size);
         QTest::qWait(50);
-        for (int panel : {1, 3, 5}) {
-            auto* label = form.findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(panel));
-            QVERIFY2(label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(label->text()),
-                     qPrintable(QStringLiteral("%1 at %2 wide").arg(label->text()).arg(size.width())));
-        }
+        const QList<int> full = size.width() >= 549 ? QList<int>{0, 1, 2, 3, 4, 5} : QList<int>{1, 3, 5};
+        for (int panel : full)
+            QCOMPARE(form.panelShownText(panel), form.panelText(panel));
     }
+    QCOMPARE(form.panelShownText(0).right(1), QString("…")); // below the first size
+}
+
+void TestMainForm::pathCellsShowFileNames()
+{
+    QTemporaryDir dir;
+    TMainForm form(folderOf(dir));
+    const QString folder = "/home/someone/Music/A rather long artist name/An album with a long title/CD 1/";
+    const QString source = folder + "01 - song.mp3";
+    const QString dest = folder + "01 - song.wav";
+    auto rec = std::make_unique<TMp3Rec>();
+    rec->Source = source;
+    rec->Dest = dest;
+    form.Mp3Recs()->appendRow(std::move(rec), {dest});
+    form.resize(549, 415);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    JobListView* view = form.view(JobKind::Mp3ToWav);
+    const QModelIndex cells[] = {form.Mp3Recs()->index(0, 0), form.Mp3Recs()->index(0, 1)};
+    const QStringList paths{source, dest};
+
+    // At the first size the columns keep their widths; the folder gives way,
+    // so the end of its last folder and the whole file name show.
+    QCOMPARE(view->columnWidth(0), 180);
+    QCOMPARE(view->columnWidth(1), 180);
+    QStringList narrow;
+    for (int i = 0; i < 2; ++i) {
+        const QString shown = view->shownText(cells[i]);
+        QVERIFY2(shown.startsWith("…") && shown.endsWith("/CD 1/" + QFileInfo(paths[i]).fileName()),
+                 qPrintable(shown));
+        QCOMPARE(cells[i].data().toString(), paths[i]); // the cell's own text stays whole
+        narrow << shown;
+    }
+    // The tooltip shows the whole path.
+    const QPoint at = view->visualRect(cells[0]).center();
+    QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &help);
+    QTRY_COMPARE(QToolTip::text(), source);
+
+    // A wider window widens the path columns alone, which then fill the view.
+    const int others[] = {80, 80, 80, 80, 80, 50, 60};
+    form.resize(1100, 415);
+    QTRY_VERIFY(view->columnWidth(0) > 180);
+    int total = 0;
+    for (int c = 0; c < 9; ++c) {
+        if (c >= 2) QCOMPARE(view->columnWidth(c), others[c - 2]);
+        total += view->columnWidth(c);
+    }
+    QCOMPARE(total, view->viewport()->width());
+    QVERIFY(qAbs(view->columnWidth(0) - view->columnWidth(1)) <= 1);
+    for (int i = 0; i < 2; ++i) {
+        const QString shown = view->shownText(cells[i]);
+        // With that room the folder keeps its start and its last folder.
+        QVERIFY2(shown.length() > narrow[i].length() && shown.startsWith("/home/someone/") &&
+                     shown.endsWith("…/CD 1/" + QFileInfo(paths[i]).fileName()),
+                 qPrintable(shown));
+    }
+    // With less room the end of the last folder stays.
+    const QFontMetricsF metrics(view->font());
+    QCOMPARE(ElidePath("/home/someone/Music/Album/song.wav", metrics, metrics.horizontalAdvance("…bum/song.wav") + 1),
+             QString("…bum/song.wav"));
+
+    // A file name longer than its cell keeps its start and its extension.
+    const QString name = "A file name far too long to be shown whole in a narrow cell.mp3";
+    const QString cut = ElidePath(folder + name, metrics, 120);
+    QVERIFY2(cut.startsWith("A file") && cut.endsWith(".mp3") && cut.contains("…"), qPrintable(cut));
+    QVERIFY(metrics.horizontalAdvance(cut) <= 120);
+    QCOMPARE(ElidePath("/a/b.mp3", metrics, 120), QString("/a/b.mp3"));
 }
 
 void TestMainForm::viewClicksReachCounters()
@@ -264,6 +426,9 @@ void TestMainForm::viewClicksReachCounters()
     // Ctrl+A selects all rows of the visible list.
     form.findChild<QAction*>("SelectAll1")->trigger();
     QCOMPARE(form.Mp3Recs()->counters().SelectedCount, 3);
+    // Del deletes them: the menu entry that shows the key does not take it from the command.
+    QTest::keyClick(view, Qt::Key_Delete);
+    QCOMPARE(form.Mp3Recs()->count(), 0);
 }
 
 void TestMainForm::linksFromAffiliateFile()

@@ -8,7 +8,9 @@ private slots:
     void windowAsBuilt();
     void actionsAndMenus();
     void toolbarButtons();
+    void toolbarConvertFirstClick();
     void panelsFollowVisibleList();
+    void pathCellsShowFileNames();
     void viewClicksReachCounters();
     void linksFromAffiliateFile();
     void closeSavesSettings();

@@ -81,6 +81,7 @@ void TestPlayMp3Form::playsAListForReal()
         QSKIP("no audio device (scripts/test provides one)");
     QCOMPARE(group->title(), " Mpeg file #1 of 3 ");
     QCOMPARE(form.findChild<QLineEdit*>("Edit_Title")->text(), "First");
+    QCOMPARE(form.findChild<QLineEdit*>("Edit_Title")->cursorPosition(), 0); // a long title shows its start
     QCOMPARE(form.findChild<QLineEdit*>("Edit_file")->text(), m_first);
     QVERIFY(pause->isEnabled() && stop->isEnabled() && next->isEnabled() && !prior->isEnabled());
 

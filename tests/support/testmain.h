@@ -5,9 +5,13 @@
 
 namespace audrel::test {
 
+// AUDREL_TEST_CLASS, when set, names the one class to run, so that its
+// functions can be named on the command line.
 template <class Test>
 int runTest(int argc, char** argv)
 {
+    const QByteArray only = qgetenv("AUDREL_TEST_CLASS");
+    if (!only.isEmpty() && only != Test::staticMetaObject.className()) return 0;
     Test test;
     return QTest::qExec(&test, argc, argv);
 }
