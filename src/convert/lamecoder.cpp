@@ -168,18 +168,12 @@ bool TLameCoder::encodeFile(quint16 number, const QString& inputPath, const QStr
     case audio::AudioError::OpenFailed:
         throw EFileError(QStringLiteral("Cannot open file %1").arg(inputPath));
     default:
+        // A header may claim any rate; one no recording has would have the
+        // encoder resample a few bytes into gigabytes, or refuse it.
+        if (run.input.rateRefused())
+            throw ELameError(QStringLiteral("Cannot encode %1: %2.").arg(inputPath, run.input.errorString()));
         throw ELameError(QStringLiteral("Cannot read %1: %2").arg(inputPath, run.input.errorString()));
     }
-    // A header may claim any rate; one no recording has would have the
-    // encoder resample a few bytes into gigabytes, or refuse it.
-    const int rate = run.input.format().sampleRate;
-    if (rate < kMinInputRate || rate > kMaxInputRate)
-        throw ELameError(
-            QStringLiteral("Cannot encode %1: its sample rate of %2 Hz is not between %3 and %4 Hz.")
-                .arg(inputPath)
-                .arg(rate)
-                .arg(kMinInputRate)
-                .arg(kMaxInputRate));
     const int inChannels = run.input.format().channels;
     const qint64 blockBytes = run.input.format().bytesPerFrame();
     const qint64 total = run.input.lengthBytes(); // bytes of 16-bit samples to encode
