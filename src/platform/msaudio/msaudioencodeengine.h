@@ -1,8 +1,12 @@
 #pragma once
-// The engine of the WMA encoder control TMsAudioEnc: a source that FFmpeg
-// reads (a WAV file of any layout) encoded into a WMA v2 file in ASF with the
-// engine's Bitrate (bit/s), Samplerate and Channels, the source resampled and
-// mixed as needed.
+// The engine of the WMA encoder control TMsAudioEnc: a source (a WAV file of
+// any layout) encoded into a WMA v2 file in ASF with the engine's Bitrate
+// (bit/s), Samplerate and Channels, the source resampled and mixed as needed.
+// A WAVE file is read by the audio engine's WavDecoder, which owns the rules
+// for odd WAV files and never parses the tags a WAV carries; anything it
+// cannot read (not a WAVE, or a coding libsndfile does not know) is read by
+// FFmpeg. A source whose rate is outside the WAV decoder's range is refused,
+// as the MP3 encoder refuses it.
 //
 // The encoder takes no bit rate below WmaFileOutput::kMinBitRate: a lower
 // Bitrate is encoded at that rate (EncodingBitrate). UseDrm is kept, but no
@@ -44,6 +48,7 @@ signals:
     void OnEncodingComplete();
 
 protected:
+    audio::AudioError openSource(const QString& source) override;
     void prepareWork() override;
     std::unique_ptr<audio::AudioOutput> openOutput(const Work& work, const audio::AudioFormat& format,
                                                    audio::AudioError& error) override;
@@ -53,6 +58,8 @@ protected:
     QString failureText(const Work& work, audio::AudioError error) const override;
 
 private:
+    class WavSource;
+
     // What a conversion encodes with, taken when it starts.
     struct Shape
     {
@@ -67,6 +74,8 @@ private:
     bool m_useDrm = false;
     Shape m_shape;      // of the conversion under way
     int m_percent = -1; // the worker's: the percent told last
+    std::unique_ptr<WavSource> m_wav;
+    QString m_rateRefusal; // why the source's rate was refused, or empty
 };
 
 } // namespace audrel::msaudio

@@ -10,8 +10,14 @@ namespace audrel::msaudio {
 using audio::AudioError;
 
 MsAudioEngine::MsAudioEngine(const audio::FfmpegModule& module, QObject* parent)
-    : QObject(parent), m_module(module), m_decoder(module.newDecoder())
+    : QObject(parent), m_module(module), m_ffmpeg(module.newDecoder()), m_decoder(m_ffmpeg.get())
 {
+}
+
+audio::AudioError MsAudioEngine::openSource(const QString& source)
+{
+    useDecoder(*m_ffmpeg);
+    return m_ffmpeg->open(source);
 }
 
 const audio::FfmpegModule& MsAudioEngine::RequireModule(const QString& folder)
@@ -32,7 +38,7 @@ void MsAudioEngine::SetFiles(const QString& source, const QString& dest)
     StopConversion();
     m_source = source;
     m_dest = dest;
-    m_openError = m_decoder->open(source);
+    m_openError = openSource(source);
     m_fresh = true;
 }
 
@@ -40,7 +46,7 @@ void MsAudioEngine::StartConversion()
 {
     StopConversion();
     const Work work{++m_run, m_source, m_dest};
-    if (!m_fresh && !m_source.isEmpty()) m_openError = m_decoder->open(m_source);
+    if (!m_fresh && !m_source.isEmpty()) m_openError = openSource(m_source);
     m_fresh = false;
     if (m_openError != AudioError::None) {
         const AudioError error = m_openError;

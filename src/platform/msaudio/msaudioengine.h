@@ -97,6 +97,13 @@ protected:
     // The text of a failure, naming the file it concerns.
     virtual QString failureText(const Work& work, audio::AudioError error) const;
 
+    // On the engine's thread: opens source with the decoder that reads it and
+    // makes that decoder() (useDecoder). The FFmpeg decoder, unless a kind
+    // knows better.
+    virtual audio::AudioError openSource(const QString& source);
+    void useDecoder(audio::MediaDecoder& decoder) { m_decoder = &decoder; }
+    audio::MediaDecoder& ffmpegDecoder() const { return *m_ffmpeg; }
+
     // Runs event on the engine's thread later, unless the conversion it
     // belongs to was stopped or replaced by then.
     void post(quint64 run, std::function<void()> event);
@@ -110,7 +117,8 @@ private:
     void joinWorker();
 
     const audio::FfmpegModule& m_module;
-    std::unique_ptr<audio::MediaDecoder> m_decoder;
+    std::unique_ptr<audio::MediaDecoder> m_ffmpeg;
+    audio::MediaDecoder* m_decoder; // the one that reads the source
     audio::AudioError m_openError = audio::AudioError::NoInput;
     bool m_fresh = false; // the decoder is at the start of the source
     QString m_source;
