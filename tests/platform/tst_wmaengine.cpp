@@ -18,7 +18,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 using namespace audrel;
 using namespace audrel::audio;
@@ -313,6 +315,30 @@ void TestWmaEngine::unreadableSourceIsOneFailure()
         QVERIFY2(log.events.last().startsWith("failure ") && log.events.last().contains('"' + source + '"'),
                  qPrintable(log.events.join('\n')));
         QVERIFY(!isOpenHere(dest));
+    }
+
+    // A full disk is one failure too, in the system's words.
+    if (QFileInfo::exists("/dev/full")) {
+        const QString full = QStringLiteral(": %1.").arg(QString::fromLocal8Bit(std::strerror(ENOSPC)));
+        msaudio::MsAudioDecodeEngine decoder(module());
+        msaudio::MsAudioEncodeEngine encoder(module());
+        EngineLog decoded, encoded;
+        decoded.watch(decoder, &msaudio::MsAudioDecodeEngine::OnDecodeComplete,
+                      &msaudio::MsAudioDecodeEngine::OnDecodeStatus);
+        encoded.watch(encoder, &msaudio::MsAudioEncodeEngine::OnEncodingComplete,
+                      &msaudio::MsAudioEncodeEngine::OnEncodeStatus);
+        decoder.SetFiles(m_wma, "/dev/full");
+        decoder.StartConversion();
+        encoder.SetFiles(m_wav, "/dev/full");
+        encoder.StartConversion();
+        QVERIFY(QTest::qWaitFor([&] { return decoded.ends > 0 && encoded.ends > 0; }, 60000));
+        QTest::qWait(100);
+        for (const EngineLog* log : {&decoded, &encoded}) {
+            QCOMPARE(log->ends, 1);
+            QCOMPARE(log->events.last(), QStringLiteral("failure %1 Cannot write \"/dev/full\"%2")
+                                             .arg(int(AudioError::WriteFailed))
+                                             .arg(full));
+        }
     }
 
     // A WAV whose rate no recording has is refused as the MP3 encoder refuses

@@ -6,6 +6,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
+#include <libavutil/error.h>
 #include <libavutil/samplefmt.h>
 #include <libswresample/swresample.h>
 }
@@ -51,6 +52,22 @@ bool WmaFileOutput::isAvailable()
     return wmaEncoder() && asfMuxer();
 }
 
+bool WmaFileOutput::check(int result)
+{
+    if (result < 0 && m_failure == 0) m_failure = result;
+    return result >= 0;
+}
+
+QString WmaFileOutput::errorString() const
+{
+    // Only what the system said: FFmpeg's own codes tell the user nothing.
+    const int code = AVUNERROR(m_failure);
+    if (code <= 0 || code >= 4096) return {};
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(m_failure, text, sizeof text);
+    return QString::fromLocal8Bit(text);
+}
+
 AudioError WmaFileOutput::fail(AudioError error)
 {
     m_error = error;
@@ -62,6 +79,7 @@ AudioError WmaFileOutput::open()
 {
     close();
     m_error = AudioError::None;
+    m_failure = 0;
     const AVCodec* encoder = wmaEncoder();
     const AVOutputFormat* muxer = asfMuxer();
     if (!encoder || !muxer) return fail(AudioError::NoEncoder);
@@ -95,9 +113,9 @@ AudioError WmaFileOutput::open()
         return fail(AudioError::CreateFailed);
 
     const QByteArray url = "file:" + QFile::encodeName(m_path);
-    if (avio_open(&m_container->pb, url.constData(), AVIO_FLAG_WRITE) < 0)
+    if (!check(avio_open(&m_container->pb, url.constData(), AVIO_FLAG_WRITE)))
         return fail(AudioError::CreateFailed);
-    if (avformat_write_header(m_container, nullptr) < 0) return fail(AudioError::WriteFailed);
+    if (!check(avformat_write_header(m_container, nullptr))) return fail(AudioError::WriteFailed);
     m_nextPts = 0;
     return AudioError::None;
 }
@@ -210,7 +228,7 @@ bool WmaFileOutput::writePackets()
         m_packet->stream_index = 0;
         const int written = av_write_frame(m_container, m_packet);
         av_packet_unref(m_packet);
-        if (written < 0) return false;
+        if (!check(written)) return false;
     }
 }
 
@@ -220,8 +238,8 @@ AudioError WmaFileOutput::finish()
     bool ok = !m_swr || convert(nullptr, 0);
     while (ok && av_audio_fifo_size(m_fifo) > 0)
         ok = encodeBlock(false);
-    ok = ok && encodeBlock(true) && av_write_trailer(m_container) >= 0;
-    ok = avio_closep(&m_container->pb) >= 0 && ok;
+    ok = ok && encodeBlock(true) && check(av_write_trailer(m_container));
+    ok = check(avio_closep(&m_container->pb)) && ok;
     if (!ok) m_error = AudioError::WriteFailed;
     close();
     return m_error;

@@ -100,7 +100,6 @@ MsAudioEncodeEngine::openOutput(const Work& work, const audio::AudioFormat&, aud
 {
     auto output = module().newWmaOutput(work.dest, m_shape.bitrate, m_shape.samplerate, m_shape.channels);
     error = output->open();
-    if (error != audio::AudioError::None) return nullptr;
     return output;
 }
 
@@ -122,11 +121,12 @@ void MsAudioEncodeEngine::reportProgress(const Work& work, const audio::MediaDec
     });
 }
 
-QString MsAudioEncodeEngine::failureText(const Work& work, audio::AudioError error) const
+QString MsAudioEncodeEngine::failureText(const Work& work, audio::AudioError error,
+                                         const QString& reason) const
 {
     if (error == AudioError::NotWavAudio && !m_rateRefusal.isEmpty())
         return QStringLiteral("Cannot encode %1: %2.").arg(work.source, m_rateRefusal);
-    if (error != audio::AudioError::EncoderRefused) return MsAudioEngine::failureText(work, error);
+    if (error != audio::AudioError::EncoderRefused) return MsAudioEngine::failureText(work, error, reason);
     return QStringLiteral(
                "Cannot write \"%1\": the WMA encoder does not encode %2 Hz, %3 channel(s) at %4 kbit/s.")
         .arg(work.dest)

@@ -55,7 +55,7 @@ protected:
     void reportProgress(const Work& work, const audio::MediaDecoder& decoder, bool final) override;
     void raiseStatus(short Status, const QString& Message) override { emit OnEncodeStatus(Status, Message); }
     void raiseComplete() override { emit OnEncodingComplete(); }
-    QString failureText(const Work& work, audio::AudioError error) const override;
+    QString failureText(const Work& work, audio::AudioError error, const QString& reason) const override;
 
 private:
     class WavSource;

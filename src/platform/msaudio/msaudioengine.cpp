@@ -50,7 +50,7 @@ void MsAudioEngine::StartConversion()
     m_fresh = false;
     if (m_openError != AudioError::None) {
         const AudioError error = m_openError;
-        post(work.run, [this, work, error] { emit OnFailure(int(error), failureText(work, error)); });
+        post(work.run, [this, work, error] { emit OnFailure(int(error), failureText(work, error, {})); });
         return;
     }
     prepareWork();
@@ -81,11 +81,11 @@ void MsAudioEngine::post(quint64 run, std::function<void()> event)
         Qt::QueuedConnection);
 }
 
-void MsAudioEngine::fail(const Work& work, AudioError error)
+void MsAudioEngine::fail(const Work& work, AudioError error, const QString& reason)
 {
-    post(work.run, [this, work, error] {
+    post(work.run, [this, work, error, reason] {
         joinWorker();
-        emit OnFailure(int(error), failureText(work, error));
+        emit OnFailure(int(error), failureText(work, error, reason));
     });
 }
 
@@ -93,10 +93,11 @@ void MsAudioEngine::convert(const Work& work)
 {
     post(work.run, [this, work] { raiseStatus(StatusStarted, work.source); });
     AudioError error = AudioError::None;
+    QString reason;
     {
         std::unique_ptr<audio::AudioOutput> output = openOutput(work, m_decoder->format(), error);
         if (!output && error == AudioError::None) error = AudioError::CreateFailed;
-        if (output) error = output->start(m_decoder->format());
+        if (output && error == AudioError::None) error = output->start(m_decoder->format());
         while (error == AudioError::None) {
             if (m_stop) return; // the output is closed on the way out
             const int16_t* samples = nullptr;
@@ -111,8 +112,9 @@ void MsAudioEngine::convert(const Work& work)
             reportProgress(work, *m_decoder, false);
         }
         if (error == AudioError::None) error = output->finish();
+        if (error != AudioError::None && output) reason = output->errorString();
     }
-    if (error != AudioError::None) return fail(work, error);
+    if (error != AudioError::None) return fail(work, error, reason);
     reportProgress(work, *m_decoder, true);
     post(work.run, [this, work] {
         joinWorker();
@@ -121,7 +123,7 @@ void MsAudioEngine::convert(const Work& work)
     });
 }
 
-QString MsAudioEngine::failureText(const Work& work, AudioError error) const
+QString MsAudioEngine::failureText(const Work& work, AudioError error, const QString& reason) const
 {
     const QString& source = work.source;
     switch (error) {
@@ -145,9 +147,11 @@ QString MsAudioEngine::failureText(const Work& work, AudioError error) const
     case AudioError::Protected:
         return QStringLiteral("Cannot decode \"%1\": it is protected by DRM.").arg(source);
     case AudioError::CreateFailed:
-        return QStringLiteral("Cannot create \"%1\".").arg(work.dest);
+        return reason.isEmpty() ? QStringLiteral("Cannot create \"%1\".").arg(work.dest)
+                                : QStringLiteral("Cannot create \"%1\": %2.").arg(work.dest, reason);
     case AudioError::WriteFailed:
-        return QStringLiteral("Cannot write \"%1\".").arg(work.dest);
+        return reason.isEmpty() ? QStringLiteral("Cannot write \"%1\".").arg(work.dest)
+                                : QStringLiteral("Cannot write \"%1\": %2.").arg(work.dest, reason);
     case AudioError::NoEncoder:
         return QStringLiteral("Cannot write \"%1\": FFmpeg has no WMA v2 encoder or no ASF muxer.")
             .arg(work.dest);
