@@ -33,7 +33,9 @@ public:
     msaudio::MsAudioEncodeEngine* Engine() const { return m_engine; }
 
     // Makes the engine and applies the settings to it; EAudrelError when the
-    // FFmpeg module cannot be loaded or has no WMA v2 encoder or ASF muxer.
+    // FFmpeg module cannot be loaded or has no WMA v2 encoder or ASF muxer,
+    // or when the encoder refuses the settings (a sample rate above 48000 Hz,
+    // more than two channels), so that they are refused once, not per file.
     void Init() override;
     QString Notice() const override;
     void start(const TCvtItem& item, const QString& output) override;

@@ -32,6 +32,8 @@ public:
 
     // Whether this FFmpeg has the WMA v2 encoder and the ASF muxer.
     static bool isAvailable();
+    // Whether the encoder takes that shape (open() would not say EncoderRefused).
+    static bool takes(int bitRate, int sampleRate, int channels);
     // The lowest bit rate the encoder takes, in bits per second.
     static constexpr int kMinBitRate = FfmpegModule::kMinWmaBitRate;
 

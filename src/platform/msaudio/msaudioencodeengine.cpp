@@ -89,6 +89,16 @@ int MsAudioEncodeEngine::EncodingBitrate() const
     return std::max(m_bitrate, FfmpegModule::kMinWmaBitRate);
 }
 
+QString MsAudioEncodeEngine::SettingsRefusal() const
+{
+    if (module().wmaEncoderTakes(EncodingBitrate(), m_samplerate, m_channels)) return {};
+    return QStringLiteral("The WMA encoder does not encode %1 Hz, %2 channel(s) at %3 kbit/s: change the WMA "
+                          "settings.")
+        .arg(m_samplerate)
+        .arg(m_channels)
+        .arg(EncodingBitrate() / 1000);
+}
+
 void MsAudioEncodeEngine::prepareWork()
 {
     m_shape = {EncodingBitrate(), m_samplerate, m_channels};

@@ -41,6 +41,9 @@ public:
 
     // The bit rate the encoder is given for Bitrate.
     int EncodingBitrate() const;
+    // Why the encoder refuses the settings (Samplerate, Channels and the
+    // encoding bit rate), for the user, or an empty string when it takes them.
+    QString SettingsRefusal() const;
 
 signals:
     void OnEncodePercentDone(short Percent);
