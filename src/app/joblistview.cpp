@@ -149,7 +149,7 @@ bool JobListView::viewportEvent(QEvent* event)
 
 void JobListView::fitPathColumns()
 {
-    const auto columns = JobList::columns(m_list->kind());
+    const auto& columns = m_list->columns();
     int taken = 0;
     for (int i = 0; i < columns.size(); ++i)
         taken += i < kPathColumns ? columns[i].width : columnWidth(i);

@@ -7,8 +7,12 @@
 //
 // The temporary name is made from the destination's name, so it always fits
 // in the folder and a later run of the same destination finds (and reuses)
-// what a killed run left. While a conversion writes it, it holds a lock on
-// it: a second conversion of the same destination at the same time is refused.
+// what a killed run left; RemoveStale removes such a leftover at the start of
+// a run. While a conversion writes it, it holds a lock on it: a second
+// conversion of the same destination at the same time is refused. The name is
+// predictable, so what is found under it is used only when it is a regular
+// file of one link: a hard link planted there in a shared folder, or a pipe,
+// is refused and left alone, never truncated.
 
 #include <QString>
 
@@ -41,6 +45,11 @@ public:
 
     // The temporary file that a destination is written to.
     static QString TempPathFor(const QString& dest);
+    // Removes the temporary file of dest that a killed run left, after
+    // taking its lock; one that a conversion is writing (its lock is held),
+    // or that is not a regular file of one link, is left alone. True when
+    // one was removed.
+    static bool RemoveStale(const QString& dest);
 
 private:
     QString m_dest;

@@ -67,6 +67,28 @@ void TLameCoder::setEnableVBR(LongBool value)
 
 namespace {
 
+// Writes all of size bytes. A write that the system cuts short is tried
+// again for the rest, so that the one that fails says why.
+bool writeAll(QFile& output, const unsigned char* data, qint64 size)
+{
+    while (size > 0) {
+        const qint64 written = output.write(reinterpret_cast<const char*>(data), size);
+        if (written <= 0) return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+// A write error's text, followed by the system's reason when it gave one
+// ("Write Error: No space left on device").
+QString writeError(const char* text, const QFile& output)
+{
+    const QString message = QLatin1String(text);
+    if (output.error() == QFileDevice::NoError) return message;
+    return message + QStringLiteral(": ") + output.errorString();
+}
+
 // The path with the extension of its file name replaced by ext.
 QString changeExtension(const QString& path, const QString& ext)
 {
@@ -168,18 +190,12 @@ bool TLameCoder::encodeFile(quint16 number, const QString& inputPath, const QStr
     case audio::AudioError::OpenFailed:
         throw EFileError(QStringLiteral("Cannot open file %1").arg(inputPath));
     default:
+        // A header may claim any rate; one no recording has would have the
+        // encoder resample a few bytes into gigabytes, or refuse it.
+        if (run.input.rateRefused())
+            throw ELameError(QStringLiteral("Cannot encode %1: %2.").arg(inputPath, run.input.errorString()));
         throw ELameError(QStringLiteral("Cannot read %1: %2").arg(inputPath, run.input.errorString()));
     }
-    // A header may claim any rate; one no recording has would have the
-    // encoder resample a few bytes into gigabytes, or refuse it.
-    const int rate = run.input.format().sampleRate;
-    if (rate < kMinInputRate || rate > kMaxInputRate)
-        throw ELameError(
-            QStringLiteral("Cannot encode %1: its sample rate of %2 Hz is not between %3 and %4 Hz.")
-                .arg(inputPath)
-                .arg(rate)
-                .arg(kMinInputRate)
-                .arg(kMaxInputRate));
     const int inChannels = run.input.format().channels;
     const qint64 blockBytes = run.input.format().bytesPerFrame();
     const qint64 total = run.input.lengthBytes(); // bytes of 16-bit samples to encode
@@ -252,9 +268,8 @@ bool TLameCoder::encodeFile(quint16 number, const QString& inputPath, const QStr
                                               DWORD(run.mp3.size()), &written);
         if (result != BE_ERR_SUCCESSFUL)
             throw ELameError(QStringLiteral("beEncodeChunk failed %1").arg(result));
-        if (written > 0 && run.output.write(reinterpret_cast<const char*>(run.mp3.data()), qint64(written)) !=
-                               qint64(written))
-            throw ELameError(QStringLiteral("Write Error"));
+        if (!writeAll(run.output, run.mp3.data(), qint64(written)))
+            throw ELameError(writeError("Write Error", run.output));
 
         done = last ? total : done + n;
         emit OnProgress(quint16(int(double(done) / double(total) * 100)));
@@ -266,9 +281,8 @@ bool TLameCoder::encodeFile(quint16 number, const QString& inputPath, const QStr
     const BE_ERR flushResult = beDeinitStreamEx(run.stream, run.mp3.data(), DWORD(run.mp3.size()), &written);
     if (flushResult != BE_ERR_SUCCESSFUL)
         throw ELameError(QStringLiteral("beDeinitStream failed %1").arg(flushResult));
-    if (written > 0 &&
-        run.output.write(reinterpret_cast<const char*>(run.mp3.data()), qint64(written)) != qint64(written))
-        throw ELameError(QStringLiteral("Write error"));
+    if (!writeAll(run.output, run.mp3.data(), qint64(written)))
+        throw ELameError(writeError("Write error", run.output));
 
     if (m_writeVBRHeader) {
         // The Xing/Info frame replaces the placeholder frame at byte 0.
@@ -279,9 +293,8 @@ bool TLameCoder::encodeFile(quint16 number, const QString& inputPath, const QStr
             tagResult = beGetInfoTagFrame(run.stream, run.mp3.data(), DWORD(run.mp3.size()), &length);
         }
         if (tagResult == BE_ERR_SUCCESSFUL && length > 0) {
-            if (!run.output.seek(0) || run.output.write(reinterpret_cast<const char*>(run.mp3.data()),
-                                                        qint64(length)) != qint64(length))
-                throw ELameError(QStringLiteral("Write error"));
+            if (!run.output.seek(0) || !writeAll(run.output, run.mp3.data(), qint64(length)))
+                throw ELameError(writeError("Write error", run.output));
         }
     }
     return true;

@@ -62,10 +62,6 @@ public:
     using LongBool = int32_t;
 
     explicit TLameCoder(QObject* owner = nullptr);
-
-    // The input sample rates taken; the encoder resamples them to a rate of its own.
-    static constexpr int kMinInputRate = 1000;
-    static constexpr int kMaxInputRate = 768000;
     ~TLameCoder() override;
 
     uint32_t SampleRate() const { return m_sampleRate; }

@@ -26,6 +26,11 @@ Mp3ToWavPath::Mp3ToWavPath(const QString& programFolder, QObject* parent)
     connect(m_player, &TXaudioPlayer::OnNotifyInputPosition, this, [this](quint32 offset, quint32 range) {
         if (range > 0) emit progress(offset, range);
     });
+    connect(m_player, &TXaudioPlayer::OnNotifyError, this,
+            [this](quint8, qint16 code, const QString& message) {
+                m_causeCode = code;
+                m_cause = message;
+            });
 }
 
 Mp3ToWavPath::~Mp3ToWavPath()
@@ -39,9 +44,18 @@ void Mp3ToWavPath::Init()
     m_ready = true;
 }
 
+QString Mp3ToWavPath::Reason(qint16 Code)
+{
+    QString text = m_player->ErrorString(Code);
+    if (Code == m_causeCode && !m_cause.isEmpty()) text += QStringLiteral(": ") + m_cause;
+    m_cause.clear();
+    return text;
+}
+
 void Mp3ToWavPath::start(const TCvtItem& item, const QString& output)
 {
     begin(item, output);
+    m_cause.clear();
     // Nothing is closed between two items: the next input and output follow
     // the previous end of stream directly.
     int sent = m_player->InputOpen(item.SourcePath);
@@ -60,9 +74,9 @@ void Mp3ToWavPath::XaudioPlayerNotifyNack(quint8 Command, qint16 Code)
 {
     // A refused output comes back as the refusal of Play, with its reason.
     if (Command == XA_MSG_COMMAND_PLAY)
-        fail(QStringLiteral("Cannot Play Stream (%1)").arg(m_player->ErrorString(Code)));
+        fail(QStringLiteral("Cannot Play Stream (%1)").arg(Reason(Code)));
     else if (Command == XA_MSG_COMMAND_INPUT_OPEN)
-        fail(QStringLiteral("Cannot Open Input (%1)").arg(m_player->ErrorString(Code)));
+        fail(QStringLiteral("Cannot Open Input (%1)").arg(Reason(Code)));
 }
 
 void Mp3ToWavPath::stop()

@@ -2,7 +2,8 @@
 // MP3 to WAV: the player library decodes the source into a WAV file ("wav:"
 // output). Its position reports are the progress (on the library's 0 to 400
 // scale), the end of the stream is the end of the item, and a refused input
-// or play command is the failure, with the library's reason.
+// or play command is the failure, with the library's reason and, where the
+// system named the cause (a full disk), the system's.
 
 #include "convert/conversionpath.h"
 
@@ -34,9 +35,14 @@ public:
 
 private:
     void OutputReset();
+    // The library's text for Code, followed by the system's reason when the
+    // library sent one for it just before.
+    QString Reason(qint16 Code);
 
     TXaudioPlayer* m_player;
     bool m_ready = false;
+    qint16 m_causeCode = 0; // the code of the last error notification, and its message
+    QString m_cause;
 };
 
 } // namespace audrel

@@ -1,6 +1,11 @@
 #include "convert/wavtowmapath.h"
 
+#include "platform/errors.h"
 #include "platform/msaudio/msaudioencodeengine.h"
+
+#include <algorithm>
+#include <climits>
+#include <memory>
 
 namespace audrel {
 
@@ -18,12 +23,18 @@ WavToWmaPath::~WavToWmaPath() = default;
 
 msaudio::MsAudioEngine* WavToWmaPath::makeEngine(const audio::FfmpegModule& module)
 {
-    m_engine = new MsAudioEncodeEngine(module, this);
-    m_engine->setObjectName(QStringLiteral("MsAudioEnc"));
-    m_engine->setSamplerate(m_settings.WMASampleRate);
-    m_engine->setBitrate(m_settings.WMABitRate * 1000);
-    m_engine->setChannels(short(m_settings.WMAChannels));
-    m_engine->setUseDrm(m_settings.EnableDRM);
+    auto engine = std::make_unique<MsAudioEncodeEngine>(module);
+    engine->setObjectName(QStringLiteral("MsAudioEnc"));
+    engine->setSamplerate(m_settings.WMASampleRate);
+    // Settings out of every range are kept out of range, never wrapped into it.
+    engine->setBitrate(int(std::clamp<qint64>(qint64(m_settings.WMABitRate) * 1000, INT_MIN, INT_MAX)));
+    const int channels = m_settings.WMAChannels;
+    engine->setChannels(channels >= SHRT_MIN && channels <= SHRT_MAX ? short(channels) : short(0));
+    engine->setUseDrm(m_settings.EnableDRM);
+    // Settings the encoder refuses are refused once, before any file.
+    if (const QString refusal = engine->SettingsRefusal(); !refusal.isEmpty()) throw EAudrelError(refusal);
+    m_engine = engine.release();
+    m_engine->setParent(this);
     connect(m_engine, &MsAudioEncodeEngine::OnEncodingComplete, this, [this] { complete(); });
     return m_engine;
 }

@@ -36,7 +36,9 @@ public:
 
 protected:
     // The engine with the settings applied; EAudrelError when FFmpeg has no
-    // WMA v2 encoder or ASF muxer.
+    // WMA v2 encoder or ASF muxer, or when the encoder refuses the settings (a
+    // sample rate above 48000 Hz, more than two channels), so that they are
+    // refused once, not per file.
     msaudio::MsAudioEngine* makeEngine(const audio::FfmpegModule& module) override;
 
 private:

@@ -1,7 +1,8 @@
 // What every conversion dialog does alike, run on the WAV to MP3 dialog with
 // real files: the overwrite question, the outcome handed back, failures that
 // wait for Abort, results that take their names only when complete, and the
-// view of several files at once.
+// temporary files they are written under first, and the view of several
+// files at once.
 
 #include "audiotools.h"
 #include "testmain.h"
@@ -21,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace audrel;
@@ -65,6 +67,7 @@ private slots:
     void failuresWaitForAbort_data();
     void failuresWaitForAbort();
     void longBatchRunsToTheEnd();
+    void temporaryFilesAreOursAlone();
 
 private:
     QTemporaryDir m_media;
@@ -283,6 +286,49 @@ void TestConversionDialog::longBatchRunsToTheEnd()
     QCOMPARE(dialog.Outcome().ConvertedRows.size(), kFiles);
     for (int i = 0; i < kFiles; ++i)
         QVERIFY(QFile::exists(b.path(QStringLiteral("out%1.mp3").arg(i))));
+}
+
+void TestConversionDialog::temporaryFilesAreOursAlone()
+{
+    QTemporaryDir dir;
+    const QString dest = dir.filePath("song.mp3");
+    const QString temp = DestinationFile::TempPathFor(dest);
+    const QByteArray tempName = QFile::encodeName(temp);
+
+    // What a killed run left is removed at the start of a run; one that a
+    // conversion is writing stays, and a second writer is refused.
+    writeFile(temp, "left by a run that was killed");
+    QVERIFY(DestinationFile::RemoveStale(dest));
+    QVERIFY(!QFileInfo::exists(temp));
+    QVERIFY(!DestinationFile::RemoveStale(dest));
+    DestinationFile writing;
+    QCOMPARE(writing.prepare(m_short, dest), QString());
+    QVERIFY(!DestinationFile::RemoveStale(dest));
+    QVERIFY(QFileInfo::exists(temp));
+    DestinationFile second;
+    QCOMPARE(second.prepare(m_short, dest), "\"" + dest + "\" is being written by another conversion.");
+    writing.discard();
+
+    // A hard link to someone's file planted under the name, or a pipe, is
+    // refused at once and left as it was.
+    const QString victim = dir.filePath("victim.txt");
+    writeFile(victim, "someone's file");
+    QVERIFY(::link(QFile::encodeName(victim).constData(), tempName.constData()) == 0);
+    const QString refusal =
+        QStringLiteral("Cannot write \"%1\": its temporary name \"%2\" is taken by a link to "
+                       "another file or by something that is not a plain file, which is left "
+                       "alone.")
+            .arg(dest, temp);
+    QCOMPARE(second.prepare(m_short, dest), refusal);
+    QVERIFY(!DestinationFile::RemoveStale(dest));
+    QCOMPARE(readFile(victim), "someone's file");
+    QVERIFY(QFileInfo::exists(temp));
+    QVERIFY(QFile::remove(temp));
+    QVERIFY(::mkfifo(tempName.constData(), 0600) == 0);
+    QCOMPARE(second.prepare(m_short, dest), refusal);
+    QVERIFY(!DestinationFile::RemoveStale(dest));
+    struct stat status;
+    QVERIFY(::lstat(tempName.constData(), &status) == 0 && S_ISFIFO(status.st_mode));
 }
 
 AUDREL_GUI_TEST_MAIN(TestConversionDialog)

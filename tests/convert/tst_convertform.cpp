@@ -1,5 +1,5 @@
 // "Convert Mp3 to Wav" on a real main window with real MP3 files and the
-// player library beside the program.
+// player library beside the program, on a file system that may fill up.
 
 #include "audiotools.h"
 #include "testmain.h"
@@ -21,7 +21,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <optional>
 
 using namespace audrel;
 using namespace audrel::test;
@@ -156,6 +159,10 @@ void TestConvertForm::refusalsShowTheLibrarysReason_data()
                                  << "Cannot Open Input (file not found)";
     QTest::newRow("empty file") << "empty"
                                 << "Cannot Open Input (not an MPEG audio stream)";
+    // The result outgrows what the file system takes: the system's reason follows the library's.
+    QTest::newRow("full disk") << "full"
+                               << "Cannot Play Stream (cannot write output file: " +
+                                      QString::fromLocal8Bit(std::strerror(EFBIG)) + ")";
 }
 
 void TestConvertForm::refusalsShowTheLibrarysReason()
@@ -172,13 +179,19 @@ void TestConvertForm::refusalsShowTheLibrarysReason()
         writeFile(source, junk);
     } else if (kind == "empty") {
         writeFile(source, {});
+    } else if (kind == "full") {
+        source = m_long;
+        dest = b.path("long.wav");
     }
     b.addRow(m_short, b.path("first.wav"));
     b.addRow(source, dest);
     b.addRow(m_mono, b.path("third.wav"));
     TConvertForm dialog(*b.list(), b.settings(), b.folder());
+    std::optional<FileSizeLimit> limit;
+    if (kind == "full") limit.emplace(1 << 20); // more than the first result, less than this one
     dialog.show();
     QVERIFY(QTest::qWaitFor([&] { return !b.prompts.messages.isEmpty(); }, 30000));
+    limit.reset();
     const MessageRequest shown = b.prompts.messages.first();
     QCOMPARE(shown.text, message);
     QCOMPARE(shown.caption, "Error");

@@ -19,7 +19,10 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -883,6 +886,21 @@ void TestLameCoder::errors()
     coder.OutputFiles() = {wav};
     QVERIFY_THROWS_EXCEPTION(EFileError, coder.EncodeFiles());
     QCOMPARE(fileHash(wav), hash);
+    // A full disk, or a file grown to the largest the system allows, is
+    // named as the system names it.
+    const QString limited = path("limited.mp3");
+    for (const auto& [output, cause] : {std::pair{QString("/dev/full"), ENOSPC}, std::pair{limited, EFBIG}}) {
+        if (!QFileInfo::exists(output) && output != limited) continue; // no /dev/full here
+        coder.OutputFiles() = {output};
+        std::optional<FileSizeLimit> limit;
+        if (output == limited) limit.emplace(3000);
+        try {
+            coder.EncodeFiles();
+            QFAIL("a full disk took the output");
+        } catch (const ELameError& error) {
+            QCOMPARE(error.message(), "Write Error: " + QString::fromLocal8Bit(std::strerror(cause)));
+        }
+    }
 
     // A WAVE whose format nobody knows.
     const QString corrupt = path("corrupt.wav");

@@ -1,7 +1,7 @@
 // "Convert Wav to WMA" and "Convert WMA to Wav" on a real main window: real
 // files through the real controls, judged by ffprobe and by the samples; the
-// gauge's scales, the overwrite question, Abort while encoding, and files the
-// decoder cannot convert.
+// gauge's scales, the overwrite question, Abort while encoding, files the
+// decoder cannot convert, and settings the encoder refuses.
 
 #include "audiotools.h"
 #include "testmain.h"
@@ -60,6 +60,8 @@ private slots:
     void gaugeInSecondsOrInPercent();
     void failureNamesTheFileAndWaitsForAbort_data();
     void failureNamesTheFileAndWaitsForAbort();
+    void refusedSettingsAreReportedOnceBeforeTheRun_data();
+    void refusedSettingsAreReportedOnceBeforeTheRun();
 
 private:
     QTemporaryDir m_media;
@@ -285,6 +287,45 @@ void TestWmaDialogs::failureNamesTheFileAndWaitsForAbort()
     QVERIFY(b.wma()->isItemChecked(0));
     QVERIFY(b.wma()->isItemChecked(1));
     QCOMPARE(fileHash(source), before);
+}
+
+void TestWmaDialogs::refusedSettingsAreReportedOnceBeforeTheRun_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("kbps");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<QString>("shape"); // as the message states it
+    QTest::newRow("96000 Hz") << 96000 << 128 << 2 << "96000 Hz, 2 channel(s) at 128 kbit/s";
+    QTest::newRow("three channels") << 44100 << 128 << 3 << "44100 Hz, 3 channel(s) at 128 kbit/s";
+    QTest::newRow("a bit rate beyond int")
+        << 44100 << 3000000 << 2 << "44100 Hz, 2 channel(s) at 2147483 kbit/s";
+}
+
+void TestWmaDialogs::refusedSettingsAreReportedOnceBeforeTheRun()
+{
+    QFETCH(int, rate);
+    QFETCH(int, kbps);
+    QFETCH(int, channels);
+    QFETCH(QString, shape);
+    Bench b;
+    b.settings().WMASampleRate = rate;
+    b.settings().WMABitRate = kbps;
+    b.settings().WMAChannels = channels;
+    b.addWavToWmaRow(m_stereo, b.path("a.wma"));
+    b.addWavToWmaRow(m_mono, b.path("b.wma"));
+    {
+        TForm_wavtowma dialog(*b.wav(), b.settings(), b.folder());
+        QCOMPARE(b.run(dialog), int(TConversionDialog::mrOk));
+        QVERIFY(dialog.Outcome().EngineFailed);
+    }
+    QCOMPARE(b.prompts.messages.size(), 1);
+    QCOMPARE(b.prompts.messages.first().text,
+             "The WMA encoder does not encode " + shape + ": change the WMA settings.");
+    QCOMPARE(b.prompts.messages.first().caption, "Error");
+    QVERIFY(b.wav()->isItemChecked(0));
+    QVERIFY(b.wav()->isItemChecked(1));
+    QVERIFY(!QFile::exists(b.path("a.wma")));
+    QVERIFY(!QFile::exists(b.path("b.wma")));
 }
 
 AUDREL_GUI_TEST_MAIN(TestWmaDialogs)

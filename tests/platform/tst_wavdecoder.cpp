@@ -285,4 +285,43 @@ void TestWavDecoder::damagedAndForeignFiles()
             QVERIFY(read == fromLittleEndian(foreign.left(foreign.size() / 4 * 4)));
         }
     }
+
+    // A rate no recording has is refused, whichever way the samples would be
+    // read; the rates at the ends of the range are taken.
+    struct RateCase
+    {
+        const char* name;
+        QByteArray bytes;
+        qint64 statedRate;
+        bool taken;
+    };
+    const QByteArray pcm = randomBytes(4 * 100);
+    const std::vector<RateCase> rates{
+        {"16-bit at 999 Hz", riff(fmtPcm(2, 999, 16) + chunk("data", pcm)), 999, false},
+        {"16-bit at 1000 Hz", riff(fmtPcm(2, 1000, 16) + chunk("data", pcm)), 1000, true},
+        {"16-bit at 4294967295 Hz", riff(fmtPcm(2, -1, 16) + chunk("data", pcm)), 4294967295, false},
+        {"24-bit at 768000 Hz", riff(fmtPcm(1, 768000, 24) + chunk("data", pcm.left(300))), 768000, true},
+        {"24-bit at 768001 Hz", riff(fmtPcm(1, 768001, 24) + chunk("data", pcm.left(300))), 768001, false},
+        {"RIFX at 1 Hz", rifx16(2, 1, pcm), 1, false},
+        {"headerless at 1 Hz", pcm, 1, false},
+    };
+    for (const RateCase& c : rates) {
+        const QString path = m_dir.filePath("rate.wav");
+        writeFile(path, c.bytes);
+        WavOpenOptions options;
+        options.headerlessRate = 1;
+        options.headerlessChannels = 2;
+        const AudioError error = decoder.open(path, options);
+        QVERIFY2((error == AudioError::None) == c.taken, c.name);
+        QCOMPARE(decoder.rateRefused(), !c.taken);
+        QCOMPARE(decoder.isOpen(), c.taken);
+        if (c.taken) {
+            QCOMPARE(decoder.format().sampleRate, int(c.statedRate));
+            continue;
+        }
+        QCOMPARE(error, AudioError::NotWavAudio);
+        QCOMPARE(
+            decoder.errorString(),
+            QStringLiteral("its sample rate of %1 Hz is not between 1000 and 768000 Hz").arg(c.statedRate));
+    }
 }

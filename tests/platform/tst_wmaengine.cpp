@@ -1,11 +1,13 @@
 // The WMA pieces of the audio engine and the engines of the two WMA controls:
 // the FFmpeg decoder against ffmpeg's own command line on the sample files,
-// seeking by time, and the events of the engines' worker threads, including
-// a conversion stopped midway and files that cannot be decoded.
+// seeking by time, the encoder on WAV files of every layout against ffmpeg's
+// own encoding of them, and the events of the engines' worker threads,
+// including a conversion stopped midway and files that cannot be converted.
 
 #include "audiotools.h"
 #include "testmain.h"
 #include "testsupport.h"
+#include "wavbytes.h"
 
 #include "platform/audio/ffmpegdecoder.h"
 #include "platform/msaudio/msaudiodecodeengine.h"
@@ -16,7 +18,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 using namespace audrel;
 using namespace audrel::audio;
@@ -24,7 +28,6 @@ using namespace audrel::test;
 
 namespace {
 
-// Every sample of a stream from where the decoder stands, at most frames of them.
 // The FFmpeg module of the build, as the program loads it.
 const audio::FfmpegModule& module()
 {
@@ -34,7 +37,8 @@ const audio::FfmpegModule& module()
     return *loaded;
 }
 
-AudioError decodeRest(FfmpegDecoder& decoder, QByteArray& out, int64_t frames = INT64_MAX)
+// Every sample of a stream from where the decoder stands, at most frames of them.
+AudioError decodeRest(AudioDecoder& decoder, QByteArray& out, int64_t frames = INT64_MAX)
 {
     const int bytesPerFrame = decoder.format().bytesPerFrame();
     while (frames > 0) {
@@ -84,8 +88,10 @@ private slots:
     void decodesAsFfmpegDoes_data();
     void decodesAsFfmpegDoes();
     void seeksByTime();
+    void encodesWavLayoutsAsFfmpegDoes_data();
+    void encodesWavLayoutsAsFfmpegDoes();
     void encoderEventsAndStop();
-    void undecodableSourceIsOneFailure();
+    void unreadableSourceIsOneFailure();
 
 private:
     QTemporaryDir m_dir;
@@ -164,6 +170,75 @@ void TestWmaEngine::seeksByTime()
     QVERIFY(again == whole);
 }
 
+void TestWmaEngine::encodesWavLayoutsAsFfmpegDoes_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("reference"); // what ffmpeg is given
+    QTest::addColumn<bool>("identical");    // the WMA files are the same byte for byte
+    const QString plain = m_dir.filePath("layout-plain.wav");
+    QVERIFY(makeWav(plain, 22050, 2, 2.0));
+    const auto made = [&](const char* name, const QStringList& soxOptions) {
+        const QString path = m_dir.filePath(QStringLiteral("layout-%1.wav").arg(name));
+        if (!runTool("sox", QStringList{"-q", plain} + soxOptions + QStringList{path})) qFatal("sox failed");
+        return path;
+    };
+    QTest::newRow("16-bit") << plain << plain << true;
+    // The tags in a flood of ID3v2 frames are passed over, not parsed.
+    const QString flooded = m_dir.filePath("layout-flooded.wav");
+    const WavData pcm = readWav(plain);
+    writeFile(flooded, wav::riff(wav::fmtPcm(2, 22050, 16) + wav::chunk("id3 ", id3v2Flood(100000)) +
+                                 wav::chunk("data", pcm.samples)));
+    QTest::newRow("16-bit with a flood of tags") << flooded << plain << true;
+    const QString extensible = m_dir.filePath("layout-extensible.wav");
+    writeFile(extensible, wav::riff(wav::fmtExtensible(2, 22050, 16, 16) + wav::chunk("data", pcm.samples)));
+    QTest::newRow("extensible 16-bit") << extensible << plain << true;
+    for (const auto& [name, options] :
+         std::vector<std::pair<const char*, QStringList>>{{"8-bit", {"-b", "8"}},
+                                                          {"24-bit", {"-b", "24"}},
+                                                          {"32-bit", {"-b", "32"}},
+                                                          {"float", {"-e", "floating-point", "-b", "32"}},
+                                                          {"six channels", {"-c", "6"}}}) {
+        const QString path = made(name, options);
+        QTest::newRow(name) << path << path << false;
+    }
+}
+
+void TestWmaEngine::encodesWavLayoutsAsFfmpegDoes()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, reference);
+    QFETCH(bool, identical);
+    const QString ours = m_dir.filePath("layout-ours.wma");
+    const QString theirs = m_dir.filePath("layout-ffmpeg.wma");
+    QVERIFY(runTool("ffmpeg", {"-v", "quiet", "-y", "-i", reference, "-c:a", "wmav2", "-b:a", "64k", "-ar",
+                               "22050", "-ac", "2", theirs}));
+    msaudio::MsAudioEncodeEngine engine(module());
+    engine.setBitrate(64000);
+    engine.setSamplerate(22050);
+    engine.setChannels(2);
+    EngineLog log;
+    log.watch(engine, &msaudio::MsAudioEncodeEngine::OnEncodingComplete,
+              &msaudio::MsAudioEncodeEngine::OnEncodeStatus);
+    engine.SetFiles(source, ours);
+    engine.StartConversion();
+    QVERIFY(QTest::qWaitFor([&] { return log.ends > 0; }, 120000));
+    QCOMPARE(log.events.last(), "complete");
+    if (identical) {
+        QVERIFY(readFile(ours) == readFile(theirs));
+        return;
+    }
+    // Read at 16 bits, then encoded: the same sound, as long.
+    QByteArray a, b;
+    FfmpegDecoder decoder;
+    QCOMPARE(decoder.open(ours), AudioError::None);
+    QCOMPARE(decodeRest(decoder, a), AudioError::None);
+    QCOMPARE(decoder.open(theirs), AudioError::None);
+    QCOMPARE(decodeRest(decoder, b), AudioError::None);
+    QCOMPARE(a.size(), b.size());
+    const double alike = similarity(a, b, 2, 0);
+    QVERIFY2(alike > 0.99, qPrintable(QString::number(alike)));
+}
+
 void TestWmaEngine::encoderEventsAndStop()
 {
     msaudio::MsAudioEncodeEngine engine(module());
@@ -211,7 +286,7 @@ void TestWmaEngine::encoderEventsAndStop()
     QVERIFY(percents.isEmpty());
 }
 
-void TestWmaEngine::undecodableSourceIsOneFailure()
+void TestWmaEngine::unreadableSourceIsOneFailure()
 {
     // A header cut short, and a whole header over data that is noise.
     const QByteArray wma = readFile(m_wma);
@@ -241,6 +316,50 @@ void TestWmaEngine::undecodableSourceIsOneFailure()
                  qPrintable(log.events.join('\n')));
         QVERIFY(!isOpenHere(dest));
     }
+
+    // A full disk is one failure too, in the system's words.
+    if (QFileInfo::exists("/dev/full")) {
+        const QString full = QStringLiteral(": %1.").arg(QString::fromLocal8Bit(std::strerror(ENOSPC)));
+        msaudio::MsAudioDecodeEngine decoder(module());
+        msaudio::MsAudioEncodeEngine encoder(module());
+        EngineLog decoded, encoded;
+        decoded.watch(decoder, &msaudio::MsAudioDecodeEngine::OnDecodeComplete,
+                      &msaudio::MsAudioDecodeEngine::OnDecodeStatus);
+        encoded.watch(encoder, &msaudio::MsAudioEncodeEngine::OnEncodingComplete,
+                      &msaudio::MsAudioEncodeEngine::OnEncodeStatus);
+        decoder.SetFiles(m_wma, "/dev/full");
+        decoder.StartConversion();
+        encoder.SetFiles(m_wav, "/dev/full");
+        encoder.StartConversion();
+        QVERIFY(QTest::qWaitFor([&] { return decoded.ends > 0 && encoded.ends > 0; }, 60000));
+        QTest::qWait(100);
+        for (const EngineLog* log : {&decoded, &encoded}) {
+            QCOMPARE(log->ends, 1);
+            QCOMPARE(log->events.last(), QStringLiteral("failure %1 Cannot write \"/dev/full\"%2")
+                                             .arg(int(AudioError::WriteFailed))
+                                             .arg(full));
+        }
+    }
+
+    // A WAV whose rate no recording has is refused as the MP3 encoder refuses
+    // it, before anything is written.
+    const QString slow = m_dir.filePath("one-hertz.wav");
+    writeFile(slow, wav::riff(wav::fmtPcm(2, 1, 16) + wav::chunk("data", wav::randomBytes(4000))));
+    msaudio::MsAudioEncodeEngine engine(module());
+    EngineLog log;
+    log.watch(engine, &msaudio::MsAudioEncodeEngine::OnEncodingComplete,
+              &msaudio::MsAudioEncodeEngine::OnEncodeStatus);
+    const QString dest = m_dir.filePath("one-hertz.wma");
+    engine.SetFiles(slow, dest);
+    engine.StartConversion();
+    QVERIFY(QTest::qWaitFor([&] { return log.ends > 0; }, 30000));
+    QTest::qWait(100);
+    QCOMPARE(log.events,
+             QStringList({QStringLiteral("failure %1 Cannot encode %2: its sample rate of 1 Hz is not "
+                                         "between 1000 and 768000 Hz.")
+                              .arg(int(AudioError::NotWavAudio))
+                              .arg(slow)}));
+    QVERIFY(!QFileInfo::exists(dest));
 }
 
 AUDREL_CORE_TEST_MAIN(TestWmaEngine)

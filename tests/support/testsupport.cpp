@@ -5,7 +5,34 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace audrel::test {
+
+struct FileSizeLimit::Saved
+{
+    rlimit limit{};
+    void (*handler)(int) = nullptr;
+};
+
+FileSizeLimit::FileSizeLimit(qint64 bytes) : m_saved(new Saved)
+{
+    // The write fails instead of the signal ending the process.
+    m_saved->handler = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &m_saved->limit);
+    rlimit lowered = m_saved->limit;
+    lowered.rlim_cur = rlim_t(bytes);
+    if (setrlimit(RLIMIT_FSIZE, &lowered) != 0)
+        QTest::qFail("cannot limit the size of files", __FILE__, __LINE__);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &m_saved->limit);
+    std::signal(SIGXFSZ, m_saved->handler);
+    delete m_saved;
+}
 
 QString testDataDir()
 {

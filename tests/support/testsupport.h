@@ -22,6 +22,21 @@ QByteArray readFile(const QString& path);
 // Whether this process holds the file open.
 bool isOpenHere(const QString& path);
 
+// While it lives, no file of this process grows beyond bytes: writes past
+// the limit fail with EFBIG, as on a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    struct Saved;
+    Saved* m_saved;
+};
+
 // A shell service that records what it was asked to open.
 class RecordingShell final : public Shell
 {

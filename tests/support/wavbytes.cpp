@@ -28,11 +28,32 @@ QByteArray le64(uint64_t value)
     return bytes;
 }
 
+QByteArray be16(uint16_t value)
+{
+    QByteArray bytes(2, '\0');
+    qToBigEndian<quint16>(value, bytes.data());
+    return bytes;
+}
+
 QByteArray be32(uint32_t value)
 {
     QByteArray bytes(4, '\0');
     qToBigEndian<quint32>(value, bytes.data());
     return bytes;
+}
+
+QByteArray id3v2Flood(int frames)
+{
+    QByteArray body;
+    for (int i = 0; i < frames; ++i) {
+        const QByteArray text = '\0' + QByteArray::number(i) + '\0' + 'v'; // Latin-1, description, value
+        body += "TXXX" + be32(quint32(text.size())) + QByteArray(2, '\0') + text;
+    }
+    const auto size = quint32(body.size());
+    QByteArray syncsafe(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        syncsafe[i] = char((size >> (7 * (3 - i))) & 0x7F);
+    return QByteArray("ID3\x03\0\0", 6) + syncsafe + body;
 }
 
 } // namespace audrel::test
@@ -65,6 +86,15 @@ QByteArray fmtExtensible(int channels, int rate, int bits, int validBits)
 QByteArray riff(const QByteArray& chunks, int sizeAdjust)
 {
     return "RIFF" + le32(quint32(4 + chunks.size() + sizeAdjust)) + "WAVE" + chunks;
+}
+
+QByteArray rifx16(int channels, int rate, const QByteArray& samples)
+{
+    const int align = channels * 2;
+    const QByteArray fmt = "fmt " + be32(16) + be16(1) + be16(quint16(channels)) + be32(quint32(rate)) +
+                           be32(quint32(rate * align)) + be16(quint16(align)) + be16(16);
+    const QByteArray data = "data" + be32(quint32(samples.size())) + samples;
+    return "RIFX" + be32(quint32(4 + fmt.size() + data.size())) + "WAVE" + fmt + data;
 }
 
 QByteArray sine16(int frames, int channels, int rate, double frequency, double amplitude)

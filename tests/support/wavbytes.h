@@ -11,7 +11,12 @@ namespace audrel::test {
 QByteArray le16(uint16_t value);
 QByteArray le32(uint32_t value);
 QByteArray le64(uint64_t value);
+QByteArray be16(uint16_t value);
 QByteArray be32(uint32_t value);
+
+// An ID3v2.3 tag of frames TXXX frames, each with a description of its own:
+// a tag whose parsing costs a naive reader time that grows with its square.
+QByteArray id3v2Flood(int frames);
 
 } // namespace audrel::test
 
@@ -24,6 +29,8 @@ QByteArray fmtPcm(int channels, int rate, int bits, int tag = 1);
 QByteArray fmtExtensible(int channels, int rate, int bits, int validBits);
 // The RIFF header, its size that of the chunks plus sizeAdjust.
 QByteArray riff(const QByteArray& chunks, int sizeAdjust = 0);
+// A big-endian (RIFX) WAVE of 16-bit PCM holding samples, which are written as given.
+QByteArray rifx16(int channels, int rate, const QByteArray& samples);
 
 // Interleaved 16-bit little-endian samples of a sine on every channel.
 QByteArray sine16(int frames, int channels, int rate, double frequency, double amplitude);

@@ -6,6 +6,8 @@
 #include "platform/audio/audioerror.h"
 #include "platform/audio/audioformat.h"
 
+#include <QString>
+
 #include <cstdint>
 
 namespace audrel::audio {
@@ -32,6 +34,9 @@ public:
     virtual AudioError finish() = 0;
     // The last error that made write return -1.
     virtual AudioError error() const = 0;
+    // The system's reason for the last failure of a file output ("No space
+    // left on device"), or an empty string when it gave none.
+    virtual QString errorString() const { return {}; }
 };
 
 } // namespace audrel::audio

@@ -27,7 +27,8 @@ const FfmpegModule* FfmpegModule::load(const QString& folder, QString* problem)
     module->m_newDecoder = reinterpret_cast<NewDecoderFunction>(dlsym(handle, kNewDecoderSymbol));
     module->m_newWmaOutput = reinterpret_cast<NewWmaOutputFunction>(dlsym(handle, kNewWmaOutputSymbol));
     module->m_wmaAvailable = reinterpret_cast<WmaAvailableFunction>(dlsym(handle, kWmaAvailableSymbol));
-    if (!module->m_newDecoder || !module->m_newWmaOutput || !module->m_wmaAvailable) {
+    module->m_wmaTakes = reinterpret_cast<WmaTakesFunction>(dlsym(handle, kWmaTakesSymbol));
+    if (!module->m_newDecoder || !module->m_newWmaOutput || !module->m_wmaAvailable || !module->m_wmaTakes) {
         dlclose(handle);
         if (problem)
             *problem = QStringLiteral("Cannot load %1: it is not the module of this program").arg(path);
@@ -50,6 +51,11 @@ std::unique_ptr<EncodedFileOutput> FfmpegModule::newWmaOutput(const QString& pat
 bool FfmpegModule::wmaEncoderAvailable() const
 {
     return m_wmaAvailable() != 0;
+}
+
+bool FfmpegModule::wmaEncoderTakes(int bitRate, int sampleRate, int channels) const
+{
+    return m_wmaTakes(bitRate, sampleRate, channels) != 0;
 }
 
 } // namespace audrel::audio

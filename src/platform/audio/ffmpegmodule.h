@@ -64,20 +64,25 @@ public:
                                                     int channels) const;
     // Whether FFmpeg has the WMA v2 encoder and the ASF muxer.
     bool wmaEncoderAvailable() const;
+    // Whether the WMA encoder encodes at bitRate bits per second, sampleRate and channels.
+    bool wmaEncoderTakes(int bitRate, int sampleRate, int channels) const;
 
     // The module's entry points, as it exports them.
     using NewDecoderFunction = MediaDecoder* (*)();
     using NewWmaOutputFunction = EncodedFileOutput* (*)(const QString& path, int bitRate, int sampleRate,
                                                         int channels);
     using WmaAvailableFunction = int (*)();
+    using WmaTakesFunction = int (*)(int bitRate, int sampleRate, int channels);
     static constexpr char kNewDecoderSymbol[] = "audrel_ffmpeg_decoder_new";
     static constexpr char kNewWmaOutputSymbol[] = "audrel_ffmpeg_wma_output_new";
     static constexpr char kWmaAvailableSymbol[] = "audrel_ffmpeg_wma_available";
+    static constexpr char kWmaTakesSymbol[] = "audrel_ffmpeg_wma_takes";
 
 private:
     NewDecoderFunction m_newDecoder = nullptr;
     NewWmaOutputFunction m_newWmaOutput = nullptr;
     WmaAvailableFunction m_wmaAvailable = nullptr;
+    WmaTakesFunction m_wmaTakes = nullptr;
 };
 
 } // namespace audrel::audio

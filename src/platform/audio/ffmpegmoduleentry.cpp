@@ -23,9 +23,15 @@ __attribute__((visibility("default"))) int audrel_ffmpeg_wma_available()
 {
     return WmaFileOutput::isAvailable() ? 1 : 0;
 }
+
+__attribute__((visibility("default"))) int audrel_ffmpeg_wma_takes(int bitRate, int sampleRate, int channels)
+{
+    return WmaFileOutput::takes(bitRate, sampleRate, channels) ? 1 : 0;
+}
 }
 
 // The types the program declares for these entry points.
 static_assert(std::is_same_v<decltype(&audrel_ffmpeg_decoder_new), FfmpegModule::NewDecoderFunction>);
 static_assert(std::is_same_v<decltype(&audrel_ffmpeg_wma_output_new), FfmpegModule::NewWmaOutputFunction>);
 static_assert(std::is_same_v<decltype(&audrel_ffmpeg_wma_available), FfmpegModule::WmaAvailableFunction>);
+static_assert(std::is_same_v<decltype(&audrel_ffmpeg_wma_takes), FfmpegModule::WmaTakesFunction>);

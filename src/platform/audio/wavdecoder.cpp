@@ -77,10 +77,11 @@ private:
 // Where a file's samples are, from its first bytes and its RIFF chunks.
 struct Layout
 {
-    bool wave = false;   // "WAVE" at byte 8 of a file of 12 bytes or more
-    bool direct = false; // canonical 16-bit PCM at [dataOffset, dataOffset + dataSize)
+    bool wave = false;       // "WAVE" at byte 8 of a file of 12 bytes or more
+    bool direct = false;     // canonical 16-bit PCM at [dataOffset, dataOffset + dataSize)
+    bool haveFormat = false; // a format chunk came before the data
     int channels = 0;
-    int rate = 0;
+    int64_t rate = 0;     // as the format chunk states it
     int64_t byteRate = 0; // the format chunk's bytes per second, when there was one
     int64_t dataOffset = 0;
     int64_t dataSize = 0;
@@ -125,8 +126,9 @@ Layout findLayout(int fd, int64_t fileSize)
             haveFormat = true;
             pcm16 = pcm && bits == 16 && (channels == 1 || channels == 2) && blockAlign == channels * 2 &&
                     rate > 0 && rate <= quint32(INT_MAX);
+            layout.haveFormat = true;
             layout.channels = channels;
-            layout.rate = int(std::min<quint32>(rate, INT_MAX));
+            layout.rate = rate;
             layout.byteRate = byteRate;
         } else if (std::memcmp(chunk, "data", 4) == 0) {
             // A size past the end (a stream's 0xFFFFFFFF among them) ends at the end.
@@ -147,6 +149,15 @@ int clampedBitrate(double bitsPerSecond)
 
 } // namespace
 
+QString wavRateRefusal(int64_t rate)
+{
+    if (rate >= kMinWavRate && rate <= kMaxWavRate) return {};
+    return QStringLiteral("its sample rate of %1 Hz is not between %2 and %3 Hz")
+        .arg(rate)
+        .arg(kMinWavRate)
+        .arg(kMaxWavRate);
+}
+
 WavDecoder::WavDecoder() = default;
 
 WavDecoder::~WavDecoder()
@@ -163,6 +174,7 @@ AudioError WavDecoder::open(const QString& path, const WavOpenOptions& options)
 {
     close();
     m_errorString.clear();
+    m_rateRefused = false;
     AudioError error;
     m_fd = openInputFile(path, error);
     if (m_fd < 0) {
@@ -178,11 +190,19 @@ AudioError WavDecoder::open(const QString& path, const WavOpenOptions& options)
     const bool headerless = !layout.wave;
     if (headerless && (options.headerlessChannels <= 0 || options.headerlessChannels > kMaxChannels))
         return fail(AudioError::NotWavAudio, QStringLiteral("not a WAVE file"));
+    // The rate the header states is judged before anything reads the samples.
+    if (headerless || layout.haveFormat) {
+        if (const AudioError refused = refuseRate(headerless ? options.headerlessRate : layout.rate);
+            refused != AudioError::None)
+            return refused;
+    }
     if (options.forceLibsndfile || !(headerless || layout.direct)) {
         ::close(m_fd);
         m_fd = -1;
         const AudioError opened = openLibsndfile(path, options, headerless);
         if (opened != AudioError::None) return opened;
+        if (const AudioError refused = refuseRate(m_format.sampleRate); refused != AudioError::None)
+            return refused;
         // What the file spends on a second of sound, as its format chunk
         // says or else as its size says.
         if (layout.byteRate > 0)
@@ -197,7 +217,7 @@ AudioError WavDecoder::open(const QString& path, const WavOpenOptions& options)
         m_dataOffset = 0;
         m_lengthBytes = fileSize;
     } else {
-        m_format = {layout.rate, layout.channels};
+        m_format = {int(layout.rate), layout.channels};
         m_dataOffset = layout.dataOffset;
         m_lengthBytes = layout.dataSize;
     }
@@ -227,6 +247,15 @@ AudioError WavDecoder::openLibsndfile(const QString& path, const WavOpenOptions&
     m_length = info.frames > 0 ? std::min<int64_t>(info.frames, INT64_MAX / m_format.bytesPerFrame()) : 0;
     m_lengthBytes = m_length * m_format.bytesPerFrame();
     return AudioError::None;
+}
+
+AudioError WavDecoder::refuseRate(int64_t rate)
+{
+    const QString refusal = wavRateRefusal(rate);
+    if (refusal.isEmpty()) return AudioError::None;
+    fail(AudioError::NotWavAudio, refusal);
+    m_rateRefused = true;
+    return AudioError::NotWavAudio;
 }
 
 AudioError WavDecoder::fail(AudioError error, const QString& reason)

@@ -12,7 +12,9 @@
 // counted, as from a damaged file, the stream ends where its samples end.
 //
 // A file that is not a RIFF, RIFX or RF64 WAVE is refused, unless the caller
-// describes it as headerless 16-bit little-endian PCM.
+// describes it as headerless 16-bit little-endian PCM. So is a stream whose
+// sample rate no recording has (below 1000 or above 768000 Hz, headerless ones
+// included): resampled, a few bytes of it would become gigabytes.
 
 #include "platform/audio/audiodecoder.h"
 
@@ -21,6 +23,13 @@
 struct sf_private_tag; // libsndfile's SNDFILE
 
 namespace audrel::audio {
+
+// The sample rates a WAV stream may have.
+constexpr int kMinWavRate = 1000;
+constexpr int kMaxWavRate = 768000;
+// Why a stream at rate is refused ("its sample rate of 1 Hz is not between
+// 1000 and 768000 Hz"), or an empty string when it is not.
+QString wavRateRefusal(int64_t rate);
 
 struct WavOpenOptions
 {
@@ -68,9 +77,14 @@ public:
     bool isDirect() const { return m_fd >= 0; }
     // Why the last open failed, in words (libsndfile's own where it refused).
     const QString& errorString() const { return m_errorString; }
+    // Whether the last open failed on the stream's sample rate (errorString
+    // then says which), not on the file's layout.
+    bool rateRefused() const { return m_rateRefused; }
 
 private:
     AudioError fail(AudioError error, const QString& reason);
+    // NotWavAudio, the decoder closed, when a stream at rate is refused; else None.
+    AudioError refuseRate(int64_t rate);
     AudioError openLibsndfile(const QString& path, const WavOpenOptions& options, bool headerless);
 
     int m_fd = -1;                   // the direct path's file
@@ -86,6 +100,7 @@ private:
     std::vector<int16_t> m_samples;
     std::vector<float> m_floats;
     QString m_errorString;
+    bool m_rateRefused = false;
 };
 
 } // namespace audrel::audio

@@ -1,14 +1,22 @@
 #include "platform/audio/wavfileoutput.h"
 
+#include <QFile>
 #include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace audrel::audio {
 
 namespace {
 
 constexpr uint64_t kMaxChunk = 0xFFFFFFFFu;
+// Samples are gathered up to this many bytes before they are written.
+constexpr size_t kBufferBytes = size_t(1) << 18;
 
 void put16(char* at, uint16_t value)
 {
@@ -20,9 +28,25 @@ void put32(char* at, uint32_t value)
     qToLittleEndian(value, at);
 }
 
+// Writes all size bytes at the current position or, with at >= 0, at that
+// offset; 0, or the errno of the write that failed (ENOSPC for a write that
+// took nothing without saying why).
+int writeAll(int fd, const char* data, size_t size, off_t at = -1)
+{
+    while (size > 0) {
+        const ssize_t n = at >= 0 ? ::pwrite(fd, data, size, at) : ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? errno : ENOSPC;
+        data += n;
+        size -= size_t(n);
+        if (at >= 0) at += n;
+    }
+    return 0;
+}
+
 } // namespace
 
-WavFileOutput::WavFileOutput(const QString& path) : m_path(path), m_file(path) {}
+WavFileOutput::WavFileOutput(const QString& path) : m_path(path) {}
 
 WavFileOutput::~WavFileOutput()
 {
@@ -49,31 +73,59 @@ QByteArray WavFileOutput::header(const AudioFormat& format, uint64_t dataBytes)
     return bytes;
 }
 
+AudioError WavFileOutput::fail(AudioError error, int systemError)
+{
+    if (m_error == AudioError::None) {
+        m_error = error;
+        if (systemError != 0) m_reason = QString::fromLocal8Bit(std::strerror(systemError));
+    }
+    return m_error;
+}
+
 AudioError WavFileOutput::open()
 {
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return m_error = AudioError::CreateFailed;
-    if (m_file.write(header(m_format, 0)) != 44) return m_error = AudioError::WriteFailed;
+    if (m_fd >= 0) return AudioError::None;
+    m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (m_fd < 0) return fail(AudioError::CreateFailed, errno);
+    m_buffer.reserve(kBufferBytes);
+    const QByteArray head = header(m_format, 0);
+    m_buffer.assign(head.begin(), head.end());
     return AudioError::None;
 }
 
 AudioError WavFileOutput::start(const AudioFormat& format)
 {
-    if (!m_file.isOpen()) return m_error = AudioError::CreateFailed;
+    if (m_fd < 0) return fail(AudioError::CreateFailed, 0);
     // One file holds samples of one shape only.
     if (m_dataBytes > 0 && format != m_format) return AudioError::FormatChanged;
     m_format = format;
     return AudioError::None;
 }
 
+bool WavFileOutput::flush()
+{
+    const int error = writeAll(m_fd, m_buffer.data(), m_buffer.size());
+    m_buffer.clear();
+    if (error == 0) return true;
+    fail(AudioError::WriteFailed, error);
+    return false;
+}
+
 int64_t WavFileOutput::write(const int16_t* samples, int64_t frames)
 {
-    if (!m_file.isOpen() || m_error != AudioError::None) return -1;
-    const qint64 bytes = frames * m_format.bytesPerFrame();
+    if (m_fd < 0 || m_error != AudioError::None) return -1;
+    const int64_t bytes = frames * m_format.bytesPerFrame();
     if (bytes <= 0) return 0;
     static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "samples are written as they are in memory");
-    if (m_file.write(reinterpret_cast<const char*>(samples), bytes) != bytes) {
-        m_error = AudioError::WriteFailed;
-        return -1;
+    const auto* data = reinterpret_cast<const char*>(samples);
+    if (m_buffer.size() + size_t(bytes) > kBufferBytes && !flush()) return -1;
+    if (size_t(bytes) >= kBufferBytes) {
+        if (const int error = writeAll(m_fd, data, size_t(bytes)); error != 0) {
+            fail(AudioError::WriteFailed, error);
+            return -1;
+        }
+    } else {
+        m_buffer.insert(m_buffer.end(), data, data + bytes);
     }
     m_dataBytes += uint64_t(bytes);
     return frames;
@@ -81,11 +133,15 @@ int64_t WavFileOutput::write(const int16_t* samples, int64_t frames)
 
 AudioError WavFileOutput::finish()
 {
-    if (!m_file.isOpen()) return m_error;
+    if (m_fd < 0) return m_error;
+    if (m_error == AudioError::None) flush();
+    // The sizes go in even after a failure: the file holds what it got.
     const QByteArray head = header(m_format, m_dataBytes);
-    if (!m_file.seek(0) || m_file.write(head) != head.size() || !m_file.flush())
-        if (m_error == AudioError::None) m_error = AudioError::WriteFailed;
-    m_file.close();
+    if (const int error = writeAll(m_fd, head.constData(), size_t(head.size()), 0); error != 0)
+        fail(AudioError::WriteFailed, error);
+    if (::close(m_fd) != 0 && errno != EINTR) fail(AudioError::WriteFailed, errno);
+    m_fd = -1;
+    m_buffer.clear();
     return m_error;
 }
 

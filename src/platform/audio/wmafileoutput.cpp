@@ -6,6 +6,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
+#include <libavutil/error.h>
 #include <libavutil/samplefmt.h>
 #include <libswresample/swresample.h>
 }
@@ -33,7 +34,36 @@ const AVOutputFormat* asfMuxer()
     return av_guess_format("asf", nullptr, nullptr);
 }
 
+// The encoder made ready for the shape, or null when it refuses it.
+AVCodecContext* openEncoder(const AVCodec* encoder, const AVOutputFormat* muxer, int bitRate, int sampleRate,
+                            int channels)
+{
+    if (channels < 1 || channels > 2 || sampleRate <= 0 || bitRate <= 0) return nullptr;
+    AVCodecContext* codec = avcodec_alloc_context3(encoder);
+    if (!codec) return nullptr;
+    codec->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    codec->sample_rate = sampleRate;
+    av_channel_layout_default(&codec->ch_layout, channels);
+    codec->bit_rate = bitRate;
+    codec->time_base = AVRational{1, sampleRate};
+    if (muxer->flags & AVFMT_GLOBALHEADER) codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (avcodec_open2(codec, encoder, nullptr) < 0 || codec->frame_size <= 0) avcodec_free_context(&codec);
+    return codec;
+}
+
 } // namespace
+
+bool WmaFileOutput::takes(int bitRate, int sampleRate, int channels)
+{
+    initLibrary();
+    const AVCodec* encoder = wmaEncoder();
+    const AVOutputFormat* muxer = asfMuxer();
+    if (!encoder || !muxer) return false;
+    AVCodecContext* codec = openEncoder(encoder, muxer, bitRate, sampleRate, channels);
+    const bool taken = codec != nullptr;
+    avcodec_free_context(&codec);
+    return taken;
+}
 
 WmaFileOutput::WmaFileOutput(const QString& path, int bitRate, int sampleRate, int channels)
     : m_path(path), m_bitRate(bitRate), m_sampleRate(sampleRate), m_channels(channels)
@@ -51,6 +81,22 @@ bool WmaFileOutput::isAvailable()
     return wmaEncoder() && asfMuxer();
 }
 
+bool WmaFileOutput::check(int result)
+{
+    if (result < 0 && m_failure == 0) m_failure = result;
+    return result >= 0;
+}
+
+QString WmaFileOutput::errorString() const
+{
+    // Only what the system said: FFmpeg's own codes tell the user nothing.
+    const int code = AVUNERROR(m_failure);
+    if (code <= 0 || code >= 4096) return {};
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(m_failure, text, sizeof text);
+    return QString::fromLocal8Bit(text);
+}
+
 AudioError WmaFileOutput::fail(AudioError error)
 {
     m_error = error;
@@ -62,26 +108,18 @@ AudioError WmaFileOutput::open()
 {
     close();
     m_error = AudioError::None;
+    m_failure = 0;
     const AVCodec* encoder = wmaEncoder();
     const AVOutputFormat* muxer = asfMuxer();
     if (!encoder || !muxer) return fail(AudioError::NoEncoder);
     if (avformat_alloc_output_context2(&m_container, muxer, nullptr, nullptr) < 0)
         return fail(AudioError::CreateFailed);
     AVStream* stream = avformat_new_stream(m_container, nullptr);
-    m_codec = avcodec_alloc_context3(encoder);
     m_frame = av_frame_alloc();
     m_packet = av_packet_alloc();
-    if (!stream || !m_codec || !m_frame || !m_packet) return fail(AudioError::CreateFailed);
-
-    if (m_channels < 1 || m_channels > 2 || m_sampleRate <= 0) return fail(AudioError::EncoderRefused);
-    m_codec->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    m_codec->sample_rate = m_sampleRate;
-    av_channel_layout_default(&m_codec->ch_layout, m_channels);
-    m_codec->bit_rate = m_bitRate;
-    m_codec->time_base = AVRational{1, m_sampleRate};
-    if (m_container->oformat->flags & AVFMT_GLOBALHEADER) m_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(m_codec, encoder, nullptr) < 0 || m_codec->frame_size <= 0)
-        return fail(AudioError::EncoderRefused);
+    if (!stream || !m_frame || !m_packet) return fail(AudioError::CreateFailed);
+    m_codec = openEncoder(encoder, muxer, m_bitRate, m_sampleRate, m_channels);
+    if (!m_codec) return fail(AudioError::EncoderRefused);
     if (avcodec_parameters_from_context(stream->codecpar, m_codec) < 0) return fail(AudioError::CreateFailed);
     stream->time_base = m_codec->time_base;
 
@@ -95,9 +133,9 @@ AudioError WmaFileOutput::open()
         return fail(AudioError::CreateFailed);
 
     const QByteArray url = "file:" + QFile::encodeName(m_path);
-    if (avio_open(&m_container->pb, url.constData(), AVIO_FLAG_WRITE) < 0)
+    if (!check(avio_open(&m_container->pb, url.constData(), AVIO_FLAG_WRITE)))
         return fail(AudioError::CreateFailed);
-    if (avformat_write_header(m_container, nullptr) < 0) return fail(AudioError::WriteFailed);
+    if (!check(avformat_write_header(m_container, nullptr))) return fail(AudioError::WriteFailed);
     m_nextPts = 0;
     return AudioError::None;
 }
@@ -210,7 +248,7 @@ bool WmaFileOutput::writePackets()
         m_packet->stream_index = 0;
         const int written = av_write_frame(m_container, m_packet);
         av_packet_unref(m_packet);
-        if (written < 0) return false;
+        if (!check(written)) return false;
     }
 }
 
@@ -220,8 +258,8 @@ AudioError WmaFileOutput::finish()
     bool ok = !m_swr || convert(nullptr, 0);
     while (ok && av_audio_fifo_size(m_fifo) > 0)
         ok = encodeBlock(false);
-    ok = ok && encodeBlock(true) && av_write_trailer(m_container) >= 0;
-    ok = avio_closep(&m_container->pb) >= 0 && ok;
+    ok = ok && encodeBlock(true) && check(av_write_trailer(m_container));
+    ok = check(avio_closep(&m_container->pb)) && ok;
     if (!ok) m_error = AudioError::WriteFailed;
     close();
     return m_error;

@@ -32,6 +32,8 @@ public:
 
     // Whether this FFmpeg has the WMA v2 encoder and the ASF muxer.
     static bool isAvailable();
+    // Whether the encoder takes that shape (open() would not say EncoderRefused).
+    static bool takes(int bitRate, int sampleRate, int channels);
     // The lowest bit rate the encoder takes, in bits per second.
     static constexpr int kMinBitRate = FfmpegModule::kMinWmaBitRate;
 
@@ -53,6 +55,7 @@ public:
     // Encodes what is held, writes the index and the header's sizes, and closes the file.
     AudioError finish() override;
     AudioError error() const override { return m_error; }
+    QString errorString() const override;
 
 private:
     // Converts samples (null: what the resampler still holds) and encodes
@@ -63,6 +66,8 @@ private:
     bool encodeBlock(bool last);
     bool writePackets();
     AudioError fail(AudioError error);
+    // Notes the first FFmpeg result that is a failure; true when result is none.
+    bool check(int result);
 
     QString m_path;
     int m_bitRate;
@@ -79,6 +84,7 @@ private:
     int m_convertedCapacity = 0;
     int64_t m_nextPts = 0;
     AudioError m_error = AudioError::None;
+    int m_failure = 0; // the FFmpeg error behind m_error, when there was one
 };
 
 } // namespace audrel::audio

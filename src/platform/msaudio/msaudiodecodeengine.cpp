@@ -39,7 +39,6 @@ MsAudioDecodeEngine::openOutput(const Work& work, const audio::AudioFormat&, aud
 {
     auto output = std::make_unique<audio::WavFileOutput>(work.dest);
     error = output->open();
-    if (error != audio::AudioError::None) return nullptr;
     return output;
 }
 

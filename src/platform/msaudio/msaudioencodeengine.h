@@ -1,8 +1,12 @@
 #pragma once
-// The engine of the WMA encoder control TMsAudioEnc: a source that FFmpeg
-// reads (a WAV file of any layout) encoded into a WMA v2 file in ASF with the
-// engine's Bitrate (bit/s), Samplerate and Channels, the source resampled and
-// mixed as needed.
+// The engine of the WMA encoder control TMsAudioEnc: a source (a WAV file of
+// any layout) encoded into a WMA v2 file in ASF with the engine's Bitrate
+// (bit/s), Samplerate and Channels, the source resampled and mixed as needed.
+// A WAVE file is read by the audio engine's WavDecoder, which owns the rules
+// for odd WAV files and never parses the tags a WAV carries; anything it
+// cannot read (not a WAVE, or a coding libsndfile does not know) is read by
+// FFmpeg. A source whose rate is outside the WAV decoder's range is refused,
+// as the MP3 encoder refuses it.
 //
 // The encoder takes no bit rate below WmaFileOutput::kMinBitRate: a lower
 // Bitrate is encoded at that rate (EncodingBitrate). UseDrm is kept, but no
@@ -37,6 +41,9 @@ public:
 
     // The bit rate the encoder is given for Bitrate.
     int EncodingBitrate() const;
+    // Why the encoder refuses the settings (Samplerate, Channels and the
+    // encoding bit rate), for the user, or an empty string when it takes them.
+    QString SettingsRefusal() const;
 
 signals:
     void OnEncodePercentDone(short Percent);
@@ -44,15 +51,18 @@ signals:
     void OnEncodingComplete();
 
 protected:
+    audio::AudioError openSource(const QString& source) override;
     void prepareWork() override;
     std::unique_ptr<audio::AudioOutput> openOutput(const Work& work, const audio::AudioFormat& format,
                                                    audio::AudioError& error) override;
     void reportProgress(const Work& work, const audio::MediaDecoder& decoder, bool final) override;
     void raiseStatus(short Status, const QString& Message) override { emit OnEncodeStatus(Status, Message); }
     void raiseComplete() override { emit OnEncodingComplete(); }
-    QString failureText(const Work& work, audio::AudioError error) const override;
+    QString failureText(const Work& work, audio::AudioError error, const QString& reason) const override;
 
 private:
+    class WavSource;
+
     // What a conversion encodes with, taken when it starts.
     struct Shape
     {
@@ -67,6 +77,8 @@ private:
     bool m_useDrm = false;
     Shape m_shape;      // of the conversion under way
     int m_percent = -1; // the worker's: the percent told last
+    std::unique_ptr<WavSource> m_wav;
+    QString m_rateRefusal; // why the source's rate was refused, or empty
 };
 
 } // namespace audrel::msaudio

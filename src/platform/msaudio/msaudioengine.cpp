@@ -10,8 +10,14 @@ namespace audrel::msaudio {
 using audio::AudioError;
 
 MsAudioEngine::MsAudioEngine(const audio::FfmpegModule& module, QObject* parent)
-    : QObject(parent), m_module(module), m_decoder(module.newDecoder())
+    : QObject(parent), m_module(module), m_ffmpeg(module.newDecoder()), m_decoder(m_ffmpeg.get())
 {
+}
+
+audio::AudioError MsAudioEngine::openSource(const QString& source)
+{
+    useDecoder(*m_ffmpeg);
+    return m_ffmpeg->open(source);
 }
 
 const audio::FfmpegModule& MsAudioEngine::RequireModule(const QString& folder)
@@ -32,7 +38,7 @@ void MsAudioEngine::SetFiles(const QString& source, const QString& dest)
     StopConversion();
     m_source = source;
     m_dest = dest;
-    m_openError = m_decoder->open(source);
+    m_openError = openSource(source);
     m_fresh = true;
 }
 
@@ -40,11 +46,11 @@ void MsAudioEngine::StartConversion()
 {
     StopConversion();
     const Work work{++m_run, m_source, m_dest};
-    if (!m_fresh && !m_source.isEmpty()) m_openError = m_decoder->open(m_source);
+    if (!m_fresh && !m_source.isEmpty()) m_openError = openSource(m_source);
     m_fresh = false;
     if (m_openError != AudioError::None) {
         const AudioError error = m_openError;
-        post(work.run, [this, work, error] { emit OnFailure(int(error), failureText(work, error)); });
+        post(work.run, [this, work, error] { emit OnFailure(int(error), failureText(work, error, {})); });
         return;
     }
     prepareWork();
@@ -75,11 +81,11 @@ void MsAudioEngine::post(quint64 run, std::function<void()> event)
         Qt::QueuedConnection);
 }
 
-void MsAudioEngine::fail(const Work& work, AudioError error)
+void MsAudioEngine::fail(const Work& work, AudioError error, const QString& reason)
 {
-    post(work.run, [this, work, error] {
+    post(work.run, [this, work, error, reason] {
         joinWorker();
-        emit OnFailure(int(error), failureText(work, error));
+        emit OnFailure(int(error), failureText(work, error, reason));
     });
 }
 
@@ -87,10 +93,11 @@ void MsAudioEngine::convert(const Work& work)
 {
     post(work.run, [this, work] { raiseStatus(StatusStarted, work.source); });
     AudioError error = AudioError::None;
+    QString reason;
     {
         std::unique_ptr<audio::AudioOutput> output = openOutput(work, m_decoder->format(), error);
         if (!output && error == AudioError::None) error = AudioError::CreateFailed;
-        if (output) error = output->start(m_decoder->format());
+        if (output && error == AudioError::None) error = output->start(m_decoder->format());
         while (error == AudioError::None) {
             if (m_stop) return; // the output is closed on the way out
             const int16_t* samples = nullptr;
@@ -105,8 +112,9 @@ void MsAudioEngine::convert(const Work& work)
             reportProgress(work, *m_decoder, false);
         }
         if (error == AudioError::None) error = output->finish();
+        if (error != AudioError::None && output) reason = output->errorString();
     }
-    if (error != AudioError::None) return fail(work, error);
+    if (error != AudioError::None) return fail(work, error, reason);
     reportProgress(work, *m_decoder, true);
     post(work.run, [this, work] {
         joinWorker();
@@ -115,7 +123,7 @@ void MsAudioEngine::convert(const Work& work)
     });
 }
 
-QString MsAudioEngine::failureText(const Work& work, AudioError error) const
+QString MsAudioEngine::failureText(const Work& work, AudioError error, const QString& reason) const
 {
     const QString& source = work.source;
     switch (error) {
@@ -139,9 +147,11 @@ QString MsAudioEngine::failureText(const Work& work, AudioError error) const
     case AudioError::Protected:
         return QStringLiteral("Cannot decode \"%1\": it is protected by DRM.").arg(source);
     case AudioError::CreateFailed:
-        return QStringLiteral("Cannot create \"%1\".").arg(work.dest);
+        return reason.isEmpty() ? QStringLiteral("Cannot create \"%1\".").arg(work.dest)
+                                : QStringLiteral("Cannot create \"%1\": %2.").arg(work.dest, reason);
     case AudioError::WriteFailed:
-        return QStringLiteral("Cannot write \"%1\".").arg(work.dest);
+        return reason.isEmpty() ? QStringLiteral("Cannot write \"%1\".").arg(work.dest)
+                                : QStringLiteral("Cannot write \"%1\": %2.").arg(work.dest, reason);
     case AudioError::NoEncoder:
         return QStringLiteral("Cannot write \"%1\": FFmpeg has no WMA v2 encoder or no ASF muxer.")
             .arg(work.dest);

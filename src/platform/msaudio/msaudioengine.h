@@ -85,8 +85,8 @@ protected:
     // On the engine's thread, when a conversion starts: takes what the worker
     // is to use of the engine's settings.
     virtual void prepareWork() {}
-    // On the worker: the destination, opened for the source's format; null
-    // with error set when it cannot be.
+    // On the worker: the destination, opened for the source's format; with
+    // error set when it cannot be (the output then says why, or is null).
     virtual std::unique_ptr<audio::AudioOutput> openOutput(const Work& work, const audio::AudioFormat& format,
                                                            audio::AudioError& error) = 0;
     // On the worker, after every block and once more at the end (final).
@@ -94,8 +94,16 @@ protected:
     // On the engine's thread: the status event and the completion event of the kind.
     virtual void raiseStatus(short Status, const QString& Message) = 0;
     virtual void raiseComplete() = 0;
-    // The text of a failure, naming the file it concerns.
-    virtual QString failureText(const Work& work, audio::AudioError error) const;
+    // The text of a failure, naming the file it concerns; reason is the
+    // system's reason for a failure of the destination, or empty.
+    virtual QString failureText(const Work& work, audio::AudioError error, const QString& reason) const;
+
+    // On the engine's thread: opens source with the decoder that reads it and
+    // makes that decoder() (useDecoder). The FFmpeg decoder, unless a kind
+    // knows better.
+    virtual audio::AudioError openSource(const QString& source);
+    void useDecoder(audio::MediaDecoder& decoder) { m_decoder = &decoder; }
+    audio::MediaDecoder& ffmpegDecoder() const { return *m_ffmpeg; }
 
     // Runs event on the engine's thread later, unless the conversion it
     // belongs to was stopped or replaced by then.
@@ -105,12 +113,13 @@ protected:
 
 private:
     void convert(const Work& work);
-    void fail(const Work& work, audio::AudioError error);
+    void fail(const Work& work, audio::AudioError error, const QString& reason);
     // The worker has posted its last event: it ends, or has ended.
     void joinWorker();
 
     const audio::FfmpegModule& m_module;
-    std::unique_ptr<audio::MediaDecoder> m_decoder;
+    std::unique_ptr<audio::MediaDecoder> m_ffmpeg;
+    audio::MediaDecoder* m_decoder; // the one that reads the source
     audio::AudioError m_openError = audio::AudioError::NoInput;
     bool m_fresh = false; // the decoder is at the start of the source
     QString m_source;

@@ -359,7 +359,7 @@ void Player::play()
         return announceState();
     }
     if (!m_output) {
-        if (m_outputError != XA_SUCCESS) return nack(XA_MSG_COMMAND_PLAY, m_outputError);
+        if (m_outputError != XA_SUCCESS) return nack(XA_MSG_COMMAND_PLAY, m_outputError, m_outputReason);
         int refusal = XA_SUCCESS;
         auto device = newDeviceOutput(refusal);
         if (!device) return nack(XA_MSG_COMMAND_PLAY, refusal);
@@ -456,16 +456,19 @@ void Player::openOutput(const std::string& name)
 {
     closeOutput();
     m_outputError = XA_SUCCESS;
-    const auto refuse = [this](int error) {
+    m_outputReason.clear();
+    const auto refuse = [this](int error, const QString& reason = {}) {
         m_outputError = error;
-        nack(XA_MSG_COMMAND_OUTPUT_OPEN, error);
+        m_outputReason = reason;
+        nack(XA_MSG_COMMAND_OUTPUT_OPEN, error, reason);
     };
     if (startsWith(name, "wav:")) {
         const std::string path = name.substr(4);
         if (path.empty()) return refuse(XA_ERROR_INVALID_PARAMETERS);
         if (sameFileAsInput(path)) return refuse(XA_ERROR_OUTPUT_IS_INPUT);
         auto file = std::make_unique<audio::WavFileOutput>(pathName(path));
-        if (const AudioError error = file->open(); error != AudioError::None) return refuse(errorCode(error));
+        if (const AudioError error = file->open(); error != AudioError::None)
+            return refuse(errorCode(error), file->errorString());
         attachOutput(std::move(file), OutputKind::WavFile);
         m_outputPath = path;
     } else if (startsWith(name, "null:")) {
@@ -528,9 +531,10 @@ void Player::playbackEnded()
 
 void Player::playbackFailed(AudioError error)
 {
+    const QString reason = m_output ? m_output->errorString() : QString();
     // A file output that could not be completed at the end is let go all the same.
     if (m_outputKind == OutputKind::WavFile && m_transport.atEnd()) releaseOutput();
-    nack(XA_MSG_COMMAND_PLAY, errorCode(error));
+    nack(XA_MSG_COMMAND_PLAY, errorCode(error), reason);
     announceState();
 }
 
@@ -583,8 +587,15 @@ void Player::ack(int command)
     notify(std::move(notification));
 }
 
-void Player::nack(int command, int error)
+void Player::nack(int command, int error, const QString& reason)
 {
+    if (!reason.isEmpty()) {
+        auto cause = std::make_unique<Notification>(XA_MSG_NOTIFY_ERROR);
+        cause->message.data.error.source = XA_ERROR_SOURCE_OUTPUT;
+        cause->message.data.error.code = int16_t(error);
+        cause->message.data.error.message = cause->keep(0, reason.toLocal8Bit().toStdString());
+        notify(std::move(cause));
+    }
     auto notification = std::make_unique<Notification>(XA_MSG_NOTIFY_NACK);
     notification->message.data.nack.command = uint8_t(command);
     notification->message.data.nack.code = int16_t(error);

@@ -84,7 +84,8 @@ private:
     void reportPosition(bool always);
     void notify(std::unique_ptr<Notification> notification);
     void ack(int command);
-    void nack(int command, int error);
+    // With a reason, the system's, an error notification goes first.
+    void nack(int command, int error, const QString& reason = {});
     bool sameFileAsInput(const std::string& path) const;
 
     static int errorCode(audio::AudioError error);
@@ -105,6 +106,7 @@ private:
     OutputKind m_outputKind = OutputKind::None;
     std::string m_outputPath;
     int m_outputError = XA_SUCCESS; // why the last output that was asked for could not open
+    QString m_outputReason;         // and the system's reason, when it gave one
     audio::PlaybackTransport m_transport{this};
     int m_state = XA_PLAYER_STATE_STOPPED; // the state last announced
     uint32_t m_range = XA_POSITION_RANGE;

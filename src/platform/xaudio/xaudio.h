@@ -183,6 +183,14 @@ enum
     XA_OUTPUT_STATE_OPEN = 1
 };
 
+/* The source of an XA_MSG_NOTIFY_ERROR. The player sends one just before a
+ * nack whose cause the system named: its code is the nack's, its message the
+ * system's reason ("No space left on device"). */
+enum
+{
+    XA_ERROR_SOURCE_OUTPUT = 2
+};
+
 /* Where notifications go: post is called on the player thread and must only
  * hand the three values on to the program's own thread. */
 typedef struct XA_NotifyTarget
