@@ -127,7 +127,9 @@ void TestAdding::classifyAndFormat()
     QCOMPARE(KindOf("/x/y.mP2"), FileKind::Mpeg);
     QCOMPARE(KindOf("/x/y.WAV"), FileKind::Wav);
     QCOMPARE(KindOf("/x/y.pls"), FileKind::Pls);
-    QCOMPARE(KindOf("/x/y.flac"), FileKind::Other);
+    QCOMPARE(KindOf("/x/y.Flac"), FileKind::Flac);
+    QCOMPARE(KindOf("/x/y.webm"), FileKind::Matroska);
+    QCOMPARE(KindOf("/x/y.txt"), FileKind::Other);
     QCOMPARE(KindOf("/x/mp3"), FileKind::Other);
     // Only ASCII letters are folded.
     QCOMPARE(ToUpperAscii("/Müsik/ä.mp3"), QString("/MüSIK/ä.MP3"));

@@ -116,7 +116,7 @@ void TestBatchRunner::everyDirection()
         return made ? path : QString();
     };
     const QString shortSource = source("short", 1.5);
-    const QString longSource = source("long", 60);
+    const QString longSource = source("long", 180);
     QVERIFY(!shortSource.isEmpty() && !longSource.isEmpty());
     // Damaged: a WAV header cut off in its format chunk, or no audio at all.
     const QString bad = m_media.filePath("bad." + ext);
@@ -190,15 +190,23 @@ void TestBatchRunner::everyDirection()
     aborted.setItems({item(direction, shortSource, dest("first"), 0), item(direction, longSource, dest("second"), 1),
                       item(direction, longSource, dest("third"), 2)});
     bool secondMoved = false;
+    bool thirdStarted = false;
     bool secondEnded = false;
     int inFlightAtAbort = 0;
-    connect(&aborted, &BatchRunner::itemFinished, this, [&](int index) { secondEnded |= index == 1; });
-    connect(&aborted, &BatchRunner::itemProgress, this, [&](int index, qint64 done) {
-        secondMoved |= index == 1 && done > 0;
-        if (index != 2 || !secondMoved || !aborted.running()) return;
+    const auto abortOnceBothRun = [&] {
+        if (!secondMoved || !thirdStarted || !aborted.running()) return;
         for (const TCvtItem& i : aborted.items())
             inFlightAtAbort += i.JobState == ItemState::Converting;
         aborted.abort();
+    };
+    connect(&aborted, &BatchRunner::itemFinished, this, [&](int index) { secondEnded |= index == 1; });
+    connect(&aborted, &BatchRunner::itemStarted, this, [&](int index) {
+        thirdStarted |= index == 2;
+        abortOnceBothRun();
+    });
+    connect(&aborted, &BatchRunner::itemProgress, this, [&](int index, qint64 done) {
+        secondMoved |= index == 1 && done > 0;
+        abortOnceBothRun();
     });
     runToEnd(aborted);
     QVERIFY(!aborted.running());
