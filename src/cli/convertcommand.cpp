@@ -21,11 +21,13 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <functional>
 #include <memory>
 
+#include <dirent.h>
 #include <unistd.h>
 
 namespace audrel::cli {
@@ -251,6 +253,15 @@ QString destKey(const QString& dest)
 }
 
 
+// Why a folder cannot be listed, or an empty string.
+QString unlistable(const QString& folder)
+{
+    DIR* listing = opendir(QFile::encodeName(folder).constData());
+    if (!listing) return QString::fromLocal8Bit(std::strerror(errno));
+    closedir(listing);
+    return {};
+}
+
 // The sources named on the command line (files, playlists, folders), made
 // into work items by the job lists' own rules; what cannot be converted is
 // reported as it is met.
@@ -365,6 +376,12 @@ private:
     {
         int taken = 0;
         std::function<void(const QString&)> walk = [&](const QString& folder) {
+            // A folder that cannot be listed is named, not passed over as empty.
+            if (const QString reason = unlistable(folder); !reason.isEmpty()) {
+                problem(folder, QStringLiteral("the folder cannot be read: ") + reason);
+                ++taken;
+                return;
+            }
             const QDir dir(folder);
             const QString relative = QDir(path).relativeFilePath(folder);
             const QString destFolder =

@@ -264,6 +264,18 @@ bool isHelp(const QString& argument)
     return argument == QLatin1String("--help") || argument == QLatin1String("-h");
 }
 
+// A report that could not be written (a full disk, a closed pipe) is a
+// failure, whatever printed it.
+int finish(Console& console, const QString& who, int status)
+{
+    console.out.flush();
+    if (console.out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        console.err << who << ": cannot write to standard output\n";
+        if (status == ExitOk) status = ExitFailed;
+    }
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -277,29 +289,24 @@ int main(int argc, char** argv)
         printUsage(console.err);
         return ExitUsage;
     }
+    const QString program = QStringLiteral("audrel-cli");
     if (isHelp(arguments.first())) {
         printUsage(console.out);
-        return ExitOk;
+        return finish(console, program, ExitOk);
     }
     if (arguments.first() == QLatin1String("--version")) {
         console.out << "audrel-cli " << AUDREL_VERSION << '\n';
-        return ExitOk;
+        return finish(console, program, ExitOk);
     }
     for (const Command& command : Commands) {
         if (arguments.first() != QLatin1String(command.name)) continue;
+        const QString who = program + QLatin1Char(' ') + QLatin1String(command.name);
         const QStringList rest = arguments.mid(1);
         if (std::any_of(rest.begin(), rest.end(), isHelp)) {
             console.out << command.usage;
-            return ExitOk;
+            return finish(console, who, ExitOk);
         }
-        int status = command.run(rest, console);
-        // A report that could not be written (a full disk, a closed pipe) is a failure.
-        console.out.flush();
-        if (console.out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout)) {
-            console.err << "audrel-cli " << command.name << ": cannot write to standard output\n";
-            if (status == ExitOk) status = ExitFailed;
-        }
-        return status;
+        return finish(console, who, command.run(rest, console));
     }
     console.err << "audrel-cli: unknown command \"" << arguments.first() << "\"\n\n";
     printUsage(console.err);

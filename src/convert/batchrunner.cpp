@@ -126,6 +126,9 @@ void BatchRunner::start()
     if (m_running || m_aborted) return;
     m_running = true;
     m_next = m_finished = m_current = 0;
+    // What killed runs left of this run's destinations goes first.
+    for (const TCvtItem& item : std::as_const(m_items))
+        DestinationFile::RemoveStale(item.DestPath);
     m_temps = QStringList(m_items.size(), QString());
     const int slotCount = m_jobs == 1 ? 1 : std::clamp(int(m_items.size()), 1, m_jobs);
     for (int i = int(m_slots.size()); i < slotCount; ++i)

@@ -108,7 +108,9 @@ public:
     // The temporary file an item in flight is written to.
     QString tempPath(int index) const;
 
-    // Starts the run; without items it ends at once (runFinished).
+    // Starts the run, after removing what killed runs left under the
+    // temporary names of its destinations; without items it ends at once
+    // (runFinished).
     void start();
     // Ends a run under way: every file in flight is stopped and what it wrote
     // removed. Nothing happens when no run is under way.

@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -601,13 +602,16 @@ void TestCli::hostilePathsAndNames()
         QVERIFY2(QFileInfo(mp3).size() > 0, qPrintable(mp3));
     QVERIFY(!QFileInfo::exists(stale));
 
-    // A report that cannot be written is a failure.
-    QProcess process;
-    process.setStandardOutputFile("/dev/full");
-    process.start(QStringLiteral(AUDREL_CLI_PATH), {"info", upper});
-    QVERIFY(process.waitForFinished(60000));
-    QCOMPARE(process.exitCode(), 1);
-    QVERIFY(process.readAllStandardError().contains("cannot write to standard output"));
+    // A report that cannot be written is a failure, help and version too.
+    for (const QStringList& arguments :
+         {QStringList{"info", upper}, QStringList{"--help"}, QStringList{"--version"}, QStringList{"tag", "--help"}}) {
+        QProcess process;
+        process.setStandardOutputFile("/dev/full");
+        process.start(QStringLiteral(AUDREL_CLI_PATH), arguments);
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(process.readAllStandardError().contains("cannot write to standard output"));
+    }
 }
 
 void TestCli::convertToWmaAndBack()
@@ -653,6 +657,17 @@ void TestCli::convertToWmaAndBack()
     QCOMPARE(fields.codec, QStringLiteral("pcm_s16le"));
     QCOMPARE(fields.rate, 16000);
     QVERIFY(std::abs(fields.seconds - 2.0) < 0.05);
+
+    // Settings the encoder refuses fail once, before the first of two files.
+    const QString refused = dir.filePath("refused.ini");
+    audrel::test::writeFile(refused, "[WMAEncode]\nSampleRate=96000\n");
+    const QString second = dir.filePath("second.wav");
+    QVERIFY(QFile::copy(wav, second));
+    run = runCli({"convert", "--to", "wma", "--options", refused, "--dest", dir.filePath("none"), wav, second});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.count('\n') == 1 && run.err.contains("The WMA encoder does not encode 96000 Hz"),
+             qPrintable(run.err));
+    QVERIFY(!QFileInfo::exists(dir.filePath("none")));
     QVERIFY(unchanged(sources));
 }
 
@@ -697,6 +712,30 @@ void TestCli::foldersInParallel()
     QCOMPARE(audrel::test::readFile(dir.filePath("serial/sub/deeper/d.mp3")),
              audrel::test::readFile(dir.filePath("tree/out/sub/deeper/d.mp3")));
     QCOMPARE(runCli({"convert", "--to", "mp3", "--jobs", "0", dir.filePath("music")}).status, 2);
+
+    // A subfolder that cannot be read is named as a failure; the rest converts.
+    // (For root, permissions hold only once it has given up its privileges.)
+    QVERIFY(QDir().mkpath(dir.filePath("music/locked")));
+    QVERIFY(tool("sox", {"-n", "-r", "8000", "-c", "1", "-b", "16", dir.filePath("music/locked/e.wav"), "synth",
+                         "0.3", "sine", "440"}));
+    QVERIFY(QDir().mkpath(dir.filePath("open")));
+    const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                          QFile::WriteOther | QFile::ExeOther;
+    for (const QString& folder : {dir.path(), dir.filePath("open")})
+        QVERIFY(QFile::setPermissions(folder, everyone));
+    QVERIFY(QFile::setPermissions(dir.filePath("music/locked"), {}));
+    QStringList asUser{QStringLiteral(AUDREL_CLI_PATH), "convert", "--to", "mp3", "--options", options, "--dest",
+                       dir.filePath("open"), "--recursive", dir.filePath("music")};
+    if (geteuid() == 0) asUser = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} + asUser;
+    QProcess locked;
+    locked.start(geteuid() == 0 ? QStringLiteral("setpriv") : asUser.takeFirst(), asUser);
+    QVERIFY(locked.waitForFinished(60000));
+    QFile::setPermissions(dir.filePath("music/locked"), everyone);
+    const QString lockedErr = QString::fromUtf8(locked.readAllStandardError());
+    QCOMPARE(locked.exitCode(), 1);
+    QVERIFY2(lockedErr.contains(dir.filePath("music/locked") + ": the folder cannot be read: Permission denied"),
+             qPrintable(lockedErr));
+    QCOMPARE(QString::fromUtf8(locked.readAllStandardOutput()), QStringLiteral("4 converted, 0 skipped, 1 failed\n"));
 
     // info --json: one object per file, with the facts of the text report.
     run = runCli({"info", "--json", dir.filePath("music/a.wav"), dir.filePath("tree/out/a.mp3")});

@@ -1,7 +1,8 @@
 // The batch runner in every direction, with real engines and files: existing
-// destinations replaced or kept as the handler says, a failure that leaves
-// nothing and lets the run go on, several files at once giving the bytes of
-// one at a time, and an abort while two files are in flight.
+// destinations replaced or kept as the handler says, leftovers of killed runs
+// removed, a failure that leaves nothing and lets the run go on, several
+// files at once giving the bytes of one at a time, and an abort while two
+// files are in flight.
 
 #include "audiotools.h"
 #include "testmain.h"
@@ -142,6 +143,8 @@ void TestBatchRunner::everyDirection()
     // that the run goes past, and a plain file.
     writeFile(dest("replaced"), "an old result");
     writeFile(dest("kept"), "a result to keep");
+    // What a killed run left goes at the start, even for a file then skipped.
+    writeFile(DestinationFile::TempPathFor(dest("kept")), "left by a killed run");
     ScriptedHandler handler;
     handler.replace << dest("replaced");
     BatchRunner runner(settings, buildDir(), 2, handler);
