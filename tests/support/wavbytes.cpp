@@ -89,3 +89,28 @@ QByteArray randomBytes(int size)
 }
 
 } // namespace audrel::test::wav
+
+namespace audrel::test::id3v2 {
+
+namespace {
+
+QByteArray synchsafe(uint32_t value)
+{
+    const char bytes[] = {char(value >> 21 & 0x7f), char(value >> 14 & 0x7f), char(value >> 7 & 0x7f),
+                          char(value & 0x7f)};
+    return QByteArray(bytes, 4);
+}
+
+} // namespace
+
+QByteArray userTextFlood(int count)
+{
+    QByteArray frames;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray body = '\x03' + QByteArray::number(i) + '\0' + 'v';
+        frames += "TXXX" + synchsafe(uint32_t(body.size())) + QByteArray(2, '\0') + body;
+    }
+    return "ID3" + QByteArray("\x04\x00\x00", 3) + synchsafe(uint32_t(frames.size())) + frames;
+}
+
+} // namespace audrel::test::id3v2

@@ -1,6 +1,6 @@
 #pragma once
 // Files written byte by byte, for the tests of the readers: numbers in the
-// byte orders of the formats, and WAV files.
+// byte orders of the formats, WAV files, and ID3v2 tags.
 
 #include <QByteArray>
 
@@ -30,3 +30,12 @@ QByteArray sine16(int frames, int channels, int rate, double frequency, double a
 QByteArray randomBytes(int size);
 
 } // namespace audrel::test::wav
+
+namespace audrel::test::id3v2 {
+
+// An ID3v2.4 tag of count user text frames (TXXX, UTF-8), each of its own
+// description: a tag that takes libmpg123's own reader a time that grows
+// with the square of count.
+QByteArray userTextFlood(int count);
+
+} // namespace audrel::test::id3v2
