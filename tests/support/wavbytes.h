@@ -1,6 +1,7 @@
 #pragma once
 // Files written byte by byte, for the tests of the readers: numbers in the
-// byte orders of the formats, WAV files, and ID3v2 tags.
+// byte orders of the formats, WAV files, ID3v2 tags, and changes to the header
+// of a WMA file.
 
 #include <QByteArray>
 
@@ -30,6 +31,15 @@ QByteArray sine16(int frames, int channels, int rate, double frequency, double a
 QByteArray randomBytes(int size);
 
 } // namespace audrel::test::wav
+
+namespace audrel::test::asf {
+
+// A WMA file (in ASF) whose header states another play duration, in units of 100 ns.
+QByteArray withPlayDuration(QByteArray file, uint64_t duration);
+// A WMA file with a content encryption object in its header, as a file protected by DRM has.
+QByteArray withContentEncryption(QByteArray file);
+
+} // namespace audrel::test::asf
 
 namespace audrel::test::id3v2 {
 
