@@ -5,10 +5,12 @@
 //
 // Dropping what it holds (reset) ends the device's stream; the next write
 // opens a new one, asking for the same buffer as the first, so any number of
-// resets between two writes cost one new stream. At the end of a stream the
-// device plays out what it holds even when that is less than the device waits
-// for before it starts: playOut() fills the rest with silence, which the
-// output does not count as held.
+// resets between two writes cost one new stream. Every stream starts with a
+// little silence. At the end of a stream the device plays out what it holds
+// even when that is less than the device waits for before it starts:
+// playOut() fills the rest with silence. Neither silence counts as held;
+// audio does until the server says it was played, so the end of a stream is
+// heard before the stream goes.
 
 #include "platform/audio/audiooutput.h"
 
@@ -49,15 +51,22 @@ public:
 
 private:
     void release();
-    // Opens a stream on the sink with the buffer this output asks for.
+    // Opens a stream on the sink with the buffer this output asks for, and
+    // starts it with a little silence.
     bool openStream();
+    // Writes up to frames frames of silence, as many as there is room for.
+    int64_t writeSilence(int64_t frames);
 
     std::unique_ptr<QAudioSink> m_sink;
     QIODevice* m_io = nullptr; // null while no stream is open
     AudioFormat m_format;
     bool m_paused = false;
-    int64_t m_written = 0; // frames of audio taken since the stream opened
-    int64_t m_silence = 0; // frames of silence behind the audio the stream holds
+    int64_t m_pausedQueued = 0; // what was queued when it paused
+    // What the open stream was given: silence, then audio, then the silence
+    // that plays it out.
+    int64_t m_leadIn = 0;
+    int64_t m_audio = 0;
+    int64_t m_tail = 0;
     int m_streamsOpened = 0;
     AudioError m_error = AudioError::None;
 };
