@@ -114,6 +114,17 @@ void TestMediaPlayerForms::wavListPlaysForReal()
     QTest::qWait(300);
     QCOMPARE(player->Position(), paused);
 
+    // The thumb dropped at second 1 while paused: it stays paused, as the
+    // buttons say; Play goes on from 1000 ms (within 250 ms).
+    dragThumb(slider, 113);
+    QCOMPARE(slider->Position(), 1);
+    QCOMPARE(player->Mode(), mpPaused);
+    QCOMPARE(player->Position(), paused);
+    QCOMPARE(b.enabled(), (QList<bool>{true, false, true, false, true}));
+    b("btn_Play")->click();
+    const qint64 resumed = player->Position();
+    QVERIFY2(resumed >= 1000 && resumed <= 1250, qPrintable(QString::number(resumed)));
+
     // Stop, then Play: from the start.
     b("Btn_Stop")->click();
     QCOMPARE(b.enabled(), (QList<bool>{true, false, false, false, true}));
