@@ -1,6 +1,6 @@
 // "Play Wav File" and "Play WMA File" playing generated files for real through
 // the media player, on the default audio device (the private null sink that
-// scripts/test starts).
+// scripts/test starts), and what they play as the sink's monitor records it.
 
 #include "audiotools.h"
 #include "playertools.h"
@@ -21,6 +21,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+
+#include <memory>
 
 using namespace audrel;
 using namespace audrel::test;
@@ -60,6 +62,8 @@ private slots:
     void initTestCase();
     void wavListPlaysForReal();
     void wmaAfterADamagedFile();
+    void heardAsPlayed_data();
+    void heardAsPlayed();
 
 private:
     QTemporaryDir m_dir;
@@ -200,6 +204,76 @@ void TestMediaPlayerForms::wmaAfterADamagedFile()
     QCOMPARE(b.enabled(), (QList<bool>{true, false, false, true, false}));
     QCOMPARE(form.MediaPlayer1()->Position(), 0);
     QCOMPARE(prompts.messages.size(), 1);
+}
+
+void TestMediaPlayerForms::heardAsPlayed_data()
+{
+    QTest::addColumn<bool>("wma");
+    QTest::newRow("Play Wav File") << false;
+    QTest::newRow("Play WMA File") << true;
+}
+
+void TestMediaPlayerForms::heardAsPlayed()
+{
+    QFETCH(bool, wma);
+    if (const QString why = MonitorRecording::unavailable(); !why.isEmpty()) QSKIP(qPrintable(why));
+    if (wma && !haveTool("ffmpeg")) QSKIP("ffmpeg is not installed");
+    const QString ext = wma ? ".wma" : ".wav";
+    const QString song = m_dir.filePath("song" + ext); // 20 s: the seek bar runs 0 to 20
+    const QString blip = m_dir.filePath("blip" + ext); // 50 ms
+    QVERIFY(wma ? makeWma(song, 44100, 2, 20, 128) : makeWav(song, 44100, 2, 20));
+    QVERIFY(wma ? makeWma(blip, 44100, 2, 0.05, 128) : makeWav(blip, 44100, 2, 0.05));
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<TPlayerForm> form;
+    if (wma)
+        form = std::make_unique<TPlayWMAForm>(QStringList{song, blip}, buildDir());
+    else
+        form = std::make_unique<TPlayWavForm>(QStringList{song, blip}, buildDir());
+    const Buttons b{*form};
+    form->show();
+    QVERIFY(QTest::qWaitFor([&] { return b("Btn_Pause")->isEnabled() || !prompts.messages.isEmpty(); }, 10000));
+    QVERIFY2(prompts.messages.isEmpty(), qPrintable(prompts.messages.value(0).text));
+
+    // Ten Stop and Play cycles and ten seeks (each a drop of the thumb while
+    // playing), then three seconds of the song without a dropout: every
+    // restart of the stream keeps the buffer it asked for.
+    for (int i = 0; i < 10; ++i) {
+        b("Btn_Stop")->click();
+        b("btn_Play")->click();
+    }
+    for (int i = 0; i < 10; ++i)
+        dragThumbTo(form->Slider(), i % 2 ? 2 : 5);
+    MonitorRecording recording;
+    QVERIFY(recording.start());
+    const qsizetype twoMs = MonitorRecording::kRate * 2 / 1000;
+    const Hearing song3s = listenFor(recording, 0, 3);
+    QVERIFY2(song3s.first >= 0, "nothing was heard");
+    QVERIFY(song3s.heard >= 3 * MonitorRecording::kRate - twoMs);
+    QVERIFY2(song3s.longestGap <= twoMs, qPrintable(QString::number(song3s.longestGap)));
+
+    // The sound server shows the stream as the program's.
+    const QList<QMap<QString, QString>> streams = soundServerStreams();
+    QVERIFY(!streams.isEmpty());
+    for (const QMap<QString, QString>& stream : streams) {
+        QCOMPARE(stream.value("application.name"), "Audrel");
+        QCOMPARE(stream.value("application.icon_name"), "audrel");
+    }
+
+    // Stopped and silent, then the next entry: all of its 50 ms are heard,
+    // shorter though they are than what the device waits for before it starts.
+    b("Btn_Stop")->click();
+    QVERIFY(fallsSilent(recording, 300));
+    const qsizetype before = recording.frames();
+    b("Btn_FOR")->click();
+    QVERIFY2(listenFor(recording, before, 0).first >= 0, "nothing was heard");
+    QVERIFY(fallsSilent(recording, 300));
+    QVERIFY(QTest::qWaitFor([&] { return b("btn_Play")->isEnabled(); }, 20000));
+    const Hearing tone = listen(recording.take(), before);
+    QVERIFY2(tone.heard >= MonitorRecording::kRate * 45 / 1000 && tone.heard <= MonitorRecording::kRate / 10,
+             qPrintable(QString::number(tone.heard)));
+    QVERIFY(prompts.messages.isEmpty());
+    b("SpeedButton6")->click();
 }
 
 AUDREL_GUI_TEST_MAIN(TestMediaPlayerForms)

@@ -1,6 +1,6 @@
 // "Play Mpeg File" playing generated MP3 files for real through the player
 // library, on the default audio device (the private null sink that
-// scripts/test starts).
+// scripts/test starts), and what it plays as the sink's monitor records it.
 
 #include "audiotools.h"
 #include "playertools.h"
@@ -29,6 +29,7 @@ class TestPlayMp3Form : public QObject
 private slots:
     void initTestCase();
     void playsAListForReal();
+    void heardAsPlayed();
 
 private:
     QTemporaryDir m_dir;
@@ -115,14 +116,10 @@ void TestPlayMp3Form::playsAListForReal()
 
     // The thumb dropped at 200 of 400 seeks to the middle of the file: within
     // 250 ms of a 3 s file is within 34 steps.
-    grip = slider->ThumbRect().center();
-    sendPointer(slider, QEvent::MouseButtonPress, grip);
-    for (int dx = 1; slider->Position() < 200 && dx < 300; ++dx)
-        sendPointer(slider, QEvent::MouseMove, grip + QPoint(dx, 0));
+    reported.clear();
+    dragThumbTo(slider, 200);
     const int target = slider->Position();
     QVERIFY(target == 200 || target == 201);
-    reported.clear();
-    sendPointer(slider, QEvent::MouseButtonRelease, grip);
     QVERIFY(QTest::qWaitFor([&] { return !reported.isEmpty(); }, 5000));
     QVERIFY2(qAbs(reported.first() - target) <= 34, qPrintable(QString::number(reported.first())));
 
@@ -170,6 +167,63 @@ void TestPlayMp3Form::playsAListForReal()
     QCOMPARE(prompts.messages.size(), 3);
     QCOMPARE(slider->Position(), 0);
     QCOMPARE(form.CurrentIndex(), 2);
+}
+
+void TestPlayMp3Form::heardAsPlayed()
+{
+    if (const QString why = MonitorRecording::unavailable(); !why.isEmpty()) QSKIP(qPrintable(why));
+    const QString song = m_dir.filePath("song.mp3"); // 20 s
+    const QString blip = m_dir.filePath("blip.mp3"); // 50 ms
+    QVERIFY(makeMp3(song, 44100, 2, 20, {"-b", "128"}));
+    QVERIFY(makeMp3(blip, 44100, 2, 0.05, {"-b", "128"}));
+    ScriptedPrompts prompts;
+    TPlayMp3Form form({song, blip}, {}, m_program);
+    auto button = [&](const char* name) { return form.findChild<QToolButton*>(name); };
+    QToolButton* play = button("btn_Play");
+    form.show();
+    QVERIFY(QTest::qWaitFor([&] { return !play->isEnabled() || !prompts.messages.isEmpty(); }, 10000));
+    QVERIFY2(prompts.messages.isEmpty(), qPrintable(prompts.messages.value(0).text));
+
+    // Ten Stop and Play cycles and ten seeks, then three seconds of the song
+    // without a dropout: the output lives as long as the window, and every
+    // restart of its stream keeps the buffer it asked for.
+    for (int i = 0; i < 10; ++i) {
+        button("Btn_Stop")->click();
+        QVERIFY(QTest::qWaitFor([&] { return play->isEnabled(); }, 10000));
+        play->click();
+        QVERIFY(QTest::qWaitFor([&] { return !play->isEnabled(); }, 10000));
+    }
+    for (int i = 0; i < 10; ++i)
+        dragThumbTo(form.Slider(), i % 2 ? 40 : 100);
+    MonitorRecording recording;
+    QVERIFY(recording.start());
+    const qsizetype twoMs = MonitorRecording::kRate * 2 / 1000;
+    const Hearing song3s = listenFor(recording, 0, 3);
+    QVERIFY2(song3s.first >= 0, "nothing was heard");
+    QVERIFY(song3s.heard >= 3 * MonitorRecording::kRate - twoMs);
+    QVERIFY2(song3s.longestGap <= twoMs, qPrintable(QString::number(song3s.longestGap)));
+
+    // The sound server shows the stream as the program's.
+    const QList<QMap<QString, QString>> streams = soundServerStreams();
+    QVERIFY(!streams.isEmpty());
+    for (const QMap<QString, QString>& stream : streams) {
+        QCOMPARE(stream.value("application.name"), "Audrel");
+        QCOMPARE(stream.value("application.icon_name"), "audrel");
+    }
+
+    // Stopped and silent, then the next entry: all of its 50 ms are heard.
+    button("Btn_Stop")->click();
+    QVERIFY(fallsSilent(recording, 300));
+    const qsizetype before = recording.frames();
+    button("Btn_FOR")->click();
+    QVERIFY2(listenFor(recording, before, 0).first >= 0, "nothing was heard");
+    QVERIFY(fallsSilent(recording, 300));
+    QVERIFY(QTest::qWaitFor([&] { return form.CurrentIndex() == 1 && play->isEnabled(); }, 20000));
+    const Hearing tone = listen(recording.take(), before);
+    QVERIFY2(tone.heard >= MonitorRecording::kRate * 45 / 1000 && tone.heard <= MonitorRecording::kRate / 10,
+             qPrintable(QString::number(tone.heard)));
+    QVERIFY(prompts.messages.isEmpty());
+    button("SpeedButton6")->click();
 }
 
 AUDREL_GUI_TEST_MAIN(TestPlayMp3Form)
