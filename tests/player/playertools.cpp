@@ -39,6 +39,10 @@ void dragThumbTo(TSlider* slider, int position)
     sendPointer(slider, QEvent::MouseButtonRelease, at);
 }
 
+namespace {
+
+// Waits for the first sound after frame from, then for seconds more of the
+// recording; how that stretch sounds (first is -1 when nothing came).
 Hearing listenFor(MonitorRecording& recording, qsizetype from, double seconds)
 {
     const qsizetype span = qsizetype(seconds * MonitorRecording::kRate);
@@ -54,6 +58,7 @@ Hearing listenFor(MonitorRecording& recording, qsizetype from, double seconds)
     return listen(recording.take(), start.first, span);
 }
 
+// Whether the recording falls silent for ms.
 bool fallsSilent(MonitorRecording& recording, int ms)
 {
     const qsizetype span = qsizetype(ms) * MonitorRecording::kRate / 1000;
@@ -63,6 +68,37 @@ bool fallsSilent(MonitorRecording& recording, int ms)
             return recording.frames() > span && listen(data, recording.frames() - span).first < 0;
         },
         30000);
+}
+
+} // namespace
+
+void listenToPlayer(const std::function<void()>& stop, const std::function<void()>& next,
+                    const std::function<bool()>& done)
+{
+    constexpr qsizetype kMs = MonitorRecording::kRate / 1000;
+    MonitorRecording recording;
+    QVERIFY(recording.start());
+    const Hearing song = listenFor(recording, 0, 3);
+    QVERIFY2(song.first >= 0, "nothing was heard");
+    QVERIFY(song.heard >= 3000 * kMs - 2 * kMs);
+    QVERIFY2(song.longestGap <= 2 * kMs, qPrintable(QString::number(song.longestGap)));
+
+    const QList<QMap<QString, QString>> streams = soundServerStreams();
+    QVERIFY(!streams.isEmpty());
+    for (const QMap<QString, QString>& stream : streams) {
+        QCOMPARE(stream.value("application.name"), "Audrel");
+        QCOMPARE(stream.value("application.icon_name"), "audrel");
+    }
+
+    stop();
+    QVERIFY(fallsSilent(recording, 300));
+    const qsizetype before = recording.frames();
+    next();
+    QVERIFY2(listenFor(recording, before, 0).first >= 0, "nothing was heard");
+    QVERIFY(fallsSilent(recording, 300));
+    QVERIFY(QTest::qWaitFor(done, 20000));
+    const Hearing blip = listen(recording.take(), before);
+    QVERIFY2(blip.heard >= 45 * kMs && blip.heard <= 100 * kMs, qPrintable(QString::number(blip.heard)));
 }
 
 } // namespace audrel::test

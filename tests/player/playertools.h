@@ -7,6 +7,8 @@
 #include <QEvent>
 #include <QPoint>
 
+#include <functional>
+
 class QWidget;
 
 namespace audrel {
@@ -22,11 +24,14 @@ void dragThumb(TSlider* slider, int dx, int dy = 0);
 // just passed it (or as far as it goes), and lets go there.
 void dragThumbTo(TSlider* slider, int position);
 
-// Waits (generously: the private sound server delays some stream starts)
-// for the first sound after frame from and then for seconds more of the
-// recording; returns how that stretch sounds (first is -1 when nothing came).
-Hearing listenFor(MonitorRecording& recording, qsizetype from, double seconds);
-// Waits until the recording has been silent for its last ms; false when it does not fall silent.
-bool fallsSilent(MonitorRecording& recording, int ms);
+// What the listening tests hear of a player window that was put through its
+// paces while it plays a song: three seconds of the song without a dropout
+// longer than 2 ms, on streams that the sound server shows as the program's;
+// then, once stop() has made it fall silent, all 50 ms (at least 45, at most
+// 100) of the short entry that next() plays, until done() says the window is
+// through with it. The waits are generous: the private sound server delays
+// some stream starts. A failure fails the test.
+void listenToPlayer(const std::function<void()>& stop, const std::function<void()>& next,
+                    const std::function<bool()>& done);
 
 } // namespace audrel::test

@@ -236,42 +236,19 @@ void TestMediaPlayerForms::heardAsPlayed()
     QVERIFY2(prompts.messages.isEmpty(), qPrintable(prompts.messages.value(0).text));
 
     // Ten Stop and Play cycles and ten seeks (each a drop of the thumb while
-    // playing), then three seconds of the song without a dropout: every
-    // restart of the stream keeps the buffer it asked for.
+    // playing), then the song without a dropout: every restart of the stream
+    // keeps the buffer it asked for.
     for (int i = 0; i < 10; ++i) {
         b("Btn_Stop")->click();
         b("btn_Play")->click();
     }
     for (int i = 0; i < 10; ++i)
         dragThumbTo(form->Slider(), i % 2 ? 2 : 5);
-    MonitorRecording recording;
-    QVERIFY(recording.start());
-    const qsizetype twoMs = MonitorRecording::kRate * 2 / 1000;
-    const Hearing song3s = listenFor(recording, 0, 3);
-    QVERIFY2(song3s.first >= 0, "nothing was heard");
-    QVERIFY(song3s.heard >= 3 * MonitorRecording::kRate - twoMs);
-    QVERIFY2(song3s.longestGap <= twoMs, qPrintable(QString::number(song3s.longestGap)));
-
-    // The sound server shows the stream as the program's.
-    const QList<QMap<QString, QString>> streams = soundServerStreams();
-    QVERIFY(!streams.isEmpty());
-    for (const QMap<QString, QString>& stream : streams) {
-        QCOMPARE(stream.value("application.name"), "Audrel");
-        QCOMPARE(stream.value("application.icon_name"), "audrel");
-    }
-
-    // Stopped and silent, then the next entry: all of its 50 ms are heard,
-    // shorter though they are than what the device waits for before it starts.
-    b("Btn_Stop")->click();
-    QVERIFY(fallsSilent(recording, 300));
-    const qsizetype before = recording.frames();
-    b("Btn_FOR")->click();
-    QVERIFY2(listenFor(recording, before, 0).first >= 0, "nothing was heard");
-    QVERIFY(fallsSilent(recording, 300));
-    QVERIFY(QTest::qWaitFor([&] { return b("btn_Play")->isEnabled(); }, 20000));
-    const Hearing tone = listen(recording.take(), before);
-    QVERIFY2(tone.heard >= MonitorRecording::kRate * 45 / 1000 && tone.heard <= MonitorRecording::kRate / 10,
-             qPrintable(QString::number(tone.heard)));
+    // Stopped, the next entry is heard to its end, shorter though it is than
+    // what the device waits for before it starts.
+    listenToPlayer([&] { b("Btn_Stop")->click(); }, [&] { b("Btn_FOR")->click(); },
+                   [&] { return b("btn_Play")->isEnabled(); });
+    if (QTest::currentTestFailed()) return;
     QVERIFY(prompts.messages.isEmpty());
     b("SpeedButton6")->click();
 }
