@@ -78,8 +78,11 @@ void listenToPlayer(const std::function<void()>& stop, const std::function<void(
     constexpr qsizetype kMs = MonitorRecording::kRate / 1000;
     MonitorRecording recording;
     QVERIFY(recording.start());
-    const Hearing song = listenFor(recording, 0, 3);
-    QVERIFY2(song.first >= 0, "nothing was heard");
+    // From half a second into what is heard on: the stream's start is left
+    // out (what the stream before it left in the sink may come first).
+    const Hearing start = listenFor(recording, 0, 3.5);
+    QVERIFY2(start.first >= 0, "nothing was heard");
+    const Hearing song = listen(recording.take(), start.first + 500 * kMs, 3000 * kMs);
     QVERIFY(song.heard >= 3000 * kMs - 2 * kMs);
     QVERIFY2(song.longestGap <= 2 * kMs, qPrintable(QString::number(song.longestGap)));
 

@@ -25,8 +25,9 @@ void dragThumb(TSlider* slider, int dx, int dy = 0);
 void dragThumbTo(TSlider* slider, int position);
 
 // What the listening tests hear of a player window that was put through its
-// paces while it plays a song: three seconds of the song without a dropout
-// longer than 2 ms, on streams that the sound server shows as the program's;
+// paces while it plays a song: three seconds of the song (from half a second
+// after it is first heard) without a dropout longer than 2 ms, on streams
+// that the sound server shows as the program's;
 // then, once stop() has made it fall silent, all 50 ms (at least 45, at most
 // 100) of the short entry that next() plays, until done() says the window is
 // through with it. The waits are generous: the private sound server delays
