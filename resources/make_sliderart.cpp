@@ -19,6 +19,7 @@ constexpr int kTrackWidth = 255;
 constexpr int kTrackHeight = 39;
 constexpr int kThumbWidth = 30;
 constexpr int kThumbHeight = 38;
+constexpr int kVisibleHeight = kThumbHeight; // rows of the track the seek bar draws
 // The groove runs between the centres of the thumb at both ends.
 constexpr double kGrooveLeft = kThumbWidth / 2.0 - 3;
 constexpr double kGrooveRight = kTrackWidth - kThumbWidth / 2.0 + 3;
@@ -38,13 +39,15 @@ QImage track()
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
 
-    // A shallow panel that the groove is cut into.
-    QLinearGradient panel(0, 0, 0, kTrackHeight);
+    // A shallow panel that the groove is cut into. The seek bar shows as many
+    // rows of the track as the thumb is high: the panel ends there, and the
+    // track's last row stays clear.
+    QLinearGradient panel(0, 0, 0, kVisibleHeight);
     panel.setColorAt(0, QColor(0xf4, 0xf6, 0xf9));
     panel.setColorAt(1, QColor(0xd9, 0xde, 0xe6));
     p.setPen(QPen(QColor(0xa8, 0xb0, 0xbc), 1));
     p.setBrush(panel);
-    p.drawRoundedRect(QRectF(0.5, 0.5, kTrackWidth - 1, kTrackHeight - 1), 6, 6);
+    p.drawRoundedRect(QRectF(0.5, 0.5, kTrackWidth - 1, kVisibleHeight - 1), 6, 6);
 
     // The groove: dark at the top, where the light does not reach, with a
     // light lower lip.

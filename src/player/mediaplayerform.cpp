@@ -7,6 +7,9 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+#include <climits>
+
 namespace audrel {
 
 TMediaPlayerForm::TMediaPlayerForm(PlayerKind kind, const QStringList& paths, const QString& programFolder,
@@ -45,7 +48,9 @@ void TMediaPlayerForm::PlayItem(int n)
     setButtons(false, true, true);
     m_mediaPlayer->setFileName(m_playPaths[m_currentIndex]);
     m_mediaPlayer->Open();
-    m_slider->setMaximum(int(m_mediaPlayer->Length() / 1000));
+    // Whole seconds; a length beyond the seek bar's range (a file may state
+    // any length) leaves the thumb at its end.
+    m_slider->setMaximum(int(std::min<qint64>(m_mediaPlayer->Length() / 1000, INT_MAX)));
     Timer1->start();
     m_mediaPlayer->Play();
 }
@@ -118,8 +123,11 @@ void TMediaPlayerForm::SpeedButton6Click()
 
 void TMediaPlayerForm::SliderChange()
 {
-    // Playing again from the chosen second; the buttons and the poll stay as they are.
+    // Playing, it plays again from the chosen second; the buttons and the
+    // poll stay as they are. Stopped or paused, it stays so, and Play goes
+    // on from there, as in the MP3 player.
     m_mediaPlayer->setStartPos(qint64(m_slider->Position()) * 1000);
+    if (m_mediaPlayer->Mode() != mpPlaying) return;
     m_mediaPlayer->Stop();
     m_mediaPlayer->Rewind();
     m_mediaPlayer->Play();

@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -291,14 +290,11 @@ void TestConvertCommand::desktopShellPlaysTheNoticeSound()
     DesktopShell shell;
     QVERIFY(!shell.playSound(m_media.filePath("missing.wav")));
     QVERIFY(shell.playSound(notice));
-    QVERIFY(QTest::qWaitFor(
-        [] {
-            QProcess pactl;
-            pactl.start("pactl", {"list", "short", "sink-inputs"});
-            pactl.waitForFinished(5000);
-            return !pactl.readAllStandardOutput().trimmed().isEmpty();
-        },
-        3000));
+    // The stream is the program's, by its name and its icon.
+    QList<QMap<QString, QString>> streams;
+    QVERIFY(QTest::qWaitFor([&] { return !(streams = soundServerStreams()).isEmpty(); }, 3000));
+    QCOMPARE(streams[0].value("application.name"), "Audrel");
+    QCOMPARE(streams[0].value("application.icon_name"), "audrel");
 }
 
 AUDREL_GUI_TEST_MAIN(TestConvertCommand)

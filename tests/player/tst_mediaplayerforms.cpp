@@ -1,6 +1,6 @@
 // "Play Wav File" and "Play WMA File" playing generated files for real through
 // the media player, on the default audio device (the private null sink that
-// scripts/test starts).
+// scripts/test starts), and what they play as the sink's monitor records it.
 
 #include "audiotools.h"
 #include "playertools.h"
@@ -21,6 +21,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+
+#include <memory>
 
 using namespace audrel;
 using namespace audrel::test;
@@ -60,6 +62,8 @@ private slots:
     void initTestCase();
     void wavListPlaysForReal();
     void wmaAfterADamagedFile();
+    void heardAsPlayed_data();
+    void heardAsPlayed();
 
 private:
     QTemporaryDir m_dir;
@@ -113,6 +117,17 @@ void TestMediaPlayerForms::wavListPlaysForReal()
     const qint64 paused = player->Position();
     QTest::qWait(300);
     QCOMPARE(player->Position(), paused);
+
+    // The thumb dropped at second 1 while paused: it stays paused, as the
+    // buttons say; Play goes on from 1000 ms (within 250 ms).
+    dragThumb(slider, 113);
+    QCOMPARE(slider->Position(), 1);
+    QCOMPARE(player->Mode(), mpPaused);
+    QCOMPARE(player->Position(), paused);
+    QCOMPARE(b.enabled(), (QList<bool>{true, false, true, false, true}));
+    b("btn_Play")->click();
+    const qint64 resumed = player->Position();
+    QVERIFY2(resumed >= 1000 && resumed <= 1250, qPrintable(QString::number(resumed)));
 
     // Stop, then Play: from the start.
     b("Btn_Stop")->click();
@@ -189,6 +204,53 @@ void TestMediaPlayerForms::wmaAfterADamagedFile()
     QCOMPARE(b.enabled(), (QList<bool>{true, false, false, true, false}));
     QCOMPARE(form.MediaPlayer1()->Position(), 0);
     QCOMPARE(prompts.messages.size(), 1);
+}
+
+void TestMediaPlayerForms::heardAsPlayed_data()
+{
+    QTest::addColumn<bool>("wma");
+    QTest::newRow("Play Wav File") << false;
+    QTest::newRow("Play WMA File") << true;
+}
+
+void TestMediaPlayerForms::heardAsPlayed()
+{
+    QFETCH(bool, wma);
+    if (const QString why = MonitorRecording::unavailable(); !why.isEmpty()) QSKIP(qPrintable(why));
+    if (wma && !haveTool("ffmpeg")) QSKIP("ffmpeg is not installed");
+    const QString ext = wma ? ".wma" : ".wav";
+    const QString song = m_dir.filePath("song" + ext); // 20 s: the seek bar runs 0 to 20
+    const QString blip = m_dir.filePath("blip" + ext); // 50 ms
+    QVERIFY(wma ? makeWma(song, 44100, 2, 20, 128) : makeWav(song, 44100, 2, 20));
+    QVERIFY(wma ? makeWma(blip, 44100, 2, 0.05, 128) : makeWav(blip, 44100, 2, 0.05));
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<TPlayerForm> form;
+    if (wma)
+        form = std::make_unique<TPlayWMAForm>(QStringList{song, blip}, buildDir());
+    else
+        form = std::make_unique<TPlayWavForm>(QStringList{song, blip}, buildDir());
+    const Buttons b{*form};
+    form->show();
+    QVERIFY(QTest::qWaitFor([&] { return b("Btn_Pause")->isEnabled() || !prompts.messages.isEmpty(); }, 10000));
+    QVERIFY2(prompts.messages.isEmpty(), qPrintable(prompts.messages.value(0).text));
+
+    // Ten Stop and Play cycles and ten seeks (each a drop of the thumb while
+    // playing), then the song without a dropout: every restart of the stream
+    // keeps the buffer it asked for.
+    for (int i = 0; i < 10; ++i) {
+        b("Btn_Stop")->click();
+        b("btn_Play")->click();
+    }
+    for (int i = 0; i < 10; ++i)
+        dragThumbTo(form->Slider(), i % 2 ? 2 : 5);
+    // Stopped, the next entry is heard to its end, shorter though it is than
+    // what the device waits for before it starts.
+    listenToPlayer([&] { b("Btn_Stop")->click(); }, [&] { b("Btn_FOR")->click(); },
+                   [&] { return b("btn_Play")->isEnabled(); });
+    if (QTest::currentTestFailed()) return;
+    QVERIFY(prompts.messages.isEmpty());
+    b("SpeedButton6")->click();
 }
 
 AUDREL_GUI_TEST_MAIN(TestMediaPlayerForms)

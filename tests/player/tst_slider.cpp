@@ -131,6 +131,19 @@ void TestSlider::drawsOnlyWhatItCan()
     QCOMPARE(slider.Buffer().toImage().pixelColor(100, 10).alpha(), 0);
     slider.setMaximum(10);
     QCOMPARE(slider.Buffer().toImage().pixelColor(100, 10), QColor(Qt::gray));
+
+    // The players' own bitmaps: the rows of the track that the bar shows (as
+    // many as the thumb is high) hold its whole frame, the bottom edge drawn
+    // as the top one.
+    TSlider player;
+    player.setThumbNormal(QPixmap(":/slider/thumbnormal.png"));
+    player.setTrack(QPixmap(":/slider/track.png"));
+    player.setMaximum(400);
+    player.setPosition(400); // the thumb out of the way at the right
+    const QImage shown = player.Buffer().toImage();
+    QCOMPARE(shown.height(), 38);
+    QVERIFY(shown.pixelColor(127, 0).alpha() > 0);
+    QCOMPARE(shown.pixelColor(127, shown.height() - 1), shown.pixelColor(127, 0));
 }
 
 void TestSlider::dragNeedsRoomAlongItsAxis()

@@ -1,6 +1,8 @@
 #include "audiotools.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -12,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace audrel::test {
 
@@ -195,6 +198,93 @@ QByteArray fileHash(const QString& path)
     QCryptographicHash hash(QCryptographicHash::Sha1);
     hash.addData(&file);
     return hash.result().toHex();
+}
+
+QString MonitorRecording::unavailable()
+{
+    for (const char* tool : {"parec", "pactl"})
+        if (!haveTool(tool)) return QStringLiteral("%1 is not installed (pulseaudio-utils)").arg(tool);
+    bool ok = false;
+    const QByteArray sink = toolOutput("pactl", {"get-default-sink"}, &ok).trimmed();
+    if (!ok || sink != "audrel_null") return QStringLiteral("no private null sink (run through scripts/test)");
+    return {};
+}
+
+MonitorRecording::MonitorRecording() = default;
+
+MonitorRecording::~MonitorRecording()
+{
+    if (m_process) {
+        m_process->kill();
+        m_process->waitForFinished(5000);
+    }
+}
+
+bool MonitorRecording::start()
+{
+    m_process = std::make_unique<QProcess>();
+    m_process->start(QStandardPaths::findExecutable("parec"),
+                     {"--device=audrel_null.monitor", "--raw", "--format=s16le", "--rate=" + QString::number(kRate),
+                      "--channels=2", "--latency-msec=20"});
+    if (!m_process->waitForStarted(10000)) return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (m_data.isEmpty() && clock.elapsed() < 20000)
+        take(100);
+    return !m_data.isEmpty();
+}
+
+const QByteArray& MonitorRecording::take(int waitMs)
+{
+    if (m_process) {
+        QCoreApplication::processEvents();
+        if (waitMs > 0 && m_process->bytesAvailable() == 0) m_process->waitForReadyRead(waitMs);
+        m_data += m_process->readAllStandardOutput();
+    }
+    return m_data;
+}
+
+Hearing listen(const QByteArray& stereo, qsizetype from, qsizetype frames)
+{
+    // Far below any signal the tests play; the null sink's silence is zero.
+    constexpr int kSilence = 64;
+    const auto* samples = reinterpret_cast<const qint16*>(stereo.constData());
+    const qsizetype end = frames < 0 ? stereo.size() / 4 : std::min(stereo.size() / 4, from + frames);
+    Hearing h;
+    qsizetype gap = 0;
+    for (qsizetype i = std::max<qsizetype>(0, from); i < end; ++i) {
+        const bool sounds = std::abs(samples[2 * i]) > kSilence || std::abs(samples[2 * i + 1]) > kSilence;
+        if (!sounds) {
+            ++gap;
+            continue;
+        }
+        if (h.first < 0) h.first = i;
+        else h.longestGap = std::max(h.longestGap, gap);
+        h.last = i;
+        gap = 0;
+    }
+    if (h.first >= 0) h.heard = h.last - h.first + 1;
+    return h;
+}
+
+QList<QMap<QString, QString>> soundServerStreams()
+{
+    QList<QMap<QString, QString>> streams;
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    QMap<QString, QString> stream;
+    const auto keep = [&] {
+        if (stream.value("application.process.id") == pid) streams.append(stream);
+        stream.clear();
+    };
+    for (const QByteArray& raw : toolOutput("pactl", {"list", "sink-inputs"}).split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith("Sink Input #")) keep();
+        // Properties read: key = "value"
+        const qsizetype equals = line.indexOf(QLatin1String(" = \""));
+        if (equals > 0 && line.endsWith('"')) stream[line.left(equals)] = line.mid(equals + 4).chopped(1);
+    }
+    keep();
+    return streams;
 }
 
 } // namespace audrel::test

@@ -1,10 +1,16 @@
 #pragma once
-// Test audio made and judged by the reference tools (sox, lame, ffmpeg, mpg123).
+// Test audio made and judged by the reference tools (sox, lame, ffmpeg, mpg123),
+// and what reaches the sound server, recorded and asked for with pulseaudio-utils.
 
 #include <QByteArray>
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
+
+class QProcess;
 
 namespace audrel::test {
 
@@ -60,5 +66,45 @@ double similarity(const QByteArray& a, const QByteArray& b, int channels, int ma
 
 // SHA-1 of a file's bytes, to prove a file was left alone.
 QByteArray fileHash(const QString& path);
+
+// What reaches the default sink's monitor on the sound server, recorded by
+// parec as 16-bit stereo at kRate from start() on.
+class MonitorRecording
+{
+public:
+    static constexpr int kRate = 44100;
+    // Why nothing can be recorded here, or empty: parec or pactl is missing,
+    // or the default sink is not the private null sink that scripts/test
+    // starts (anything else may play there).
+    static QString unavailable();
+
+    MonitorRecording();
+    ~MonitorRecording();
+    // Starts recording; true once audio arrives.
+    bool start();
+    // What was recorded so far, after waiting up to waitMs for more.
+    const QByteArray& take(int waitMs = 0);
+    qsizetype frames() const { return m_data.size() / 4; }
+
+private:
+    std::unique_ptr<QProcess> m_process;
+    QByteArray m_data;
+};
+
+// Where a recording (16-bit stereo) sounds, in frames: a frame sounds when
+// either channel is louder than the faint noise of silence.
+struct Hearing
+{
+    qsizetype first = -1; // the first frame that sounds, -1 when none does
+    qsizetype last = -1;  // the last one
+    qsizetype heard = 0;  // frames from the first to the last
+    qsizetype longestGap = 0; // the longest run of silent frames between them
+};
+// From frame from on, frames frames (to the end when -1).
+Hearing listen(const QByteArray& stereo, qsizetype from = 0, qsizetype frames = -1);
+
+// The properties of this process's streams on the sound server, one map per
+// stream, as `pactl list sink-inputs` shows them ("application.name" to "Audrel").
+QList<QMap<QString, QString>> soundServerStreams();
 
 } // namespace audrel::test

@@ -119,3 +119,67 @@ QByteArray randomBytes(int size)
 }
 
 } // namespace audrel::test::wav
+
+namespace audrel::test::asf {
+
+namespace {
+
+// The identifiers of the objects, as they lie in the file.
+const QByteArray kHeader = QByteArray::fromHex("3026b2758e66cf11a6d900aa0062ce6c");
+const QByteArray kFileProperties = QByteArray::fromHex("a1dcab8c47a9cf118ee400c00c205365");
+const QByteArray kContentEncryption = QByteArray::fromHex("fbb3112223bdd211b4b700a0c955fc6e");
+
+// The header object's size field is at 16, its object count at 24, its first object at 30.
+constexpr int kFirstObject = 30;
+
+} // namespace
+
+QByteArray withPlayDuration(QByteArray file, uint64_t duration)
+{
+    if (!file.startsWith(kHeader)) return {};
+    const qsizetype at = file.indexOf(kFileProperties, kFirstObject);
+    // Identifier, size, file id, file size, creation date, packet count: then the play duration.
+    if (at < 0 || at + 72 > file.size()) return {};
+    qToLittleEndian<quint64>(duration, file.data() + at + 64);
+    return file;
+}
+
+QByteArray withContentEncryption(QByteArray file)
+{
+    if (!file.startsWith(kHeader) || file.size() < kFirstObject) return {};
+    const auto field = [](const QByteArray& text) { return le32(uint32_t(text.size() + 1)) + text + '\0'; };
+    const QByteArray body = le32(4) + QByteArray("\x01\x02\x03\x04", 4) + field("DRM") + field("key") +
+                            field("http://licenses.invalid/");
+    const QByteArray object = kContentEncryption + le64(uint64_t(24 + body.size())) + body;
+    file.insert(kFirstObject, object);
+    qToLittleEndian<quint64>(qFromLittleEndian<quint64>(file.constData() + 16) + object.size(), file.data() + 16);
+    qToLittleEndian<quint32>(qFromLittleEndian<quint32>(file.constData() + 24) + 1, file.data() + 24);
+    return file;
+}
+
+} // namespace audrel::test::asf
+
+namespace audrel::test::id3v2 {
+
+namespace {
+
+QByteArray synchsafe(uint32_t value)
+{
+    const char bytes[] = {char(value >> 21 & 0x7f), char(value >> 14 & 0x7f), char(value >> 7 & 0x7f),
+                          char(value & 0x7f)};
+    return QByteArray(bytes, 4);
+}
+
+} // namespace
+
+QByteArray userTextFlood(int count)
+{
+    QByteArray frames;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray body = '\x03' + QByteArray::number(i) + '\0' + 'v';
+        frames += "TXXX" + synchsafe(uint32_t(body.size())) + QByteArray(2, '\0') + body;
+    }
+    return "ID3" + QByteArray("\x04\x00\x00", 3) + synchsafe(uint32_t(frames.size())) + frames;
+}
+
+} // namespace audrel::test::id3v2

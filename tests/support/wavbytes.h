@@ -1,6 +1,7 @@
 #pragma once
 // Files written byte by byte, for the tests of the readers: numbers in the
-// byte orders of the formats, and WAV files.
+// byte orders of the formats, WAV files, ID3v2 tags, and changes to the header
+// of a WMA file.
 
 #include <QByteArray>
 
@@ -37,3 +38,21 @@ QByteArray sine16(int frames, int channels, int rate, double frequency, double a
 QByteArray randomBytes(int size);
 
 } // namespace audrel::test::wav
+
+namespace audrel::test::asf {
+
+// A WMA file (in ASF) whose header states another play duration, in units of 100 ns.
+QByteArray withPlayDuration(QByteArray file, uint64_t duration);
+// A WMA file with a content encryption object in its header, as a file protected by DRM has.
+QByteArray withContentEncryption(QByteArray file);
+
+} // namespace audrel::test::asf
+
+namespace audrel::test::id3v2 {
+
+// An ID3v2.4 tag of count user text frames (TXXX, UTF-8), each of its own
+// description: a tag that takes libmpg123's own reader a time that grows
+// with the square of count.
+QByteArray userTextFlood(int count);
+
+} // namespace audrel::test::id3v2

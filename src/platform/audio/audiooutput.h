@@ -30,6 +30,9 @@ public:
     virtual void setPaused(bool paused) = 0;
     // Drops what is queued and not heard yet.
     virtual void reset() = 0;
+    // The stream has no more audio to come: a real-time output makes sure
+    // that what it holds is heard, however little that is.
+    virtual void playOut() {}
     // The stream has ended: a file output completes its file.
     virtual AudioError finish() = 0;
     // The last error that made write return -1.

@@ -4,7 +4,11 @@
 
 #include <mpg123.h>
 
+#include <atomic>
+#include <cerrno>
 #include <mutex>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace audrel::audio {
@@ -18,6 +22,82 @@ void initLibrary()
 }
 
 } // namespace
+
+// The pass over every frame header: a handle of its own that reads the
+// decoder's file through pread, so that the decoder's own reading is left
+// where it is, on a thread of its own that stops at the next read once it is
+// told to.
+struct Mpg123Decoder::Scan
+{
+    int fd = -1;
+    off_t offset = 0;
+    mpg123_handle* handle = nullptr;
+    std::atomic<bool> cancel = false;
+    std::atomic<bool> done = false;
+    int64_t length = 0; // written before done, 0 when the pass failed
+    std::thread thread;
+
+    ~Scan()
+    {
+        cancel = true;
+        if (thread.joinable()) thread.join();
+        if (handle) {
+            mpg123_close(handle);
+            mpg123_delete(handle);
+        }
+    }
+
+    static mpg123_ssize_t read(void* opaque, void* buffer, size_t size)
+    {
+        auto* scan = static_cast<Scan*>(opaque);
+        if (scan->cancel) {
+            errno = ECANCELED;
+            return -1;
+        }
+        ssize_t n;
+        do
+            n = ::pread(scan->fd, buffer, size, scan->offset);
+        while (n < 0 && errno == EINTR);
+        if (n > 0) scan->offset += n;
+        return n;
+    }
+
+    static off_t seek(void* opaque, off_t offset, int whence)
+    {
+        auto* scan = static_cast<Scan*>(opaque);
+        if (scan->cancel) {
+            errno = ECANCELED;
+            return -1;
+        }
+        off_t base = 0;
+        if (whence == SEEK_CUR) {
+            base = scan->offset;
+        } else if (whence == SEEK_END) {
+            struct stat info;
+            if (::fstat(scan->fd, &info) != 0) return -1;
+            base = info.st_size;
+        } else if (whence != SEEK_SET) {
+            errno = EINVAL;
+            return -1;
+        }
+        if (base + offset < 0) {
+            errno = EINVAL;
+            return -1;
+        }
+        return scan->offset = base + offset;
+    }
+
+    void run()
+    {
+        long rate = 0;
+        int channels = 0, encoding = 0;
+        if (mpg123_replace_reader_handle(handle, read, seek, nullptr) == MPG123_OK &&
+            mpg123_open_handle(handle, this) == MPG123_OK &&
+            mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK && mpg123_scan(handle) == MPG123_OK)
+            length = std::max<int64_t>(0, mpg123_length(handle));
+        done.store(true, std::memory_order_release);
+    }
+};
 
 Mpg123Decoder::Mpg123Decoder()
 {
@@ -34,7 +114,9 @@ mpg123_handle* Mpg123Decoder::newHandle()
     int error = MPG123_OK;
     mpg123_handle* handle = mpg123_new(nullptr, &error);
     if (!handle) return nullptr;
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
+    // Tags are read elsewhere; libmpg123's reading of ID3v2 frames grows with
+    // the square of their number.
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET | MPG123_SKIP_ID3V2, 0.0);
     mpg123_format_none(handle);
     const long* rates = nullptr;
     size_t count = 0;
@@ -42,27 +124,6 @@ mpg123_handle* Mpg123Decoder::newHandle()
     for (size_t i = 0; i < count; ++i)
         mpg123_format(handle, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
     return handle;
-}
-
-int64_t Mpg123Decoder::scanLength(const QString& path)
-{
-    AudioError error;
-    const int fd = openInputFile(path, error);
-    if (fd < 0) return 0;
-    int64_t length = 0;
-    if (mpg123_handle* handle = newHandle()) {
-        if (mpg123_open_fd(handle, fd) == MPG123_OK) {
-            long rate = 0;
-            int channels = 0, encoding = 0;
-            if (mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK &&
-                mpg123_scan(handle) == MPG123_OK)
-                length = std::max<int64_t>(0, mpg123_length(handle));
-            mpg123_close(handle);
-        }
-        mpg123_delete(handle);
-    }
-    ::close(fd);
-    return length;
 }
 
 AudioError Mpg123Decoder::open(const QString& path)
@@ -90,14 +151,27 @@ AudioError Mpg123Decoder::open(const QString& path)
     mpg123_frameinfo info{};
     if (mpg123_info(m_handle, &info) == MPG123_OK)
         m_bitrate = (info.vbr == MPG123_ABR ? info.abr_rate : info.bitrate) * 1000;
-    m_length = scanLength(path);
-    if (m_length <= 0) m_length = std::max<int64_t>(0, mpg123_length(m_handle));
+    m_length = std::max<int64_t>(0, mpg123_length(m_handle));
     m_position = 0;
+
+    // The exact length comes from the pass, while the stream plays.
+    auto scan = std::make_unique<Scan>();
+    scan->fd = m_fd;
+    scan->handle = newHandle();
+    if (scan->handle) {
+        try {
+            scan->thread = std::thread([s = scan.get()] { s->run(); });
+            m_scan = std::move(scan);
+        } catch (const std::system_error&) {
+            // No thread for it: the length stays as the stream states it.
+        }
+    }
     return AudioError::None;
 }
 
 void Mpg123Decoder::close()
 {
+    m_scan.reset(); // stops the pass before the file goes
     if (m_handle) {
         mpg123_close(m_handle);
         mpg123_delete(m_handle);
@@ -109,8 +183,39 @@ void Mpg123Decoder::close()
     }
     m_format = {};
     m_length = 0;
+    m_exact = false;
     m_position = 0;
     m_bitrate = 0;
+}
+
+bool Mpg123Decoder::lengthIsExact() const
+{
+    if (m_scan) return m_scan->done.load(std::memory_order_acquire) && m_scan->length > 0;
+    return m_exact;
+}
+
+int64_t Mpg123Decoder::lengthFrames() const
+{
+    if (m_scan && m_scan->done.load(std::memory_order_acquire) && m_scan->length > 0) return m_scan->length;
+    return m_length;
+}
+
+void Mpg123Decoder::adoptScan()
+{
+    if (!m_scan || !m_scan->done.load(std::memory_order_acquire)) return;
+    m_scan->thread.join();
+    if (m_scan->length > 0) {
+        m_length = m_scan->length;
+        m_exact = true;
+        // The places of the frames the pass noted: a seek far ahead goes
+        // there at once instead of reading every frame up to it.
+        off_t* offsets = nullptr;
+        off_t step = 0;
+        size_t fill = 0;
+        if (mpg123_index(m_scan->handle, &offsets, &step, &fill) == MPG123_OK && offsets && fill > 0)
+            mpg123_set_index(m_handle, offsets, step, fill);
+    }
+    m_scan.reset();
 }
 
 AudioError Mpg123Decoder::nextBlock(const int16_t*& samples, int64_t& frames)
@@ -118,6 +223,7 @@ AudioError Mpg123Decoder::nextBlock(const int16_t*& samples, int64_t& frames)
     samples = nullptr;
     frames = 0;
     if (!m_handle) return AudioError::ReadFailed;
+    adoptScan();
     for (;;) {
         off_t frameNumber = 0;
         unsigned char* audio = nullptr;
@@ -147,6 +253,7 @@ AudioError Mpg123Decoder::nextBlock(const int16_t*& samples, int64_t& frames)
 bool Mpg123Decoder::seekFrame(int64_t frame)
 {
     if (!m_handle || frame < 0) return false;
+    adoptScan();
     const off_t reached = mpg123_seek(m_handle, off_t(frame), SEEK_SET);
     if (reached < 0) return false;
     m_position = reached;

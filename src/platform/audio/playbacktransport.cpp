@@ -84,6 +84,15 @@ void PlaybackTransport::stop()
     setState(PlaybackState::Stopped);
 }
 
+void PlaybackTransport::halt()
+{
+    if (!m_decoder || !m_decoder->isOpen() || m_state == PlaybackState::Stopped) return;
+    const int64_t heard = positionFrames();
+    rewind(heard);
+    if (m_output) m_output->setPaused(false);
+    setState(PlaybackState::Stopped);
+}
+
 void PlaybackTransport::seek(int64_t frame)
 {
     if (!m_decoder || !m_decoder->isOpen()) return;
@@ -124,6 +133,8 @@ int PlaybackTransport::pump()
             }
             if (m_pendingFrames == 0) {
                 m_decodeDone = true;
+                // However little the output holds, it is to be heard.
+                if (realTime) m_output->playOut();
                 m_drainDeadline =
                     QDeadlineTimer::current().deadline() + kDrainSlackMs +
                     m_output->queuedFrames() * 1000 / std::max(1, m_decoder->format().sampleRate);

@@ -5,8 +5,8 @@
 // waits between the steps as long as pump() allows. The position it gives is
 // the one being heard: what the decoder has passed, less what is decoded and
 // not yet taken by the output, less what the output still holds. At the end of
-// the stream it waits for a real-time output to play out what it holds (for a
-// while at most), completes an output that is not real-time (a file), and
+// the stream it has a real-time output play out what it holds and waits until
+// that is heard (for a while at most), completes an output that is not real-time (a file), and
 // tells its listener; so does a failure of the decoder or the output.
 
 #include "platform/audio/audiodecoder.h"
@@ -74,6 +74,9 @@ public:
     void resume(); // only while paused
     // Back to the start, stopped; a stopped transport stays where it is.
     void stop();
+    // Stopped where it is heard, to go on from there; a stopped transport
+    // stays where it is.
+    void halt();
     // Moves to a frame (the end at most) and goes on in the same state; a
     // stream that has ended is then stopped there.
     void seek(int64_t frame);

@@ -25,6 +25,8 @@ QString reason(AudioError error)
         return QStringLiteral("the audio device refused the stream");
     case AudioError::NoInput:
         return QStringLiteral("no media file is open");
+    case AudioError::Protected:
+        return QStringLiteral("it is protected by DRM");
     default:
         return QStringLiteral("the file is damaged or not in a format that can be played");
     }
@@ -61,6 +63,7 @@ QString MediaPlayerEngine::open(const QString& path)
         return refusal(QStringLiteral("open"), path, reason(AudioError::NotMpegAudio));
     m_decoder = std::move(decoder);
     m_path = path;
+    m_playedFrames = 0;
     m_output = std::make_unique<audio::DeviceOutput>();
     m_transport.setOutput(m_output.get());
     m_transport.setDecoder(m_decoder.get());
@@ -77,12 +80,13 @@ void MediaPlayerEngine::close()
     if (m_decoder) m_decoder->close();
     m_decoder.reset();
     m_path.clear();
+    m_playedFrames = 0;
 }
 
 QString MediaPlayerEngine::play(std::optional<qint64> fromMs)
 {
     if (!m_decoder) return QStringLiteral("Cannot play: no media file is open.");
-    if (fromMs) m_transport.seek(std::max<qint64>(0, *fromMs) * m_decoder->format().sampleRate / 1000);
+    if (fromMs) m_transport.seek(toFrames(std::max<qint64>(0, *fromMs)));
     // A refusal leaves the file where it was; a later Play may find the device again.
     if (const AudioError error = m_transport.play(); error != AudioError::None)
         return refusal(QStringLiteral("play"), m_path, reason(error));
@@ -94,11 +98,9 @@ void MediaPlayerEngine::stop()
 {
     const PlaybackState state = m_transport.state();
     if (state != PlaybackState::Playing && state != PlaybackState::Paused) return;
-    // The transport stops at the start; the file stays where it was heard.
-    const int64_t heard = m_transport.positionFrames();
+    // The file stays where it was heard.
     m_pumpTimer.stop();
-    m_transport.stop();
-    m_transport.seek(heard);
+    m_transport.halt();
 }
 
 void MediaPlayerEngine::pause()
@@ -117,13 +119,18 @@ void MediaPlayerEngine::rewind()
     if (!m_decoder) return;
     m_pumpTimer.stop();
     m_transport.stop();
-    m_transport.seek(0);
+    // Stopped at the start already, it stays as it is.
+    if (m_transport.state() != PlaybackState::Stopped || m_transport.positionFrames() != 0) m_transport.seek(0);
 }
 
 void MediaPlayerEngine::pump()
 {
     if (m_transport.state() != PlaybackState::Playing) return;
-    if (const int waitMs = m_transport.pump(); waitMs >= 0) m_pumpTimer.start(waitMs);
+    const int waitMs = m_transport.pump();
+    if (waitMs >= 0) m_pumpTimer.start(waitMs);
+    // Played to its end, the stream is as long as it turned out to be,
+    // whatever its file said.
+    if (m_transport.state() == PlaybackState::Ended) m_playedFrames = m_decoder->positionFrames();
 }
 
 TMPModes MediaPlayerEngine::mode() const
@@ -143,8 +150,15 @@ TMPModes MediaPlayerEngine::mode() const
 
 qint64 MediaPlayerEngine::toMs(int64_t frames) const
 {
+    // Divided first: a length that a file states may be as large as it likes.
     const int rate = m_decoder ? m_decoder->format().sampleRate : 0;
-    return rate > 0 ? frames * 1000 / rate : 0;
+    return rate > 0 ? frames / rate * 1000 + frames % rate * 1000 / rate : 0;
+}
+
+int64_t MediaPlayerEngine::toFrames(qint64 ms) const
+{
+    const int rate = m_decoder ? m_decoder->format().sampleRate : 0;
+    return ms / 1000 * rate + ms % 1000 * rate / 1000;
 }
 
 qint64 MediaPlayerEngine::positionMs() const
@@ -158,10 +172,8 @@ qint64 MediaPlayerEngine::positionMs() const
 qint64 MediaPlayerEngine::lengthMs() const
 {
     if (!m_decoder) return 0;
-    const int64_t length = m_transport.lengthFrames();
-    // A stream of unknown length is as long as it turned out to be.
-    if (length == 0 && m_transport.state() == PlaybackState::Ended) return toMs(m_decoder->positionFrames());
-    return toMs(length);
+    // Once played to its end, a stream is as long as it turned out to be.
+    return toMs(m_playedFrames > 0 ? m_playedFrames : m_transport.lengthFrames());
 }
 
 } // namespace audrel::mci

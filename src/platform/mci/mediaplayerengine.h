@@ -42,10 +42,12 @@ public:
 private:
     void pump();
     qint64 toMs(int64_t frames) const;
+    int64_t toFrames(qint64 ms) const;
 
     QString m_programFolder;
     std::unique_ptr<audio::AudioDecoder> m_decoder;
     QString m_path; // of the open file
+    int64_t m_playedFrames = 0; // the stream's real length, once it was played to its end
     std::unique_ptr<audio::DeviceOutput> m_output;
     audio::PlaybackTransport m_transport;
     QTimer m_pumpTimer;

@@ -1,5 +1,7 @@
 #include "platform/shell/desktopshell.h"
 
+#include "platform/audio/deviceoutput.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QSoundEffect>
@@ -22,7 +24,11 @@ bool DesktopShell::open(const QString& target)
 bool DesktopShell::playSound(const QString& path)
 {
     if (!QFileInfo(path).isFile()) return false;
-    if (!m_sound) m_sound = std::make_unique<QSoundEffect>();
+    if (!m_sound) {
+        // The sound server shows it as the program's, as the players' streams.
+        audio::DeviceOutput::nameStreams();
+        m_sound = std::make_unique<QSoundEffect>();
+    }
     m_sound->stop();
     m_sound->setSource(QUrl::fromLocalFile(path));
     m_sound->play();

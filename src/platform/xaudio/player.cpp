@@ -264,6 +264,8 @@ void Player::run()
         if (exit) break;
         for (const Command& command : commands)
             execute(command);
+        // The exact length of a stream may come while it plays.
+        if (m_decoder->isOpen() && m_transport.lengthFrames() != m_durationFrames) announceDuration();
         // A device output hears about its own state through events of this thread.
         if (m_outputKind == OutputKind::Device)
             if (QAbstractEventDispatcher* dispatcher = QThread::currentThread()->eventDispatcher())
@@ -422,9 +424,8 @@ void Player::openInput(const std::string& name)
     parameters->message.data.stream_parameters = {uint32_t(format.sampleRate), uint32_t(m_decoder->bitrate()),
                                                   uint32_t(format.channels)};
     notify(std::move(parameters));
-    auto duration = std::make_unique<Notification>(XA_MSG_NOTIFY_STREAM_DURATION);
-    duration->message.data.duration = uint32_t(m_decoder->lengthFrames() * 1000 / format.sampleRate);
-    notify(std::move(duration));
+    m_durationFrames = -1;
+    announceDuration();
     auto state = std::make_unique<Notification>(XA_MSG_NOTIFY_INPUT_STATE);
     state->message.data.state = XA_INPUT_STATE_OPEN;
     notify(std::move(state));
@@ -552,6 +553,15 @@ void Player::announceState()
     case PlaybackState::Ended:
         return setState(XA_PLAYER_STATE_EOS);
     }
+}
+
+void Player::announceDuration()
+{
+    m_durationFrames = m_transport.lengthFrames();
+    const int rate = m_decoder->format().sampleRate;
+    auto duration = std::make_unique<Notification>(XA_MSG_NOTIFY_STREAM_DURATION);
+    duration->message.data.duration = uint32_t(rate > 0 ? m_durationFrames * 1000 / rate : 0);
+    notify(std::move(duration));
 }
 
 void Player::setState(int state)

@@ -80,6 +80,8 @@ private:
 
     // Announces the transport's state when it differs from the last one announced.
     void announceState();
+    // Tells the stream's length (in milliseconds) as the decoder now knows it.
+    void announceDuration();
     void setState(int state);
     void reportPosition(bool always);
     void notify(std::unique_ptr<Notification> notification);
@@ -111,6 +113,7 @@ private:
     int m_state = XA_PLAYER_STATE_STOPPED; // the state last announced
     uint32_t m_range = XA_POSITION_RANGE;
     int64_t m_lastOffset = -1;
+    int64_t m_durationFrames = -1; // the length last announced
 };
 
 } // namespace audrel::xaudio
