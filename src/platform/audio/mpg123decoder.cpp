@@ -5,10 +5,13 @@
 #include <mpg123.h>
 
 #include <atomic>
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <sys/stat.h>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 namespace audrel::audio {
@@ -23,58 +26,66 @@ void initLibrary()
 
 } // namespace
 
-// The pass over every frame header: a handle of its own that reads the
-// decoder's file through pread, so that the decoder's own reading is left
-// where it is, on a thread of its own that stops at the next read once it is
-// told to.
-struct Mpg123Decoder::Scan
+// A reader of the decoder's file through pread, in blocks: libmpg123 asks
+// for a few hundred bytes at a time, and a system call for each would cost
+// more than the decoding of them. Each reader keeps its own place, so the
+// decoder and its pass over the frame headers share the file without getting
+// in each other's way; one that is told to stop fails its next read.
+struct Mpg123Decoder::Reader
 {
+    static constexpr size_t kBlock = 64 * 1024;
+
     int fd = -1;
     off_t offset = 0;
-    mpg123_handle* handle = nullptr;
+    std::vector<unsigned char> block = std::vector<unsigned char>(kBlock);
+    off_t blockStart = 0;
+    size_t blockLength = 0;
     std::atomic<bool> cancel = false;
-    std::atomic<bool> done = false;
-    int64_t length = 0; // written before done, 0 when the pass failed
-    std::thread thread;
-
-    ~Scan()
-    {
-        cancel = true;
-        if (thread.joinable()) thread.join();
-        if (handle) {
-            mpg123_close(handle);
-            mpg123_delete(handle);
-        }
-    }
 
     static mpg123_ssize_t read(void* opaque, void* buffer, size_t size)
     {
-        auto* scan = static_cast<Scan*>(opaque);
-        if (scan->cancel) {
+        auto* reader = static_cast<Reader*>(opaque);
+        if (reader->cancel) {
             errno = ECANCELED;
             return -1;
         }
-        ssize_t n;
-        do
-            n = ::pread(scan->fd, buffer, size, scan->offset);
-        while (n < 0 && errno == EINTR);
-        if (n > 0) scan->offset += n;
-        return n;
+        auto* out = static_cast<unsigned char*>(buffer);
+        size_t given = 0;
+        while (given < size) {
+            const off_t at = reader->offset;
+            if (at >= reader->blockStart && at < reader->blockStart + off_t(reader->blockLength)) {
+                const size_t from = size_t(at - reader->blockStart);
+                const size_t n = std::min(size - given, reader->blockLength - from);
+                std::memcpy(out + given, reader->block.data() + from, n);
+                given += n;
+                reader->offset += off_t(n);
+                continue;
+            }
+            ssize_t n;
+            do
+                n = ::pread(reader->fd, reader->block.data(), kBlock, at);
+            while (n < 0 && errno == EINTR);
+            if (n < 0) return given > 0 ? mpg123_ssize_t(given) : -1;
+            reader->blockStart = at;
+            reader->blockLength = size_t(n);
+            if (n == 0) break; // the end of the file
+        }
+        return mpg123_ssize_t(given);
     }
 
     static off_t seek(void* opaque, off_t offset, int whence)
     {
-        auto* scan = static_cast<Scan*>(opaque);
-        if (scan->cancel) {
+        auto* reader = static_cast<Reader*>(opaque);
+        if (reader->cancel) {
             errno = ECANCELED;
             return -1;
         }
         off_t base = 0;
         if (whence == SEEK_CUR) {
-            base = scan->offset;
+            base = reader->offset;
         } else if (whence == SEEK_END) {
             struct stat info;
-            if (::fstat(scan->fd, &info) != 0) return -1;
+            if (::fstat(reader->fd, &info) != 0) return -1;
             base = info.st_size;
         } else if (whence != SEEK_SET) {
             errno = EINVAL;
@@ -84,16 +95,43 @@ struct Mpg123Decoder::Scan
             errno = EINVAL;
             return -1;
         }
-        return scan->offset = base + offset;
+        return reader->offset = base + offset;
+    }
+
+    // Opens handle over this reader.
+    bool attach(mpg123_handle_struct* handle)
+    {
+        return mpg123_replace_reader_handle(handle, read, seek, nullptr) == MPG123_OK &&
+               mpg123_open_handle(handle, this) == MPG123_OK;
+    }
+};
+
+// The pass over every frame header: a handle and a reader of its own, on a
+// thread of its own that stops at the next read once it is told to.
+struct Mpg123Decoder::Scan
+{
+    Reader reader;
+    mpg123_handle* handle = nullptr;
+    std::atomic<bool> done = false;
+    int64_t length = 0; // written before done, 0 when the pass failed
+    std::thread thread;
+
+    ~Scan()
+    {
+        reader.cancel = true;
+        if (thread.joinable()) thread.join();
+        if (handle) {
+            mpg123_close(handle);
+            mpg123_delete(handle);
+        }
     }
 
     void run()
     {
         long rate = 0;
         int channels = 0, encoding = 0;
-        if (mpg123_replace_reader_handle(handle, read, seek, nullptr) == MPG123_OK &&
-            mpg123_open_handle(handle, this) == MPG123_OK &&
-            mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK && mpg123_scan(handle) == MPG123_OK)
+        if (reader.attach(handle) && mpg123_getformat(handle, &rate, &channels, &encoding) == MPG123_OK &&
+            mpg123_scan(handle) == MPG123_OK)
             length = std::max<int64_t>(0, mpg123_length(handle));
         done.store(true, std::memory_order_release);
     }
@@ -137,7 +175,9 @@ AudioError Mpg123Decoder::open(const QString& path)
         close();
         return AudioError::OpenFailed;
     }
-    if (mpg123_open_fd(m_handle, m_fd) != MPG123_OK) {
+    m_reader = std::make_unique<Reader>();
+    m_reader->fd = m_fd;
+    if (!m_reader->attach(m_handle)) {
         close();
         return AudioError::ReadFailed;
     }
@@ -156,7 +196,7 @@ AudioError Mpg123Decoder::open(const QString& path)
 
     // The exact length comes from the pass, while the stream plays.
     auto scan = std::make_unique<Scan>();
-    scan->fd = m_fd;
+    scan->reader.fd = m_fd;
     scan->handle = newHandle();
     if (scan->handle) {
         try {
@@ -177,6 +217,7 @@ void Mpg123Decoder::close()
         mpg123_delete(m_handle);
         m_handle = nullptr;
     }
+    m_reader.reset();
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;

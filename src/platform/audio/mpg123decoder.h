@@ -41,6 +41,7 @@ public:
     bool lengthIsExact() const;
 
 private:
+    struct Reader;
     struct Scan;
 
     // A handle configured as every decode here is: 16-bit output at the
@@ -56,6 +57,7 @@ private:
     bool m_exact = false; // m_length is what the pass found
     int64_t m_position = 0;
     int m_bitrate = 0;
+    std::unique_ptr<Reader> m_reader;
     std::unique_ptr<Scan> m_scan;
 };
 
