@@ -31,7 +31,9 @@ set_target_properties(audrel_audio PROPERTIES
   CXX_VISIBILITY_PRESET hidden
   VISIBILITY_INLINES_HIDDEN ON)
 target_include_directories(audrel_audio PUBLIC src)
-target_link_libraries(audrel_audio PUBLIC Qt6::Core PkgConfig::MPG123 PRIVATE PkgConfig::SNDFILE)
+# libsndfile is loaded when a WAV file first needs it (see wavdecoder.cpp): only its header is used here.
+target_include_directories(audrel_audio PRIVATE ${SNDFILE_INCLUDE_DIRS})
+target_link_libraries(audrel_audio PUBLIC Qt6::Core PkgConfig::MPG123 PRIVATE ${CMAKE_DL_LIBS})
 
 # The loader of the FFmpeg module; the program itself links no FFmpeg.
 target_sources(audrel_audio PRIVATE

@@ -12,12 +12,51 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <dlfcn.h>
 #include <sys/stat.h>
+#include <type_traits>
 #include <unistd.h>
 
 namespace audrel::audio {
 
 namespace {
+
+// libsndfile, loaded the first time a file needs it: it brings the FLAC,
+// Ogg, Vorbis, Opus and MPEG libraries with it, which a program that reads
+// canonical WAV files, or none, should not spend its start on.
+struct SndFile
+{
+    decltype(&::sf_open) open = nullptr;
+    decltype(&::sf_close) close = nullptr;
+    decltype(&::sf_seek) seek = nullptr;
+    decltype(&::sf_read_short) readShort = nullptr;
+    decltype(&::sf_read_float) readFloat = nullptr;
+    decltype(&::sf_strerror) strerror = nullptr;
+    QString problem; // why it could not be loaded
+
+    // The library, loaded once; check problem before use.
+    static const SndFile& get()
+    {
+        static const SndFile library = [] {
+            SndFile l;
+            void* handle = ::dlopen("libsndfile.so.1", RTLD_NOW | RTLD_LOCAL);
+            if (!handle) {
+                l.problem = QStringLiteral("libsndfile cannot be loaded: ") + QString::fromLocal8Bit(::dlerror());
+                return l;
+            }
+            const auto bind = [handle](auto& function, const char* name) {
+                function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(handle, name));
+                return function != nullptr;
+            };
+            if (!bind(l.open, "sf_open") || !bind(l.close, "sf_close") || !bind(l.seek, "sf_seek") ||
+                !bind(l.readShort, "sf_read_short") || !bind(l.readFloat, "sf_read_float") ||
+                !bind(l.strerror, "sf_strerror"))
+                l.problem = QStringLiteral("libsndfile cannot be loaded: it lacks a function");
+            return l;
+        }();
+        return library;
+    }
+};
 
 // libsndfile's own limit, and the most a headerless file may be said to have.
 constexpr int kMaxChannels = 1024;
@@ -234,11 +273,13 @@ AudioError WavDecoder::openLibsndfile(const QString& path, const WavOpenOptions&
         info.channels = options.headerlessChannels;
         info.format = SF_FORMAT_RAW | SF_FORMAT_PCM_16 | SF_ENDIAN_LITTLE;
     }
-    m_snd = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!m_snd) return fail(AudioError::NotWavAudio, QString::fromLocal8Bit(sf_strerror(nullptr)));
+    const SndFile& snd = SndFile::get();
+    if (!snd.problem.isEmpty()) return fail(AudioError::NotWavAudio, snd.problem);
+    m_snd = snd.open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!m_snd) return fail(AudioError::NotWavAudio, QString::fromLocal8Bit(snd.strerror(nullptr)));
     if (info.channels < 1 || info.channels > kMaxChannels || info.samplerate < 1)
         return fail(AudioError::NotWavAudio, QStringLiteral("no audio format"));
-    sf_seek(m_snd, 0, SEEK_SET);
+    snd.seek(m_snd, 0, SEEK_SET);
     // libsndfile gives float samples to a 16-bit read unscaled (as -1, 0 or
     // 1); they are read as float and scaled here instead.
     const int subformat = info.format & SF_FORMAT_SUBMASK;
@@ -272,7 +313,7 @@ void WavDecoder::close()
         m_fd = -1;
     }
     if (m_snd) {
-        sf_close(m_snd);
+        SndFile::get().close(m_snd);
         m_snd = nullptr;
     }
     m_readFloats = false;
@@ -313,7 +354,7 @@ AudioError WavDecoder::nextBlock(const int16_t*& samples, int64_t& frames)
         sf_count_t got;
         if (m_readFloats) {
             if (m_floats.size() < count) m_floats.resize(count);
-            got = sf_read_float(m_snd, m_floats.data(), sf_count_t(count));
+            got = SndFile::get().readFloat(m_snd, m_floats.data(), sf_count_t(count));
             for (sf_count_t i = 0; i < got; ++i) {
                 const float value = m_floats[size_t(i)];
                 m_samples[size_t(i)] =
@@ -322,7 +363,7 @@ AudioError WavDecoder::nextBlock(const int16_t*& samples, int64_t& frames)
                         : int16_t(std::lrint(std::clamp(value * 32767.0f, -32768.0f, 32767.0f)));
             }
         } else {
-            got = sf_read_short(m_snd, m_samples.data(), sf_count_t(count));
+            got = SndFile::get().readShort(m_snd, m_samples.data(), sf_count_t(count));
         }
         frames = got > 0 ? got / channels : 0;
         // libsndfile's count may promise more than a damaged file holds:
@@ -340,7 +381,7 @@ AudioError WavDecoder::nextBlock(const int16_t*& samples, int64_t& frames)
 bool WavDecoder::seekFrame(int64_t frame)
 {
     if (!isOpen() || frame < 0 || frame > m_length) return false;
-    if (m_snd && sf_seek(m_snd, sf_count_t(frame), SEEK_SET) < 0) return false;
+    if (m_snd && SndFile::get().seek(m_snd, sf_count_t(frame), SEEK_SET) < 0) return false;
     m_position = frame;
     return true;
 }
