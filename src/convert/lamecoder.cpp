@@ -1,6 +1,7 @@
 #include "convert/lamecoder.h"
 
 #include "platform/audio/wavdecoder.h"
+#include "platform/filekind.h"
 #include "platform/lame/lameenc.h"
 
 #include <QCoreApplication>
@@ -24,7 +25,12 @@ struct TLameCoder::Run
         if (haveStream) beCloseStream(stream);
     }
 
-    audio::WavDecoder input;
+    audio::WavDecoder wav;
+    // An input that is not a WAV file, when there is a way to read it, and
+    // its samples gathered into whole chunks.
+    std::unique_ptr<audio::AudioDecoder> decoder;
+    std::vector<int16_t> gathered;
+    qsizetype taken = 0; // samples of gathered given out by the last chunk
     HBE_STREAM stream = 0;
     bool haveStream = false;
     QFile output;
@@ -171,38 +177,76 @@ void TLameCoder::InitStream(Run& run, uint32_t inputRate, DWORD& samples, DWORD&
     run.haveStream = true;
 }
 
+// The decoder's blocks gathered into chunks of chunkFrames, the last one
+// shorter; false when the decoder fails.
+bool TLameCoder::nextChunk(Run& run, int64_t chunkFrames, const int16_t*& pcm, int64_t& frames)
+{
+    const int channels = run.decoder->format().channels;
+    std::vector<int16_t>& chunk = run.gathered;
+    // What the last call gave stays in front of the vector until it is taken.
+    chunk.erase(chunk.begin(), chunk.begin() + std::min<qsizetype>(run.taken, qsizetype(chunk.size())));
+    run.taken = 0;
+    while (int64_t(chunk.size()) < chunkFrames * channels) {
+        const int16_t* block = nullptr;
+        int64_t blockFrames = 0;
+        if (run.decoder->nextBlock(block, blockFrames) != audio::AudioError::None) return false;
+        if (blockFrames == 0) break;
+        chunk.insert(chunk.end(), block, block + blockFrames * channels);
+    }
+    frames = std::min<int64_t>(chunkFrames, int64_t(chunk.size()) / channels);
+    pcm = chunk.data();
+    run.taken = qsizetype(frames * channels);
+    return true;
+}
+
 bool TLameCoder::encodeFile(quint16 number, const QString& inputPath, const QString& outputPath)
 {
     Run run;
     const int outChannels = m_mode == MONO ? 1 : 2;
 
     // The input first: its own rate opens the encoder. A file that is not a
-    // WAVE is taken as headerless PCM of SampleRate in the output's channels.
-    audio::WavOpenOptions options;
-    options.headerlessRate = int(m_sampleRate);
-    options.headerlessChannels = outChannels;
-    options.forceLibsndfile = m_sndEncode != 0;
-    switch (run.input.open(inputPath, options)) {
-    case audio::AudioError::None:
-        break;
-    case audio::AudioError::NoSuchFile:
-    case audio::AudioError::PermissionDenied:
-    case audio::AudioError::OpenFailed:
-        throw EFileError(QStringLiteral("Cannot open file %1").arg(inputPath));
-    default:
-        // A header may claim any rate; one no recording has would have the
-        // encoder resample a few bytes into gigabytes, or refuse it.
-        if (run.input.rateRefused())
-            throw ELameError(QStringLiteral("Cannot encode %1: %2.").arg(inputPath, run.input.errorString()));
-        throw ELameError(QStringLiteral("Cannot read %1: %2").arg(inputPath, run.input.errorString()));
+    // WAVE is taken as headerless PCM of SampleRate in the output's channels,
+    // unless there is a decoder for what is not a WAV file.
+    audio::AudioFormat format;
+    qint64 total = 0; // bytes of 16-bit samples to encode; for a decoder, what it expects
+    if (m_otherInputs && KindOf(inputPath) != FileKind::Wav) {
+        run.decoder = m_otherInputs();
+        const audio::AudioError opened = run.decoder->open(inputPath);
+        if (opened == audio::AudioError::NoSuchFile || opened == audio::AudioError::PermissionDenied ||
+            opened == audio::AudioError::OpenFailed)
+            throw EFileError(QStringLiteral("Cannot open file %1").arg(inputPath));
+        if (opened != audio::AudioError::None)
+            throw ELameError(QStringLiteral("Cannot read %1: it holds no audio that can be decoded").arg(inputPath));
+        format = run.decoder->format();
+        total = run.decoder->lengthFrames() * format.bytesPerFrame();
+    } else {
+        audio::WavOpenOptions options;
+        options.headerlessRate = int(m_sampleRate);
+        options.headerlessChannels = outChannels;
+        options.forceLibsndfile = m_sndEncode != 0;
+        switch (run.wav.open(inputPath, options)) {
+        case audio::AudioError::None:
+            break;
+        case audio::AudioError::NoSuchFile:
+        case audio::AudioError::PermissionDenied:
+        case audio::AudioError::OpenFailed:
+            throw EFileError(QStringLiteral("Cannot open file %1").arg(inputPath));
+        default:
+            // A header may claim any rate; one no recording has would have the
+            // encoder resample a few bytes into gigabytes, or refuse it.
+            if (run.wav.rateRefused())
+                throw ELameError(QStringLiteral("Cannot encode %1: %2.").arg(inputPath, run.wav.errorString()));
+            throw ELameError(QStringLiteral("Cannot read %1: %2").arg(inputPath, run.wav.errorString()));
+        }
+        format = run.wav.format();
+        total = run.wav.lengthBytes();
     }
-    const int inChannels = run.input.format().channels;
-    const qint64 blockBytes = run.input.format().bytesPerFrame();
-    const qint64 total = run.input.lengthBytes(); // bytes of 16-bit samples to encode
+    const int inChannels = format.channels;
+    const qint64 blockBytes = format.bytesPerFrame();
 
     DWORD samples = 0;
     DWORD bufferSize = 0;
-    InitStream(run, uint32_t(run.input.format().sampleRate), samples, bufferSize);
+    InitStream(run, uint32_t(format.sampleRate), samples, bufferSize);
 
     emit OnBeginFile(number, inputPath);
 
@@ -222,7 +266,10 @@ bool TLameCoder::encodeFile(quint16 number, const QString& inputPath, const QStr
     // for the whole file.
     const qint64 chunkFrames = std::max<qint64>(samples, 1152);
     const qint64 chunkBytes = chunkFrames * blockBytes; // even: whole 16-bit frames
-    run.input.setBlockFrames(chunkFrames);
+    if (run.decoder)
+        run.gathered.reserve(size_t(chunkFrames * inChannels));
+    else
+        run.wav.setBlockFrames(chunkFrames);
     if (inChannels != outChannels) run.mixed.resize(size_t(chunkFrames * outChannels));
     // bufferSize is the need of one MPEG frame's samples; a chunk needs it
     // for every frame it holds.
@@ -230,16 +277,19 @@ bool TLameCoder::encodeFile(quint16 number, const QString& inputPath, const QStr
     const double frameNeed = std::max<double>(0, double(bufferSize) - 7200);
     run.mp3.resize(size_t(frameNeed * double(chunkFrames) / frameSamples) + 7200);
 
+    // A WAV file is encoded as far as its data chunk says; a decoder's
+    // stream to its end, whatever it expected.
     qint64 done = 0;
-    while (done < total) {
-        const qint64 n = std::min(chunkBytes, total - done);
+    bool last = false;
+    while (!last && (run.decoder || done < total)) {
+        const qint64 n = run.decoder ? chunkBytes : std::min(chunkBytes, total - done);
         const int16_t* pcm = nullptr;
         int64_t frames = 0;
-        if (run.input.nextBlock(pcm, frames) != audio::AudioError::None)
+        if (run.decoder ? !nextChunk(run, chunkFrames, pcm, frames) : run.wav.nextBlock(pcm, frames) != audio::AudioError::None)
             throw ELameError(QStringLiteral("Read Error"));
         // Fewer frames than asked for end the input: libsndfile's count may
         // promise more than a damaged file holds.
-        const bool last = frames * blockBytes < n;
+        last = frames * blockBytes < n;
 
         const short* source = pcm;
         if (inChannels != outChannels) {
@@ -271,8 +321,9 @@ bool TLameCoder::encodeFile(quint16 number, const QString& inputPath, const QStr
         if (!writeAll(run.output, run.mp3.data(), qint64(written)))
             throw ELameError(writeError("Write Error", run.output));
 
-        done = last ? total : done + n;
-        emit OnProgress(quint16(int(double(done) / double(total) * 100)));
+        done = run.decoder ? done + frames * blockBytes : last ? total : done + n;
+        const double fraction = total > 0 ? std::min(1.0, double(done) / double(total)) : 0.0;
+        emit OnProgress(quint16(last ? 100 : int(fraction * (run.decoder ? 99 : 100))));
         QCoreApplication::processEvents();
         if (m_cancel) return false;
     }

@@ -11,7 +11,9 @@
 // PCM is read straight from the file; every other layout (8-, 24-, 32-bit,
 // float, extensible, ADPCM, A-law, mu-law, RF64, RIFX) is read through
 // libsndfile, which delivers 16-bit samples. A file that is not a WAVE is
-// taken as headerless 16-bit PCM described by SampleRate and Mode.
+// taken as headerless 16-bit PCM described by SampleRate and Mode, unless the
+// coder is given a way to read other files (setOtherInputs): then every file
+// whose name is not a WAV file's is read through a decoder, to its end.
 //
 // The input's own sample rate and channel count describe the input. Mode is
 // the channel mode of the output: the samples are mixed down or up to the
@@ -21,6 +23,7 @@
 // Errors leave EncodeFiles as ELameError or EFileError after every handle and
 // buffer of the run has been released; the output stays as far as it was written.
 
+#include "platform/audio/audiodecoder.h"
 #include "platform/errors.h"
 #include "platform/lame/lametypes.h"
 
@@ -28,7 +31,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace audrel {
@@ -111,6 +116,12 @@ public:
     LongBool SndEncode() const { return m_sndEncode; }
     void setSndEncode(LongBool value) { m_sndEncode = value; }
 
+    // Inputs that are not WAV files are read through the decoders this makes
+    // (16-bit samples, at the rates and channels the encoder takes); without
+    // it every input is read as a WAV file.
+    using DecoderFactory = std::function<std::unique_ptr<audio::AudioDecoder>()>;
+    void setOtherInputs(DecoderFactory factory) { m_otherInputs = std::move(factory); }
+
     // Copies the encoder settings (not the file lists, DefaultExt or SndEncode).
     void Assign(const TLameCoder& source);
 
@@ -129,6 +140,7 @@ signals:
 private:
     // The working state of one file's conversion.
     struct Run;
+    bool nextChunk(Run& run, int64_t chunkFrames, const int16_t*& pcm, int64_t& frames);
     // Converts one file; false when the run was cancelled on the way.
     bool encodeFile(quint16 number, const QString& input, const QString& output);
     void InitStream(Run& run, uint32_t inputRate, uint32_t& samples, uint32_t& bufferSize);
@@ -151,7 +163,8 @@ private:
     std::unique_ptr<TLameVersion> m_lameVersion;
     QString m_defaultExt = QStringLiteral(".mp3");
     LongBool m_sndEncode = 0;
-    bool m_cancel = false;
+    std::atomic<bool> m_cancel = false; // also told from another thread
+    DecoderFactory m_otherInputs;
 };
 
 } // namespace audrel

@@ -14,6 +14,13 @@ namespace {
 const QString kGeneral = QStringLiteral("General");
 const QString kEncode = QStringLiteral("Encode");
 const QString kWMAEncode = QStringLiteral("WMAEncode");
+const QString kAnyFormat = QStringLiteral("AnyFormat");
+
+// A number out of its range takes the default.
+int32_t inRange(int32_t value, int32_t low, int32_t high, int32_t fallback)
+{
+    return value >= low && value <= high ? value : fallback;
+}
 
 QString defaultDestFolder()
 {
@@ -70,6 +77,14 @@ Settings LoadSettingsFile(const QString& path)
     s.WMABitRate = ini.readInteger(kWMAEncode, QStringLiteral("BitRate"), d.WMABitRate);
     s.WMAChannels = ini.readInteger(kWMAEncode, QStringLiteral("Channels"), d.WMAChannels);
     s.EnableDRM = ini.readBool(kWMAEncode, QStringLiteral("EnableDRM"), d.EnableDRM);
+    s.AnyFormat = ini.readString(kAnyFormat, QStringLiteral("Format"), d.AnyFormat).trimmed().toLower();
+    s.FlacLevel = inRange(ini.readInteger(kAnyFormat, QStringLiteral("FlacLevel"), d.FlacLevel), 0, 8, d.FlacLevel);
+    s.VorbisQuality =
+        inRange(ini.readInteger(kAnyFormat, QStringLiteral("VorbisQuality"), d.VorbisQuality), -1, 10, d.VorbisQuality);
+    s.OpusBitRate =
+        inRange(ini.readInteger(kAnyFormat, QStringLiteral("OpusBitRate"), d.OpusBitRate), 6, 510, d.OpusBitRate);
+    s.AacBitRate = inRange(ini.readInteger(kAnyFormat, QStringLiteral("AacBitRate"), d.AacBitRate), 32, 512, d.AacBitRate);
+    s.WavSixteenBit = ini.readInteger(kAnyFormat, QStringLiteral("WavSampleFormat"), 0) == 1;
     // The destination folder must be a full path: an empty or relative one
     // (a hand-edited file) would put results wherever the program was started.
     if (!QDir::isAbsolutePath(s.DestFolder)) s.DestFolder = d.DestFolder;
@@ -105,6 +120,12 @@ void SaveSettings(const Settings& s, const QString& folder)
     ini.writeInteger(kWMAEncode, QStringLiteral("BitRate"), s.WMABitRate);
     ini.writeInteger(kWMAEncode, QStringLiteral("Channels"), s.WMAChannels);
     ini.writeBool(kWMAEncode, QStringLiteral("EnableDRM"), s.EnableDRM);
+    ini.writeString(kAnyFormat, QStringLiteral("Format"), s.AnyFormat);
+    ini.writeInteger(kAnyFormat, QStringLiteral("FlacLevel"), s.FlacLevel);
+    ini.writeInteger(kAnyFormat, QStringLiteral("VorbisQuality"), s.VorbisQuality);
+    ini.writeInteger(kAnyFormat, QStringLiteral("OpusBitRate"), s.OpusBitRate);
+    ini.writeInteger(kAnyFormat, QStringLiteral("AacBitRate"), s.AacBitRate);
+    ini.writeInteger(kAnyFormat, QStringLiteral("WavSampleFormat"), s.WavSixteenBit ? 1 : 0);
 }
 
 QString SettingsFolder(const QString& programFolder)

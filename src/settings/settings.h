@@ -45,6 +45,13 @@ struct Settings
     int32_t WMABitRate = 128;
     int32_t WMAChannels = 2;
     bool EnableDRM = false;
+    // The "Any Format" list ("AnyFormat" section)
+    QString AnyFormat = QStringLiteral("mp3"); // the destination format, by its word: mp3, flac, opus ...
+    int32_t FlacLevel = 5;                     // compression level, 0 to 8
+    int32_t VorbisQuality = 5;                 // -1 to 10
+    int32_t OpusBitRate = 128;                 // kbit/s, 6 to 510, variable
+    int32_t AacBitRate = 192;                  // kbit/s, 32 to 512
+    bool WavSixteenBit = false;                // WAV results: 16-bit, not the source's own sample format
 
     Settings();
 
