@@ -39,6 +39,8 @@ target_sources(audrel_audio PRIVATE
   src/platform/audio/ffmpegmodule.h
   src/platform/audio/ffmpegmodule.cpp
   src/platform/audio/transcoder.h
+  src/platform/audio/transcodeengine.h
+  src/platform/audio/transcodeengine.cpp
 )
 target_link_libraries(audrel_audio PRIVATE ${CMAKE_DL_LIBS})
 
