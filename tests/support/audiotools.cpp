@@ -99,30 +99,105 @@ bool makeWma(const QString& path, int rate, int channels, double seconds, int kb
     return ok;
 }
 
+bool makeTones(const QString& path, int rate, int channels, int bits, double seconds)
+{
+    QStringList arguments{"-q",
+                          "-n",
+                          "-r",
+                          QString::number(rate),
+                          "-c",
+                          QString::number(channels),
+                          "-b",
+                          QString::number(bits),
+                          path,
+                          "synth",
+                          QString::number(seconds)};
+    for (int channel = 0; channel < channels; ++channel)
+        arguments << "sine" << QString::number(channel == 3 ? 55 : 220 + 110 * channel);
+    arguments << "pinknoise";
+    QStringList mix;
+    for (int channel = 0; channel < channels; ++channel)
+        mix << QStringLiteral("%1,%2v0.05").arg(channel + 1).arg(channels + 1);
+    arguments << "remix" << mix << "gain"
+              << "-6";
+    return runTool("sox", arguments);
+}
+
+bool makeEncoded(const QString& path, const QString& source, const QStringList& ffmpegOptions)
+{
+    return runTool("ffmpeg",
+                   QStringList{"-v", "error", "-y", "-i", source} + ffmpegOptions + QStringList{path});
+}
+
+QByteArray decodedSamples(const QString& path, const QString& rawFormat, const QStringList& options)
+{
+    bool ok = false;
+    const QByteArray samples = toolOutput(
+        "ffmpeg", QStringList{"-v", "error", "-i", path} + options + QStringList{"-f", rawFormat, "-"}, &ok);
+    return ok ? samples : QByteArray();
+}
+
+QByteArray channelSamples(const QByteArray& samples, int channels, int channel)
+{
+    const auto* from = reinterpret_cast<const qint16*>(samples.constData());
+    const qsizetype frames = samples.size() / qsizetype(2 * channels);
+    QByteArray one(frames * 2, Qt::Uninitialized);
+    auto* to = reinterpret_cast<qint16*>(one.data());
+    for (qsizetype i = 0; i < frames; ++i)
+        to[i] = from[i * channels + channel];
+    return one;
+}
+
 Probe probe(const QString& path)
 {
     QProcess process;
-    process.start("ffprobe",
-                  {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                   "stream=codec_name,sample_rate,channels,bit_rate:format=duration", "-of", "json", path});
+    process.start("ffprobe", {"-v", "error", "-show_entries",
+                              "stream=codec_type,codec_name,sample_rate,channels,channel_layout,sample_fmt,"
+                              "bit_rate,bits_per_raw_sample,bits_per_sample:format=duration,format_name",
+                              "-of", "json", path});
     process.waitForFinished(60000);
     const QJsonObject root = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-    const QJsonObject stream = root["streams"].toArray().first().toObject();
     Probe p;
-    p.codec = stream["codec_name"].toString();
-    p.rate = stream["sample_rate"].toString().toInt();
-    p.channels = stream["channels"].toInt();
-    p.bitRate = stream["bit_rate"].toString().toInt();
-    p.seconds = root["format"].toObject()["duration"].toString().toDouble();
+    bool audio = false;
+    for (const QJsonValue value : root["streams"].toArray()) {
+        const QJsonObject stream = value.toObject();
+        if (stream["codec_type"].toString() != "audio") {
+            ++p.videoStreams;
+            continue;
+        }
+        if (audio) continue;
+        audio = true;
+        p.codec = stream["codec_name"].toString();
+        p.rate = stream["sample_rate"].toString().toInt();
+        p.channels = stream["channels"].toInt();
+        p.bitRate = stream["bit_rate"].toString().toInt();
+        p.layout = stream["channel_layout"].toString();
+        p.sampleFormat = stream["sample_fmt"].toString();
+        p.bits = stream["bits_per_raw_sample"].toString().toInt();
+        if (p.bits == 0) p.bits = stream["bits_per_sample"].toInt();
+    }
+    const QJsonObject format = root["format"].toObject();
+    p.seconds = format["duration"].toString().toDouble();
+    p.container = format["format_name"].toString();
     return p;
+}
+
+QString decodedSampleFormat(const QString& path)
+{
+    // Of the first packets (a codec may give nothing for its first).
+    const QByteArray formats =
+        toolOutput("ffprobe", {"-v", "error", "-select_streams", "a:0", "-read_intervals", "%+#50",
+                               "-show_entries", "frame=sample_fmt", "-of", "csv=p=0", path});
+    return QString::fromLatin1(formats.left(formats.indexOf('\n'))).trimmed();
 }
 
 QMap<QString, QString> probeTags(const QString& path)
 {
-    const QJsonObject root = QJsonDocument::fromJson(
-                                 toolOutput("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                                                        "format_tags:stream_tags", "-of", "json", path}))
-                                 .object();
+    const QJsonObject root =
+        QJsonDocument::fromJson(
+            toolOutput("ffprobe", {"-v", "error", "-select_streams", "a:0", "-show_entries",
+                                   "format_tags:stream_tags", "-of", "json", path}))
+            .object();
     QMap<QString, QString> tags;
     for (const QJsonValue tagged :
          {root["format"].toObject()["tags"], root["streams"].toArray().first().toObject()["tags"]}) {

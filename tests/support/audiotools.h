@@ -30,6 +30,19 @@ bool makeMp3(const QString& path, int rate, int channels, double seconds, const 
 bool makeMp2(const QString& path, int rate, int channels, double seconds, int kbps);
 // A WMA v2 file made by ffmpeg from a generated WAV.
 bool makeWma(const QString& path, int rate, int channels, double seconds, int kbps);
+// A WAV of a tone of its own in every channel (the fourth one, where 5.1 has
+// its LFE, low), with some noise, at bits bits (8, 16, 24 or 32) made by sox;
+// channels are told apart by their tones.
+bool makeTones(const QString& path, int rate, int channels, int bits, double seconds);
+// A file made by ffmpeg from source with the given options (codec, format,
+// further inputs and maps) before the output.
+bool makeEncoded(const QString& path, const QString& source, const QStringList& ffmpegOptions);
+// The samples ffmpeg decodes from a file, as raw samples of rawFormat
+// ("s16le", "s24le", "f32le") with the given further output options
+// ("-ar", "-ac"); empty when ffmpeg fails.
+QByteArray decodedSamples(const QString& path, const QString& rawFormat, const QStringList& options = {});
+// The samples of one channel of interleaved 16-bit samples.
+QByteArray channelSamples(const QByteArray& samples, int channels, int channel);
 
 // What ffprobe finds in the first audio stream of a file.
 struct Probe
@@ -39,8 +52,17 @@ struct Probe
     int channels = 0;
     int bitRate = 0; // of the stream, as its header states it
     double seconds = 0;
+    QString container;    // the format's name ("flac", "mov,mp4,m4a,3gp,3g2,mj2")
+    QString layout;       // "stereo", "5.1(side)", "unknown"
+    QString sampleFormat; // as the stream states it: "s16", "s32p", "fltp"
+    int bits = 0;         // of a sample, as the stream states it; 0 when it states none
+    int videoStreams = 0; // pictures and video beside the audio
 };
 Probe probe(const QString& path);
+// The sample format ("s16p", "fltp") of the first block ffprobe decodes from
+// the first audio stream of a file: what the codec gives, which the stream's
+// own statement may not tell.
+QString decodedSampleFormat(const QString& path);
 // The tags ffprobe finds in a file, of the container and of its first audio
 // stream (where Ogg keeps them), with the keys in lower case.
 QMap<QString, QString> probeTags(const QString& path);

@@ -46,6 +46,12 @@ QString buildDir()
     return QStringLiteral(AUDREL_BUILD_DIR "/");
 }
 
+void keepAsSeed(const QString& path, const char* variable)
+{
+    if (const QString seeds = qEnvironmentVariable(variable); !seeds.isEmpty())
+        QFile::copy(path, seeds + '/' + QFileInfo(path).fileName());
+}
+
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

@@ -16,6 +16,10 @@ QString testDataDir();
 // with a trailing separator.
 QString buildDir();
 
+// Copies a file a test made into the folder that the environment variable
+// names (when it is set), to seed a fuzz target.
+void keepAsSeed(const QString& path, const char* variable);
+
 // Writes bytes to a file, creating it; fails the test when that cannot be done.
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);

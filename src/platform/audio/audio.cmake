@@ -10,6 +10,7 @@ pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 # nothing of FFmpeg unless it is a WMA file.
 add_library(audrel_audio STATIC
   src/platform/audio/audioerror.h
+  src/platform/audio/audioerror.cpp
   src/platform/audio/audioformat.h
   src/platform/audio/audiodecoder.h
   src/platform/audio/audiooutput.h
@@ -39,15 +40,23 @@ target_link_libraries(audrel_audio PUBLIC Qt6::Core PkgConfig::MPG123 PRIVATE ${
 target_sources(audrel_audio PRIVATE
   src/platform/audio/ffmpegmodule.h
   src/platform/audio/ffmpegmodule.cpp
+  src/platform/audio/transcoder.h
+  src/platform/audio/transcodeengine.h
+  src/platform/audio/transcodeengine.cpp
 )
 target_link_libraries(audrel_audio PRIVATE ${CMAKE_DL_LIBS})
 
-# WMA (and every other format FFmpeg reads) decoded, and WMA v2 in ASF written,
-# through FFmpeg: a static library for the module and for the tests of the
+# WMA (and every other format FFmpeg reads) decoded, WMA v2 in ASF written, and
+# any format FFmpeg reads transcoded into FLAC, Ogg Vorbis, Opus, AAC or ALAC
+# in MP4, or WAV, through FFmpeg: a static library for the module and for the tests of the
 # pieces themselves, and the module libaudrel_ffmpeg.so beside the program.
 pkg_check_modules(LIBAV REQUIRED IMPORTED_TARGET libavformat libavcodec libswresample libavutil)
 add_library(audrel_ffmpeg STATIC
+  src/platform/audio/ffmpegresampler.h
+  src/platform/audio/ffmpegresampler.cpp
   src/platform/audio/ffmpegdecoder.cpp
+  src/platform/audio/ffmpegtranscoder.h
+  src/platform/audio/ffmpegtranscoder.cpp
   src/platform/audio/wmafileoutput.cpp
 )
 set_target_properties(audrel_ffmpeg PROPERTIES

@@ -2,6 +2,8 @@
 // Why a decoder, an output, or the transport that plays the one into the
 // other could not do what it was asked.
 
+#include <QString>
+
 namespace audrel::audio {
 
 enum class AudioError
@@ -23,8 +25,15 @@ enum class AudioError
     NotWavAudio,      // the input is no WAV file, or none whose samples can be read
     // The WMA pieces over FFmpeg.
     Protected,      // the input is protected by DRM and cannot be decoded
-    NoEncoder,      // FFmpeg has no WMA v2 encoder or no ASF muxer
+    NoEncoder,      // FFmpeg has no encoder or no muxer of the format asked for
     EncoderRefused, // the encoder refuses the bit rate, sample rate or channels asked for
+    Stopped,        // the conversion was stopped before it was complete
 };
+
+// What went wrong converting source into dest, for the user, naming the file
+// it concerns; reason is the system's reason for a failure of dest, or empty.
+// A text of the destination's format for NoEncoder and EncoderRefused, which
+// the format's own code knows better.
+QString failureText(AudioError error, const QString& source, const QString& dest, const QString& reason);
 
 } // namespace audrel::audio

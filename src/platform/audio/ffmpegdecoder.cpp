@@ -1,6 +1,7 @@
 #include "platform/audio/ffmpegdecoder.h"
 
-#include <QFile>
+#include "platform/audio/ffmpegresampler.h"
+#include "platform/audio/inputfile.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -12,7 +13,6 @@ extern "C" {
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,6 +26,8 @@ constexpr int kReadBufferBytes = 64 * 1024;
 constexpr int kMaxRefusals = 1000;
 // How far before the time asked for a seek starts decoding.
 constexpr int64_t kSeekLeadMs = 500;
+// Packets a probe reads at most to find the first of its stream.
+constexpr int kProbePackets = 100;
 
 void initLibrary()
 {
@@ -40,20 +42,90 @@ int refuseOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**
     return AVERROR(EPERM);
 }
 
-// The layout a stream of unknown layout is taken to have, as FFmpeg's
-// command line guesses it.
-void knownLayout(AVChannelLayout& layout, const AVChannelLayout& from)
-{
-    if (from.order == AV_CHANNEL_ORDER_UNSPEC)
-        av_channel_layout_default(&layout, from.nb_channels);
-    else
-        av_channel_layout_copy(&layout, &from);
-}
-
 bool isProtected(const AVFormatContext* container)
 {
     return av_dict_get(container->metadata, "encryption", nullptr, 0) ||
            av_dict_get(container->metadata, "ASF_Protection_Type", nullptr, 0);
+}
+
+// A packet of an encrypted stream (MP4 Common Encryption), which the codec
+// would take for damaged data.
+bool isEncrypted(const AVPacket* packet)
+{
+    return av_packet_get_side_data(packet, AV_PKT_DATA_ENCRYPTION_INFO, nullptr) != nullptr;
+}
+
+// The codec for the user.
+QString codecTitle(AVCodecID id)
+{
+    switch (id) {
+    case AV_CODEC_ID_FLAC:
+        return QStringLiteral("FLAC");
+    case AV_CODEC_ID_VORBIS:
+        return QStringLiteral("Vorbis");
+    case AV_CODEC_ID_OPUS:
+        return QStringLiteral("Opus");
+    case AV_CODEC_ID_AAC:
+    case AV_CODEC_ID_AAC_LATM:
+        return QStringLiteral("AAC");
+    case AV_CODEC_ID_ALAC:
+        return QStringLiteral("ALAC");
+    case AV_CODEC_ID_MP1:
+        return QStringLiteral("MP1");
+    case AV_CODEC_ID_MP2:
+        return QStringLiteral("MP2");
+    case AV_CODEC_ID_MP3:
+        return QStringLiteral("MP3");
+    case AV_CODEC_ID_WMAV1:
+        return QStringLiteral("WMA v1");
+    case AV_CODEC_ID_WMAV2:
+        return QStringLiteral("WMA v2");
+    case AV_CODEC_ID_WMAPRO:
+        return QStringLiteral("WMA Pro");
+    case AV_CODEC_ID_WMALOSSLESS:
+        return QStringLiteral("WMA Lossless");
+    case AV_CODEC_ID_WMAVOICE:
+        return QStringLiteral("WMA Voice");
+    case AV_CODEC_ID_APE:
+        return QStringLiteral("Monkey's Audio");
+    case AV_CODEC_ID_WAVPACK:
+        return QStringLiteral("WavPack");
+    case AV_CODEC_ID_TTA:
+        return QStringLiteral("TTA");
+    case AV_CODEC_ID_AC3:
+        return QStringLiteral("AC-3");
+    case AV_CODEC_ID_EAC3:
+        return QStringLiteral("E-AC-3");
+    case AV_CODEC_ID_DTS:
+        return QStringLiteral("DTS");
+    case AV_CODEC_ID_MUSEPACK7:
+    case AV_CODEC_ID_MUSEPACK8:
+        return QStringLiteral("Musepack");
+    case AV_CODEC_ID_SPEEX:
+        return QStringLiteral("Speex");
+    case AV_CODEC_ID_TRUEHD:
+        return QStringLiteral("TrueHD");
+    case AV_CODEC_ID_SHORTEN:
+        return QStringLiteral("Shorten");
+    default:
+        break;
+    }
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(id);
+    if (!descriptor) return {};
+    const QString name = QString::fromLatin1(descriptor->name);
+    if (name.startsWith(QLatin1String("pcm_"))) return QStringLiteral("PCM");
+    if (name.startsWith(QLatin1String("adpcm_"))) return QStringLiteral("ADPCM");
+    return descriptor->long_name ? QString::fromLatin1(descriptor->long_name) : name.toUpper();
+}
+
+// The bits of a sample of a lossless or PCM stream, 0 for a lossy one.
+int bitsPerSample(const AVCodecParameters* parameters)
+{
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(parameters->codec_id);
+    if (!descriptor || !(descriptor->props & AV_CODEC_PROP_LOSSLESS)) return 0;
+    if (parameters->bits_per_raw_sample > 0) return parameters->bits_per_raw_sample;
+    if (parameters->bits_per_coded_sample > 0) return parameters->bits_per_coded_sample;
+    return av_get_bytes_per_sample(AVSampleFormat(parameters->format)) * 8;
 }
 
 } // namespace
@@ -93,24 +165,13 @@ FfmpegDecoder::~FfmpegDecoder()
     close();
 }
 
-AudioError FfmpegDecoder::open(const QString& path)
+AudioError FfmpegDecoder::openStream(const QString& path)
 {
-    close();
-    const QByteArray name = QFile::encodeName(path);
-    do
-        m_source.fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    while (m_source.fd < 0 && errno == EINTR);
-    if (m_source.fd < 0) {
-        const int error = errno;
-        return error == ENOENT || error == ENOTDIR ? AudioError::NoSuchFile
-               : error == EACCES || error == EPERM ? AudioError::PermissionDenied
-                                                   : AudioError::OpenFailed;
-    }
+    AudioError error = AudioError::None;
+    m_source.fd = openInputFile(path, error);
+    if (m_source.fd < 0) return error;
     struct stat info;
-    if (::fstat(m_source.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close();
-        return AudioError::OpenFailed;
-    }
+    if (::fstat(m_source.fd, &info) != 0) return AudioError::OpenFailed;
     m_fileSize = info.st_size;
 
     auto* buffer = static_cast<unsigned char*>(av_malloc(kReadBufferBytes));
@@ -122,40 +183,84 @@ AudioError FfmpegDecoder::open(const QString& path)
     m_frame = av_frame_alloc();
     if (!m_io || !m_container || !m_packet || !m_frame) {
         if (!m_io) av_free(buffer);
-        close();
         return AudioError::OpenFailed;
     }
     m_container->pb = m_io;
+    // Nothing but the file itself is read: the demuxers that open what a
+    // file names open through io_open, or (a concatenation list) through a
+    // protocol, and no protocol is allowed.
     m_container->io_open = refuseOpen;
-    if (avformat_open_input(&m_container, nullptr, nullptr, nullptr) < 0) { // frees m_container
-        const bool readFailed = m_source.readError != 0;
-        close();
-        return readFailed ? AudioError::ReadFailed : AudioError::NotMpegAudio;
-    }
-    if (isProtected(m_container)) {
-        close();
-        return AudioError::Protected;
-    }
-    if (avformat_find_stream_info(m_container, nullptr) < 0) {
-        close();
-        return AudioError::NotMpegAudio;
-    }
-    const AVCodec* decoder = nullptr;
-    m_stream = av_find_best_stream(m_container, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
-    if (m_stream < 0 || !decoder) {
-        close();
-        return AudioError::NotMpegAudio;
-    }
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "none", 0);
+    const int opened = avformat_open_input(&m_container, nullptr, nullptr, &options); // frees m_container
+    av_dict_free(&options);
+    if (opened < 0) return m_source.readError != 0 ? AudioError::ReadFailed : AudioError::NotMpegAudio;
+    if (isProtected(m_container)) return AudioError::Protected;
+    if (avformat_find_stream_info(m_container, nullptr) < 0) return AudioError::NotMpegAudio;
+    m_stream = av_find_best_stream(m_container, AVMEDIA_TYPE_AUDIO, -1, -1, &m_decoder, 0);
+    if (m_stream < 0 || !m_decoder) return AudioError::NotMpegAudio;
     for (unsigned i = 0; i < m_container->nb_streams; ++i)
         if (int(i) != m_stream) m_container->streams[i]->discard = AVDISCARD_ALL;
+    return AudioError::None;
+}
+
+AudioError FfmpegDecoder::probe(const QString& path, MediaFacts& facts)
+{
+    facts = {};
+    FfmpegDecoder decoder;
+    AudioError error = decoder.openStream(path);
+    if (error != AudioError::None) return error;
+    const AVFormatContext* container = decoder.m_container;
+    const AVCodecParameters* parameters = container->streams[decoder.m_stream]->codecpar;
+    if (parameters->sample_rate <= 0 || parameters->ch_layout.nb_channels <= 0)
+        return AudioError::NotMpegAudio;
+
+    // The first packet of the stream (which finding the stream has read
+    // already) tells whether it is encrypted.
+    for (int read = 0; read < kProbePackets; ++read) {
+        if (av_read_frame(decoder.m_container, decoder.m_packet) < 0)
+            return decoder.m_source.readError != 0 ? AudioError::ReadFailed : AudioError::NotMpegAudio;
+        const bool ours = decoder.m_packet->stream_index == decoder.m_stream;
+        const bool encrypted = ours && isEncrypted(decoder.m_packet);
+        av_packet_unref(decoder.m_packet);
+        if (encrypted) return AudioError::Protected;
+        if (ours) break;
+    }
+
+    facts.container = QString::fromLatin1(container->iformat->name);
+    facts.codec = QString::fromLatin1(avcodec_get_name(parameters->codec_id));
+    facts.codecTitle = codecTitle(parameters->codec_id);
+    facts.sampleRate = parameters->sample_rate;
+    facts.channels = parameters->ch_layout.nb_channels;
+    facts.bitsPerSample = bitsPerSample(parameters);
+    if (container->duration != AV_NOPTS_VALUE && container->duration > 0)
+        facts.durationMs = container->duration / (AV_TIME_BASE / 1000);
+    facts.bitRate =
+        parameters->bit_rate > 0 ? parameters->bit_rate : std::max<int64_t>(container->bit_rate, 0);
+    return error;
+}
+
+void FfmpegDecoder::limitFormat(int maxRate, int maxChannels)
+{
+    m_maxRate = std::max(maxRate, 0);
+    m_maxChannels = std::max(maxChannels, 0);
+}
+
+AudioError FfmpegDecoder::open(const QString& path)
+{
+    close();
+    if (const AudioError error = openStream(path); error != AudioError::None) {
+        close();
+        return error;
+    }
     const AVStream* stream = m_container->streams[m_stream];
-    m_codec = avcodec_alloc_context3(decoder);
+    m_codec = avcodec_alloc_context3(m_decoder);
     if (!m_codec || avcodec_parameters_to_context(m_codec, stream->codecpar) < 0) {
         close();
         return AudioError::OpenFailed;
     }
     m_codec->pkt_timebase = stream->time_base;
-    if (avcodec_open2(m_codec, decoder, nullptr) < 0) {
+    if (avcodec_open2(m_codec, m_decoder, nullptr) < 0) {
         close();
         return AudioError::NotMpegAudio;
     }
@@ -176,11 +281,14 @@ AudioError FfmpegDecoder::open(const QString& path)
         return AudioError::DecodeFailed;
     }
     m_primed = true;
-    m_audioFormat = {m_frame->sample_rate, m_frame->ch_layout.nb_channels};
-    if (!m_audioFormat.isValid()) {
+    m_sourceFormat = {m_frame->sample_rate, m_frame->ch_layout.nb_channels};
+    if (!m_sourceFormat.isValid()) {
         close();
         return AudioError::NotMpegAudio;
     }
+    m_audioFormat = m_sourceFormat;
+    if (m_maxRate > 0) m_audioFormat.sampleRate = std::min(m_audioFormat.sampleRate, m_maxRate);
+    if (m_maxChannels > 0) m_audioFormat.channels = std::min(m_audioFormat.channels, m_maxChannels);
     // Frame 0 is the first sample decoded: times are counted from its time stamp.
     m_origin = m_frame->best_effort_timestamp != AV_NOPTS_VALUE ? m_frame->best_effort_timestamp
                : stream->start_time != AV_NOPTS_VALUE           ? stream->start_time
@@ -205,6 +313,8 @@ void FfmpegDecoder::close()
     m_stream = -1;
     m_samples.clear();
     m_audioFormat = {};
+    m_sourceFormat = {};
+    m_flushed = false;
     m_durationMs = 0;
     m_bitrate = 0;
     m_position = 0;
@@ -267,6 +377,10 @@ AudioError FfmpegDecoder::decodeFrame(bool& got)
             continue;
         }
         if (m_packet->stream_index == m_stream) {
+            if (isEncrypted(m_packet)) {
+                av_packet_unref(m_packet);
+                return AudioError::Protected;
+            }
             avcodec_send_packet(m_codec, m_packet); // a damaged packet is passed over
         }
         av_packet_unref(m_packet);
@@ -275,8 +389,38 @@ AudioError FfmpegDecoder::decodeFrame(bool& got)
 
 AudioError FfmpegDecoder::convertFrame(int first, const int16_t*& samples, int64_t& frames)
 {
-    const int count = m_frame->nb_samples - first;
     const int channels = m_audioFormat.channels;
+    if (limited()) {
+        // Resampled or mixed: what the resampler gives for the frame, of
+        // which the share of the frames to drop is dropped.
+        if (!m_swr) {
+            AVChannelLayout layout{};
+            if (channels < m_sourceFormat.channels)
+                av_channel_layout_default(&layout, channels);
+            else
+                knownLayout(layout, m_frame->ch_layout);
+            m_swr = newResampler(m_frame->ch_layout, AVSampleFormat(m_frame->format), m_frame->sample_rate,
+                                 layout, AV_SAMPLE_FMT_S16, m_audioFormat.sampleRate);
+            av_channel_layout_uninit(&layout);
+            if (!m_swr) return AudioError::DecodeFailed;
+        }
+        const int input = m_frame ? m_frame->nb_samples : 0;
+        const int capacity = swr_get_out_samples(m_swr, input);
+        if (capacity < 0) return AudioError::DecodeFailed;
+        m_samples.resize(size_t(capacity) * size_t(channels));
+        uint8_t* out = reinterpret_cast<uint8_t*>(m_samples.data());
+        const int converted =
+            swr_convert(m_swr, &out, capacity,
+                        m_frame ? const_cast<const uint8_t**>(m_frame->extended_data) : nullptr, input);
+        if (converted < 0) return AudioError::DecodeFailed;
+        const int dropped = int(std::min<int64_t>(
+            converted, av_rescale(first, m_audioFormat.sampleRate, m_sourceFormat.sampleRate)));
+        samples = m_samples.data() + int64_t(dropped) * channels;
+        frames = converted - dropped;
+        return AudioError::None;
+    }
+
+    const int count = m_frame->nb_samples - first;
     if (m_frame->format == AV_SAMPLE_FMT_S16) { // already what is given
         samples = reinterpret_cast<const int16_t*>(m_frame->data[0]) + int64_t(first) * channels;
         frames = count;
@@ -311,7 +455,7 @@ AudioError FfmpegDecoder::convertFrame(int first, const int16_t*& samples, int64
 int64_t FfmpegDecoder::frameAt(int64_t timestamp, int blockFrames) const
 {
     const AVRational base = m_container->streams[m_stream]->time_base;
-    const AVRational frames{1, m_audioFormat.sampleRate};
+    const AVRational frames{1, m_sourceFormat.sampleRate};
     const int64_t frame = av_rescale_q(timestamp - m_origin, base, frames);
     // Time stamps are coarser than frames (ASF counts milliseconds). Blocks of
     // one size follow each other from frame 0, so the block boundary nearest
@@ -331,13 +475,23 @@ AudioError FfmpegDecoder::nextBlock(const int16_t*& samples, int64_t& frames)
         if (m_primed) {
             m_primed = false;
         } else {
-            if (m_ended) return AudioError::None;
+            if (m_ended) {
+                // The end: a resampler gives what it still holds, once.
+                if (!limited() || m_flushed || !m_swr) return AudioError::None;
+                m_flushed = true;
+                AVFrame* frame = m_frame;
+                m_frame = nullptr;
+                const AudioError error = convertFrame(0, samples, frames);
+                m_frame = frame;
+                if (error == AudioError::None) m_position += frames;
+                return error;
+            }
             bool got = false;
             if (const AudioError error = decodeFrame(got); error != AudioError::None) return error;
-            if (!got) return AudioError::None;
+            if (!got) continue;
         }
-        if (m_frame->sample_rate != m_audioFormat.sampleRate ||
-            m_frame->ch_layout.nb_channels != m_audioFormat.channels)
+        if (m_frame->sample_rate != m_sourceFormat.sampleRate ||
+            m_frame->ch_layout.nb_channels != m_sourceFormat.channels)
             return AudioError::FormatChanged;
         int first = 0;
         if (m_seekTarget >= 0) {
@@ -348,7 +502,7 @@ AudioError FfmpegDecoder::nextBlock(const int16_t*& samples, int64_t& frames)
                 const int64_t start = frameAt(timestamp, m_frame->nb_samples);
                 if (start + m_frame->nb_samples <= m_seekTarget) continue;
                 first = int(std::max<int64_t>(0, m_seekTarget - start));
-                m_position = start + first;
+                m_position = av_rescale(start + first, m_audioFormat.sampleRate, m_sourceFormat.sampleRate);
             }
             m_seekTarget = -1;
         }
@@ -377,7 +531,8 @@ bool FfmpegDecoder::seekFrame(int64_t frame)
     m_primed = false;
     m_draining = false;
     m_ended = false;
-    m_seekTarget = frame;
+    m_flushed = false;
+    m_seekTarget = av_rescale(frame, m_sourceFormat.sampleRate, m_audioFormat.sampleRate);
     m_position = frame;
     return true;
 }
@@ -385,6 +540,28 @@ bool FfmpegDecoder::seekFrame(int64_t frame)
 bool FfmpegDecoder::seekMs(int64_t ms)
 {
     return isOpen() && ms >= 0 && seekFrame(ms * m_audioFormat.sampleRate / 1000);
+}
+
+AudioError FfmpegDecoder::nextFrame(const AVFrame*& frame)
+{
+    frame = nullptr;
+    if (!isOpen()) return AudioError::ReadFailed;
+    if (m_primed) {
+        m_primed = false;
+    } else {
+        if (m_ended) return AudioError::None;
+        bool got = false;
+        if (const AudioError error = decodeFrame(got); error != AudioError::None) return error;
+        if (!got) return AudioError::None;
+    }
+    m_position += m_frame->nb_samples;
+    frame = m_frame;
+    return AudioError::None;
+}
+
+const AVStream* FfmpegDecoder::stream() const
+{
+    return isOpen() ? m_container->streams[m_stream] : nullptr;
 }
 
 } // namespace audrel::audio

@@ -28,7 +28,12 @@ const FfmpegModule* FfmpegModule::load(const QString& folder, QString* problem)
     module->m_newWmaOutput = reinterpret_cast<NewWmaOutputFunction>(dlsym(handle, kNewWmaOutputSymbol));
     module->m_wmaAvailable = reinterpret_cast<WmaAvailableFunction>(dlsym(handle, kWmaAvailableSymbol));
     module->m_wmaTakes = reinterpret_cast<WmaTakesFunction>(dlsym(handle, kWmaTakesSymbol));
-    if (!module->m_newDecoder || !module->m_newWmaOutput || !module->m_wmaAvailable || !module->m_wmaTakes) {
+    module->m_probe = reinterpret_cast<ProbeFunction>(dlsym(handle, kProbeSymbol));
+    module->m_newTranscoder = reinterpret_cast<NewTranscoderFunction>(dlsym(handle, kNewTranscoderSymbol));
+    module->m_encoderAvailable =
+        reinterpret_cast<EncoderAvailableFunction>(dlsym(handle, kEncoderAvailableSymbol));
+    if (!module->m_newDecoder || !module->m_newWmaOutput || !module->m_wmaAvailable || !module->m_wmaTakes ||
+        !module->m_probe || !module->m_newTranscoder || !module->m_encoderAvailable) {
         dlclose(handle);
         if (problem)
             *problem = QStringLiteral("Cannot load %1: it is not the module of this program").arg(path);
@@ -56,6 +61,21 @@ bool FfmpegModule::wmaEncoderAvailable() const
 bool FfmpegModule::wmaEncoderTakes(int bitRate, int sampleRate, int channels) const
 {
     return m_wmaTakes(bitRate, sampleRate, channels) != 0;
+}
+
+AudioError FfmpegModule::probe(const QString& path, MediaFacts& facts) const
+{
+    return m_probe(path, facts);
+}
+
+std::unique_ptr<Transcoder> FfmpegModule::newTranscoder(const EncoderSettings& settings) const
+{
+    return std::unique_ptr<Transcoder>(m_newTranscoder(settings));
+}
+
+bool FfmpegModule::encoderAvailable(EncodedFormat format) const
+{
+    return m_encoderAvailable(format) != 0;
 }
 
 } // namespace audrel::audio

@@ -1,6 +1,6 @@
 #pragma once
 // The decoders' way of opening an input file: read-only, close-on-exec, and
-// only a regular file.
+// only a regular file; a pipe or a device is refused without waiting on it.
 
 #include "platform/audio/audioerror.h"
 

@@ -45,6 +45,8 @@ public:
     int64_t fileSize() const override { return m_fileSize; }
     QString codecName() const override { return m_wav.isOpen() ? QStringLiteral("pcm") : QString(); }
     bool seekMs(int64_t ms) override { return seekFrame(ms * m_wav.format().sampleRate / 1000); }
+    // Not asked for: the WMA output resamples and mixes what it is given.
+    void limitFormat(int, int) override {}
 
     const audio::WavDecoder& wav() const { return m_wav; }
 

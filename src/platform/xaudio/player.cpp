@@ -235,6 +235,7 @@ int Player::errorCode(AudioError error)
     case AudioError::Protected:
     case AudioError::NoEncoder:
     case AudioError::EncoderRefused:
+    case AudioError::Stopped:
         break; // not met by the MPEG player
     }
     return XA_FAILURE;
