@@ -41,9 +41,13 @@ struct DirectionView
     bool bulkAddSpacing;
     // A list file or a drop that leaves this tab visible rewrites its panels.
     bool panelsAfterDispatch;
+    // Every file dropped on the list goes to it, whatever its kind.
+    bool takesEveryDrop;
+    // The tab offers the format of its results above the list.
+    bool choosesFormat;
     // Shows the information dialog of a row's source; what it changes in the
     // file it writes into the row.
-    void (*properties)(JobList& list, int row, QWidget* parent);
+    void (*properties)(JobList& list, int row, const QString& programFolder, QWidget* parent);
     std::unique_ptr<TConversionDialog> (*conversionDialog)(JobList& list, const Settings& settings,
                                                            const QString& programFolder, QWidget* parent);
 };

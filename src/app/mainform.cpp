@@ -5,6 +5,7 @@
 #include "app/form_about.h"
 #include "app/form_changefolder.h"
 #include "app/joblistview.h"
+#include "convert/anyformatpath.h"
 #include "convert/conversiondialog.h"
 #include "convert/directions.h"
 #include "info/mpegaudio.h"
@@ -25,6 +26,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -171,8 +174,10 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& arguments,
     m_links = LinkSettings::load(m_programFolder);
     QList<ListRule> rules;
     for (JobList* list : m_lists)
-        rules << ListRuleOf(list->kind(), list);
+        rules << ListRuleOf(list->kind(), list, m_settings);
     m_builder = std::make_unique<RowBuilder>(rules, m_settings, *m_mpeg, *m_wav, *m_wma);
+    m_builder->setMediaFolder(m_programFolder);
+    showFormat();
     // A WAV file that holds MPEG audio is refused on the spot.
     m_builder->OnRefused = [](const AddResult& refused) {
         showMessage(refused.message, QStringLiteral("Information"), MsgIcon::Warning);
@@ -182,8 +187,11 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& arguments,
     setWindowIcon(ProgramIcon());
     view(JobKind::Mp3ToWav)->setFocus();
 
-    for (JobListView* v : m_views) {
-        connect(v, &JobListView::filesDropped, this, &TMainForm::DropFiles, Qt::QueuedConnection);
+    for (const DirectionView& tab : DirectionViews()) {
+        JobListView* v = view(tab.kind);
+        connect(
+            v, &JobListView::filesDropped, this, [this, kind = tab.kind](const QStringList& paths) { DropFilesOn(kind, paths); },
+            Qt::QueuedConnection);
         connect(v, &JobListView::OnDblClick, this, &TMainForm::WavListViewDblClick);
     }
     Timer1 = new QTimer(this);
@@ -438,6 +446,24 @@ void TMainForm::createTabs()
         m_views[size_t(tab.kind)] = view;
         auto* layout = new QVBoxLayout(sheet);
         layout->setContentsMargins(0, 0, 0, 0);
+        if (tab.choosesFormat) {
+            // The format of the list's results, chosen above it.
+            m_formatKind = tab.kind;
+            Combo_Format = new QComboBox(sheet);
+            Combo_Format->setObjectName(QStringLiteral("Combo_Format"));
+            for (const DestinationFormat& format : DestinationFormats())
+                Combo_Format->addItem(QLatin1String(format.title), QLatin1String(format.word));
+            auto* label = new QLabel(QStringLiteral("&Destination format:"), sheet);
+            label->setBuddy(Combo_Format);
+            auto* row = new QHBoxLayout;
+            row->setContentsMargins(6, 4, 6, 4);
+            row->addWidget(label);
+            row->addWidget(Combo_Format);
+            row->addStretch();
+            layout->addLayout(row);
+            connect(Combo_Format, &QComboBox::activated, this,
+                    [this](int index) { FormatChange(Combo_Format->itemData(index).toString()); });
+        }
         layout->addWidget(view);
         const int index = PageControl1->addTab(sheet, QLatin1String(tab.caption));
         // Screen readers read the words, not the captions' padding.
@@ -696,34 +722,66 @@ void TMainForm::AddFromListFile(const QString& path)
     });
     if (!completed) return;
     if (ViewOf(currentKind()).panelsAfterDispatch) writeBulkPanels(currentKind());
-    if (counts.Mpeg > 0 || counts.Wav > 0 || counts.Wma > 0)
-        showMessage(
-            QStringLiteral("%1 MPEG file(s) added and %2 WAV file(s) added, %3 WMA file(s) added, \n\n"
-                           "Please Click \"Convert Button\" to Start Converting.")
-                .arg(counts.Mpeg)
-                .arg(counts.Wav)
-                .arg(counts.Wma),
-            QStringLiteral("Information"), MsgIcon::Information);
+    if (counts.Mpeg > 0 || counts.Wav > 0 || counts.Wma > 0 || counts.Other > 0) {
+        // Files of other kinds are told of only when there are some.
+        const QString others =
+            counts.Other > 0 ? QStringLiteral(" %1 other audio file(s) added, ").arg(counts.Other) : QString();
+        showMessage(QStringLiteral("%1 MPEG file(s) added and %2 WAV file(s) added, %3 WMA file(s) added, %4\n\n"
+                                   "Please Click \"Convert Button\" to Start Converting.")
+                        .arg(counts.Mpeg)
+                        .arg(counts.Wav)
+                        .arg(counts.Wma)
+                        .arg(others),
+                    QStringLiteral("Information"), MsgIcon::Information);
+    }
     reportSkipped();
 }
 
 void TMainForm::DropFiles(const QStringList& paths)
 {
+    DropFilesOn(std::nullopt, paths);
+}
+
+void TMainForm::DropFilesOn(std::optional<JobKind> onto, const QStringList& paths)
+{
     if (paths.isEmpty()) return;
     if (m_bulkAdding) {
-        QTimer::singleShot(50, this, [this, paths] { DropFiles(paths); });
+        QTimer::singleShot(50, this, [this, onto, paths] { DropFilesOn(onto, paths); });
         return;
     }
-    // The tab of the first file's kind; a playlist or anything else leaves the tab.
-    if (const ListRule* first = m_builder->DispatchRule(KindOf(paths.first()))) showTab(first->list->kind());
+    // A list that takes every drop keeps what is dropped on it; elsewhere the
+    // tab of the first file's kind shows (a playlist or anything else leaves the tab).
+    const ListRule* target = onto && ViewOf(*onto).takesEveryDrop ? m_builder->ruleOf(*onto) : nullptr;
+    if (target)
+        showTab(*onto);
+    else if (const ListRule* first = m_builder->DispatchRule(KindOf(paths.first())))
+        showTab(first->list->kind());
     RowBuilder::Counts uncounted;
     const bool completed = runBulkAdd([&] {
         for (const QString& path : paths)
-            m_builder->Dispatch(path, uncounted);
+            m_builder->Dispatch(path, uncounted, target);
     });
     if (!completed) return;
     if (ViewOf(currentKind()).panelsAfterDispatch) writeBulkPanels(currentKind());
     reportSkipped();
+}
+
+void TMainForm::showFormat()
+{
+    if (!Combo_Format) return;
+    const int index = Combo_Format->findData(QLatin1String(DestinationFormatOf(m_settings.AnyFormat).word));
+    Combo_Format->setCurrentIndex(index);
+}
+
+void TMainForm::FormatChange(const QString& word)
+{
+    const DestinationFormat& format = DestinationFormatOf(word);
+    m_settings.AnyFormat = QLatin1String(format.word);
+    showFormat();
+    // The rows not converted yet take the new format's extension; so do the rows added from now on.
+    const QString ext = QLatin1String(format.ext);
+    m_builder->setDestExt(m_formatKind, ext);
+    RowBuilder::Retarget(*list(m_formatKind), ext);
 }
 
 void TMainForm::CheckExecute()
@@ -878,7 +936,7 @@ void TMainForm::PropertiesExecute()
     const QList<int> selected = currentList()->selectedRows();
     if (selected.isEmpty()) return showNoFileSelected();
     CurrentFile = currentList()->record(selected.first()).Source;
-    ViewOf(currentKind()).properties(*currentList(), selected.first(), this);
+    ViewOf(currentKind()).properties(*currentList(), selected.first(), m_programFolder, this);
 }
 
 void TMainForm::PlayExecute()

@@ -13,8 +13,10 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
+class QComboBox;
 class QLabel;
 class QMenu;
 class QTabWidget;
@@ -110,6 +112,11 @@ public slots:
     void AddFromListFile(const QString& path);
     // Files dropped on one of the lists: added as from a list file, silently.
     void DropFiles(const QStringList& paths);
+    // Files dropped on a list: a list that takes every drop keeps them all,
+    // whatever their kind; on the others as DropFiles.
+    void DropFilesOn(std::optional<JobKind> onto, const QStringList& paths);
+    // The destination format chosen on the Any Format tab, by its word.
+    void FormatChange(const QString& word);
     // Raises and activates the window.
     void ForceForeground();
 
@@ -155,6 +162,8 @@ private:
     void createToolBar();
     void createTabs();
     void createStatusBar();
+    // The format box shows the settings' destination format.
+    void showFormat();
     QAction* action(const char* name, const QString& caption, const QString& hint = {},
                     const QKeySequence& shortcut = {});
     QAction* alias(QAction* target, const QString& caption, bool showShortcut = true);
@@ -194,6 +203,8 @@ private:
     std::array<JobList*, kJobKindCount> m_lists{};
     std::array<JobListView*, kJobKindCount> m_views{};
     QTabWidget* PageControl1 = nullptr;
+    QComboBox* Combo_Format = nullptr; // the Any Format tab's destination format
+    JobKind m_formatKind = JobKind::AnyFormat; // the list whose tab shows it
     QToolBar* ToolBar1 = nullptr;
     QMenu* PopupMenu_mp3 = nullptr;
     QLabel* m_panels[kPanelCount] = {};

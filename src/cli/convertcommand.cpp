@@ -1,6 +1,7 @@
 #include "cli/convertcommand.h"
 
 #include "cli/commandline.h"
+#include "convert/anyformatpath.h"
 #include "convert/batchrunner.h"
 #include "convert/destinationfile.h"
 #include "convert/directions.h"
@@ -32,9 +33,10 @@
 
 namespace audrel::cli {
 
-const char* const ConvertSummary = "convert WAV files to MP3 or WMA, or MPEG audio and WMA files to WAV";
+const char* const ConvertSummary = "convert audio files: WAV to MP3 or WMA, MPEG audio and WMA to WAV, "
+                                   "and any audio file to MP3, WAV, FLAC, Ogg Vorbis, Opus, AAC, ALAC or WMA";
 const char* const ConvertUsage =
-    "Usage: audrel-cli convert --to mp3|wma|wav [OPTIONS] FILE|FOLDER...\n"
+    "Usage: audrel-cli convert --to mp3|wma|wav|flac|ogg|opus|m4a|alac [OPTIONS] FILE|FOLDER...\n"
     "\n"
     "Converts each FILE the way the program's job lists do:\n"
     "  --to mp3   WAV files (.wav) are encoded to MP3 with the encoder settings\n"
@@ -44,6 +46,21 @@ const char* const ConvertUsage =
     "             protection is applied, and a warning says so when it is asked for\n"
     "  --to wav   MPEG audio files (.mp3, .mp2, .mp1) and WMA files (.wma) are\n"
     "             decoded to WAV\n"
+    "Every other audio file FFmpeg decodes (.flac .ogg .oga .opus .m4a .m4b .mp4\n"
+    ".aac .aif .aiff .aifc .ape .wv .mka .webm .caf .ac3 .mpc .tta .au) is converted\n"
+    "as the Any Format list converts it, to any of these:\n"
+    "  --to mp3   MP3, with the MP3 encoder settings (at most 48 kHz, stereo)\n"
+    "  --to wav   WAV, in the source's own sample format or 16-bit\n"
+    "  --to flac  FLAC, with its compression level; the source's samples kept\n"
+    "  --to ogg   Ogg Vorbis, with its quality\n"
+    "  --to opus  Opus, with its bit rate, at 48 kHz\n"
+    "  --to m4a   AAC in M4A, with its bit rate\n"
+    "  --to alac  ALAC in M4A; the source's samples kept\n"
+    "  --to wma   WMA, with the settings of the WMA encoder\n"
+    "and so are MPEG audio, WAV and WMA files to a format their own list does not\n"
+    "make (an MP3 file to FLAC, a WAV file to Opus). The formats' settings are\n"
+    "those of the AnyFormat section of the settings. Sources of more channels than\n"
+    "a format holds are mixed down (MP3 and WMA: to stereo).\n"
     "FILE may also be an M3U or PLS playlist: its entries of the kinds converted\n"
     "are taken. A FOLDER gives its files of those kinds (with --recursive, those\n"
     "of its subfolders too). A file named twice is converted once.\n"
@@ -59,8 +76,9 @@ const char* const ConvertUsage =
     "  --jobs N        convert up to N files at once (default: the number of\n"
     "                  processors); results are reported in the order given\n"
     "  --recursive     walk the subfolders of a FOLDER too\n"
-    "  --no-tags       do not carry title, artist, album, year, comment, genre and\n"
-    "                  track from each source to its result\n"
+    "  --no-tags       do not carry the tags (title, artist, album, album artist,\n"
+    "                  year, comment, genre, track, disc, copyright, cover) from\n"
+    "                  each source to its result\n"
     "  --quiet         no progress, only problems and the summary\n"
     "\n"
     "The destination is the source's name with the new extension. A source file is\n"
@@ -92,12 +110,15 @@ struct Arguments
     QStringList files;
 };
 
-// The words of --to, in the order of the directions.
+// The words of --to: those of the directions, then the formats' others.
 QStringList targetWords()
 {
     QStringList words;
     for (const Direction& direction : Directions())
-        if (!words.contains(QLatin1String(direction.cliWord))) words << QLatin1String(direction.cliWord);
+        if (*direction.cliWord && !words.contains(QLatin1String(direction.cliWord)))
+            words << QLatin1String(direction.cliWord);
+    for (const DestinationFormat& format : DestinationFormats())
+        if (!words.contains(QLatin1String(format.word))) words << QLatin1String(format.word);
     return words;
 }
 
@@ -161,6 +182,8 @@ bool loadSettings(const Arguments& arguments, Settings& settings, QString& probl
         settings.SameFolder = false;
         settings.DestFolder = QDir::cleanPath(QFileInfo(arguments.destFolder).absoluteFilePath());
     }
+    // The Any Format list's sources are converted to the format --to names.
+    settings.AnyFormat = arguments.to;
     return true;
 }
 
@@ -273,9 +296,14 @@ public:
           m_builder(rules(), settings, m_mpeg, m_wav, m_wma)
     {
         m_mpeg.OnError = nullptr; // a file that is not MPEG audio is reported when it is decoded
+        m_builder.setMediaFolder(ProgramFolder());
+        // The program's own directions to --to's word, then the Any Format
+        // list for every other audio file, when the word is one of its formats.
+        const bool anyFormat = std::any_of(DestinationFormats().begin(), DestinationFormats().end(),
+                                           [&](const DestinationFormat& f) { return arguments.to == QLatin1String(f.word); });
         QStringList sourceNames;
         for (const Direction& direction : Directions()) {
-            if (arguments.to != QLatin1String(direction.cliWord)) continue;
+            if (direction.anyAudio ? !anyFormat : arguments.to != QLatin1String(direction.cliWord)) continue;
             m_directions << &direction;
             const QString name = QLatin1String(direction.sourceText);
             sourceNames << name;
@@ -309,15 +337,19 @@ private:
         QList<ListRule> rules;
         for (const Direction& direction : Directions()) {
             m_lists[size_t(direction.kind)].reset(NewJobList(direction.kind));
-            rules << ListRuleOf(direction.kind, m_lists[size_t(direction.kind)].get());
+            rules << ListRuleOf(direction.kind, m_lists[size_t(direction.kind)].get(), m_settings);
         }
         return rules;
     }
 
+    // The direction of --to for a kind of file: its own list's, else the
+    // Any Format list's for an audio file.
     const Direction* directionOf(FileKind kind) const
     {
         for (const Direction* direction : m_directions)
-            if (direction->source == kind) return direction;
+            if (!direction->anyAudio && direction->source == kind) return direction;
+        for (const Direction* direction : m_directions)
+            if (direction->anyAudio && IsAudio(kind)) return direction;
         return nullptr;
     }
     QString kindNames() const { return m_kindNames.join(QStringLiteral(" or ")); }
@@ -357,6 +389,7 @@ private:
         case AddResult::Duplicate:
             return;
         case AddResult::Unreadable:
+        case AddResult::NotAudio:
             m_report.problem(added.message);
             ++failed;
             return;

@@ -4,12 +4,16 @@
 #include "cli/commandline.h"
 #include "cli/convertcommand.h"
 #include "cli/tagcommand.h"
+#include "info/audiotags.h"
 #include "info/genres.h"
 #include "info/infotext.h"
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
 #include "info/wmafile.h"
+#include "jobs/counttext.h"
 #include "jobs/playlists.h"
+#include "platform/audio/ffmpegmodule.h"
+#include "settings/settings.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -94,6 +98,62 @@ QString describeWma(const QString& path, QStringList& lines, QJsonObject& facts)
         return QStringLiteral("not a Windows Media Audio file with one or two channels at a supported rate");
     lines = WmaMemoLines(wma);
     facts = wmaJson(wma);
+    return {};
+}
+
+// Any other audio file, as FFmpeg reads it, with its tags.
+QString describeMedia(const QString& path, QStringList& lines, QJsonObject& facts)
+{
+    QString problem;
+    const audio::FfmpegModule* ffmpeg = audio::FfmpegModule::load(ProgramFolder(), &problem);
+    if (!ffmpeg) return problem;
+    audio::MediaFacts media;
+    switch (ffmpeg->probe(path, media)) {
+    case audio::AudioError::None:
+        break;
+    case audio::AudioError::NoSuchFile:
+        return QStringLiteral("file not found");
+    case audio::AudioError::PermissionDenied:
+    case audio::AudioError::OpenFailed:
+    case audio::AudioError::ReadFailed:
+        return QStringLiteral("cannot read the file");
+    case audio::AudioError::Protected:
+        return QStringLiteral("protected by DRM");
+    default:
+        return QStringLiteral("holds no audio that can be decoded");
+    }
+    const AudioTags tags = ReadTags(path);
+    lines = MediaMemoLines(media, tags);
+    facts = {
+        {QStringLiteral("type"), QStringLiteral("audio")},
+        {QStringLiteral("container"), media.container},
+        {QStringLiteral("codec"), media.codec},
+        {QStringLiteral("format"), FormatText(media)},
+        {QStringLiteral("seconds"), double(media.durationMs) / 1000},
+        {QStringLiteral("bitrateKbps"), double((media.bitRate + 500) / 1000)},
+        {QStringLiteral("sampleRate"), media.sampleRate},
+        {QStringLiteral("channels"), media.channels},
+        {QStringLiteral("bitsPerSample"), media.bitsPerSample},
+        {QStringLiteral("size"), double(QFileInfo(path).size())},
+    };
+    QJsonObject tagFacts;
+    const auto put = [&tagFacts](const char* name, const QString& value) {
+        if (!value.isEmpty()) tagFacts.insert(QLatin1String(name), value);
+    };
+    put("title", tags.Title);
+    put("artist", tags.Artist);
+    put("album", tags.Album);
+    put("albumArtist", tags.AlbumArtist);
+    put("year", tags.Year);
+    put("genre", tags.Genre);
+    put("comment", tags.Comment);
+    put("copyright", tags.Copyright);
+    if (tags.Track) tagFacts.insert(QStringLiteral("track"), int(tags.Track));
+    if (tags.TrackTotal) tagFacts.insert(QStringLiteral("trackTotal"), int(tags.TrackTotal));
+    if (tags.Disc) tagFacts.insert(QStringLiteral("disc"), int(tags.Disc));
+    if (tags.DiscTotal) tagFacts.insert(QStringLiteral("discTotal"), int(tags.DiscTotal));
+    if (!tags.Cover.isEmpty()) tagFacts.insert(QStringLiteral("cover"), tags.CoverMime);
+    facts.insert(QStringLiteral("tags"), tagFacts);
     return {};
 }
 
@@ -192,7 +252,9 @@ int runInfo(const QStringList& arguments, Console& console)
             problem = describeWma(path, lines, facts);
             break;
         default:
-            problem = QStringLiteral("unsupported file type (expected .mp3, .mp2, .mp1, .wav or .wma)");
+            problem = IsAudio(KindOf(path)) ? describeMedia(path, lines, facts)
+                                            : QStringLiteral("unsupported file type (expected an audio file: .mp3, "
+                                                             ".wav, .wma, .flac, .ogg, .opus, .m4a and the like)");
             break;
         }
         if (!problem.isEmpty()) {
@@ -226,6 +288,9 @@ const Command Commands[] = {
      "                  then the ID3v1 tag fields\n"
      "  .wav            format, channel mode, rates, sample size, duration, size\n"
      "  .wma            channel mode, sample rate, bit rate, duration, size\n"
+     "  any other audio file (.flac .ogg .opus .m4a .aiff .ape .wv ...): what FFmpeg\n"
+     "                  finds (format, codec, duration, bit rate, sample rate,\n"
+     "                  channels, bits per sample), then the fields of its tags\n"
      "A file that cannot be read or is not of its kind gets a message on standard\n"
      "error and the next file is still reported.\n"
      "\n"

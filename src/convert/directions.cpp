@@ -1,5 +1,6 @@
 #include "convert/directions.h"
 
+#include "convert/anyformatpath.h"
 #include "convert/mp3towavpath.h"
 #include "convert/wavtomp3path.h"
 #include "convert/wavtowmapath.h"
@@ -29,12 +30,18 @@ template <class Path> std::unique_ptr<ConversionPath> fromFolder(const Settings&
     return std::make_unique<Path>(folder);
 }
 
+template <class Path>
+std::unique_ptr<ConversionPath> fromSettingsAndFolder(const Settings& settings, const QString& folder)
+{
+    return std::make_unique<Path>(settings, folder);
+}
+
 } // namespace
 
 const std::array<Direction, kJobKindCount>& Directions()
 {
     static const std::array<Direction, kJobKindCount> table{{
-        {JobKind::Mp3ToWav, FileKind::Mpeg, ".wav", false, true, TagContainer::Wav, "wav",
+        {JobKind::Mp3ToWav, FileKind::Mpeg, false, ".wav", false, true, TagContainer::Wav, "wav",
          "an MPEG audio file (.mp3, .mp2, .mp1)",
          columns("MP3 Source File", "WAV Destination File",
                  {{QStringLiteral("Title"), 80, kLeft},
@@ -43,18 +50,23 @@ const std::array<Direction, kJobKindCount>& Directions()
                   {QStringLiteral("Year"), 50, kRight},
                   {QStringLiteral("Size"), 60, kRight}}),
          &fromFolder<Mp3ToWavPath>},
-        {JobKind::WavToMp3, FileKind::Wav, ".mp3", true, true, TagContainer::Mpeg, "mp3", "a WAV file (.wav)",
+        {JobKind::WavToMp3, FileKind::Wav, false, ".mp3", true, true, TagContainer::Mpeg, "mp3", "a WAV file (.wav)",
          columns("WAV Source File", "MP3 Destination File", {kSize}),
          [](const Settings& settings, const QString&) -> std::unique_ptr<ConversionPath> {
              return std::make_unique<WavToMp3Path>(settings);
          }},
-        {JobKind::WmaToWav, FileKind::Wma, ".wav", false, true, TagContainer::Wav, "wav", "a WMA file (.wma)",
+        {JobKind::WmaToWav, FileKind::Wma, false, ".wav", false, true, TagContainer::Wav, "wav", "a WMA file (.wma)",
          columns("WMA Source File", "WAV Destination File", {kSize}), &fromFolder<WmaToWavPath>},
-        {JobKind::WavToWma, FileKind::Wav, ".wma", false, false, TagContainer::Wma, "wma", "a WAV file (.wav)",
-         columns("WAV Source File", "WMA Destination File", {kSize}),
-         [](const Settings& settings, const QString& folder) -> std::unique_ptr<ConversionPath> {
-             return std::make_unique<WavToWmaPath>(settings, folder);
-         }},
+        {JobKind::WavToWma, FileKind::Wav, false, ".wma", false, false, TagContainer::Wma, "wma", "a WAV file (.wav)",
+         columns("WAV Source File", "WMA Destination File", {kSize}), &fromSettingsAndFolder<WavToWmaPath>},
+        // Every other audio file, and any dropped on its own list, to the format of its tab.
+        {JobKind::AnyFormat, FileKind::Other, true, "", false, true, TagContainer::None, "", "an audio file",
+         columns("Source File", "Destination File",
+                 {{QStringLiteral("Size"), 70, kRight},
+                  {QStringLiteral("Format"), 170, kLeft},
+                  {QStringLiteral("Title"), 100, kLeft},
+                  {QStringLiteral("Artist"), 100, kLeft}}),
+         &fromSettingsAndFolder<AnyFormatPath>},
     }};
     return table;
 }
@@ -64,10 +76,16 @@ const Direction& DirectionOf(JobKind kind)
     return Directions()[size_t(kind)];
 }
 
-ListRule ListRuleOf(JobKind kind, JobList* list)
+QString DestExtOf(JobKind kind, const Settings& settings)
 {
     const Direction& d = DirectionOf(kind);
-    return {list, d.source, QLatin1String(d.destExt), d.refusesMpeg, d.takesDispatched};
+    return *d.destExt ? QLatin1String(d.destExt) : QLatin1String(DestinationFormatOf(settings.AnyFormat).ext);
+}
+
+ListRule ListRuleOf(JobKind kind, JobList* list, const Settings& settings)
+{
+    const Direction& d = DirectionOf(kind);
+    return {list, d.source, DestExtOf(kind, settings), d.anyAudio, d.refusesMpeg, d.takesDispatched};
 }
 
 JobList* NewJobList(JobKind kind, QObject* parent)

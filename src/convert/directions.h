@@ -24,11 +24,12 @@ struct Direction
 {
     JobKind kind;
     FileKind source;        // the kind of source file it takes
-    const char* destExt;    // the destinations' extension, ".wav"
+    bool anyAudio;          // it takes audio files of every kind, FFmpeg's to describe
+    const char* destExt;    // the destinations' extension, ".wav"; empty: the chosen format's
     bool refusesMpeg;       // a WAV file that holds MPEG audio is not taken
     bool takesDispatched;   // dropped files and list files of its source kind go to its list
     TagContainer tags;      // the kind of tags its results take
-    const char* cliWord;    // audrel-cli convert --to <word>
+    const char* cliWord;    // audrel-cli convert --to <word>; empty: the formats' words
     const char* sourceText; // its sources in the command line's messages: "a WAV file (.wav)"
     QList<JobColumn> columns;
     // The path that converts, configured from the settings; an engine that is
@@ -40,8 +41,10 @@ struct Direction
 const std::array<Direction, kJobKindCount>& Directions();
 const Direction& DirectionOf(JobKind kind);
 
+// The extension of a direction's destinations with these settings.
+QString DestExtOf(JobKind kind, const Settings& settings);
 // What the row builder is to know of a direction's list.
-ListRule ListRuleOf(JobKind kind, JobList* list);
+ListRule ListRuleOf(JobKind kind, JobList* list, const Settings& settings);
 // A list for a direction, with its columns.
 JobList* NewJobList(JobKind kind, QObject* parent = nullptr);
 

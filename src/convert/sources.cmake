@@ -6,6 +6,7 @@ list(APPEND AUDREL_CORE_SOURCES
   src/convert/directions.cpp
   src/convert/batchrunner.cpp
   src/convert/wmapath.cpp
+  src/convert/anyformatpath.cpp
   src/convert/mp3towavpath.cpp
   src/convert/wavtomp3path.cpp
   src/convert/wmatowavpath.cpp
@@ -17,4 +18,5 @@ list(APPEND AUDREL_UI_SOURCES
   src/convert/form_wavtomp3.cpp
   src/convert/form_wmatowav.cpp
   src/convert/form_wavtowma.cpp
+  src/convert/form_anyformat.cpp
 )

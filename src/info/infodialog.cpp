@@ -1,6 +1,7 @@
 #include "info/infodialog.h"
 
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -21,8 +22,8 @@ InfoDialog::InfoDialog(const QString& caption, const QString& group, const char*
     m_memo = new QPlainTextEdit(box);
     m_memo->setObjectName(QLatin1String(memoName));
     m_memo->setReadOnly(true);
-    auto* boxLayout = new QVBoxLayout(box);
-    boxLayout->addWidget(m_memo);
+    m_row = new QHBoxLayout(box);
+    m_row->addWidget(m_memo, 1);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));
     ok->setDefault(true);
@@ -32,6 +33,11 @@ InfoDialog::InfoDialog(const QString& caption, const QString& group, const char*
     layout->addWidget(box, 1);
     layout->addWidget(ok, 0, Qt::AlignRight);
     resize(420, 300);
+}
+
+void InfoDialog::placeBesideMemo(QWidget* widget)
+{
+    m_row->addWidget(widget, 0, Qt::AlignTop);
 }
 
 void InfoDialog::setMemo(const QStringList& lines)

@@ -1,5 +1,6 @@
 #include "info/infotext.h"
 
+#include "info/audiotags.h"
 #include "info/genres.h"
 #include "info/mpegaudio.h"
 #include "info/wavfile.h"
@@ -93,6 +94,52 @@ QStringList WmaMemoLines(const TWMAfile& wma)
         QStringLiteral("Duration: ") + FormatDecimal3(wma.Duration) + QStringLiteral(" sec."),
         QStringLiteral("File Size: %1 bytes").arg(wma.FileSize),
     };
+}
+
+QStringList MediaMemoLines(const audio::MediaFacts& facts, const AudioTags& tags)
+{
+    QStringList lines;
+    const auto add = [&lines](const char* name, const QString& value) {
+        if (!value.isEmpty()) lines << QLatin1String(name) + QStringLiteral(": ") + value;
+    };
+    const auto ofTotal = [](uint32_t number, uint32_t total) {
+        if (number == 0) return QString();
+        return total > 0 ? QStringLiteral("%1/%2").arg(number).arg(total) : QString::number(number);
+    };
+    add("Format", facts.container);
+    add("Codec", facts.codecTitle.isEmpty() || facts.codecTitle == facts.codec
+                     ? facts.codec
+                     : QStringLiteral("%1 (%2)").arg(facts.codecTitle, facts.codec));
+    if (facts.durationMs > 0) {
+        const int64_t seconds = facts.durationMs / 1000;
+        add("Duration", QStringLiteral("%1:%2:%3.%4")
+                            .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+                            .arg(seconds % 3600 / 60, 2, 10, QLatin1Char('0'))
+                            .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+                            .arg(facts.durationMs % 1000, 3, 10, QLatin1Char('0')));
+    }
+    if (facts.bitRate > 0) add("Bit rate", QStringLiteral("%1 kbit/s").arg((facts.bitRate + 500) / 1000));
+    if (facts.sampleRate > 0) add("Sample rate", QStringLiteral("%1 Hz").arg(facts.sampleRate));
+    if (facts.channels > 0)
+        add("Channels", facts.channels == 1   ? QStringLiteral("1 (mono)")
+                        : facts.channels == 2 ? QStringLiteral("2 (stereo)")
+                                              : QString::number(facts.channels));
+    if (facts.bitsPerSample > 0) add("Bits per sample", QString::number(facts.bitsPerSample));
+    add("Title", tags.Title);
+    add("Artist", tags.Artist);
+    add("Album", tags.Album);
+    add("Album artist", tags.AlbumArtist);
+    add("Year", tags.Year);
+    add("Track", ofTotal(tags.Track, tags.TrackTotal));
+    add("Disc", ofTotal(tags.Disc, tags.DiscTotal));
+    add("Genre", tags.Genre);
+    add("Comment", tags.Comment);
+    add("Copyright", tags.Copyright);
+    if (!tags.Cover.isEmpty())
+        add("Cover", QStringLiteral("%1, %2 bytes")
+                         .arg(tags.CoverMime.isEmpty() ? QStringLiteral("picture") : tags.CoverMime)
+                         .arg(tags.Cover.size()));
+    return lines;
 }
 
 } // namespace audrel

@@ -3,11 +3,14 @@
 // property memos and the ID3v1 tag fields. The information dialogs and
 // audrel-cli both show these.
 
+#include "platform/audio/transcoder.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace audrel {
 
+struct AudioTags;
 class TMPEGAudio;
 class TWAVfile;
 class TWMAfile;
@@ -24,5 +27,9 @@ QStringList MpegTagLines(const TMPEGAudio& mpeg);
 // The WAV and WMA property memos; empty for a file that is not valid.
 QStringList WavMemoLines(const TWAVfile& wav);
 QStringList WmaMemoLines(const TWMAfile& wma);
+// What FFmpeg finds in a file of any kind, then the fields of its tags that
+// it has (title, artist, album, album artist, year, track, disc, genre,
+// comment, copyright, and the cover picture's type and size).
+QStringList MediaMemoLines(const audio::MediaFacts& facts, const AudioTags& tags);
 
 } // namespace audrel

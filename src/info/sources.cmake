@@ -12,4 +12,5 @@ list(APPEND AUDREL_UI_SOURCES
   src/info/form_property.cpp
   src/info/form_wavproperty.cpp
   src/info/form_wmaproperty.cpp
+  src/info/form_mediaproperty.cpp
 )

@@ -1,5 +1,7 @@
 #pragma once
-// Texts of the status bar counters.
+// Texts of the status bar counters, and of what the lists show of a file.
+
+#include "platform/audio/transcoder.h"
 
 #include <QString>
 
@@ -18,5 +20,9 @@ enum class CountSpacing
     BulkAdd
 };
 QString CountText(int64_t count, uint64_t seconds, CountSpacing spacing = CountSpacing::Normal);
+
+// A file's audio in a few words: "FLAC 44.1 kHz stereo 16-bit", or with the
+// bit rate of a lossy stream, "Opus 48 kHz stereo 128 kbit/s".
+QString FormatText(const audio::MediaFacts& facts);
 
 } // namespace audrel

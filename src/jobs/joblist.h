@@ -17,15 +17,18 @@
 
 namespace audrel {
 
-// The job lists, one per conversion direction, in the order of their tabs.
+// The job lists, one per conversion direction, in the order of their tabs:
+// the four of the program's own kinds, and the list of every other audio
+// file, converted to the format chosen on its tab.
 enum class JobKind
 {
     Mp3ToWav,
     WavToMp3,
     WmaToWav,
-    WavToWma
+    WavToWma,
+    AnyFormat
 };
-inline constexpr int kJobKindCount = 4;
+inline constexpr int kJobKindCount = 5;
 
 struct JobColumn
 {
@@ -60,6 +63,7 @@ public:
 
     // Sub-item positions after the caption (the source path).
     // On the MP3 to WAV list the tag columns follow: title, artist, album, year.
+    // On the Any Format list: size, format, title, artist.
     enum SubItem
     {
         SubDest = 0,

@@ -45,4 +45,11 @@ struct TWavRec : TJobRec
     uint32_t BitsPerSample = 0;
 };
 
+// Rows of the Any Format list: the source's format as FFmpeg reads it, in the
+// fields the encoders read from WAV rows too.
+struct TAnyRec : TWavRec
+{
+    uint32_t Channels = 0;
+};
+
 } // namespace audrel

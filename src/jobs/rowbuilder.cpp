@@ -6,6 +6,7 @@
 #include "info/wmafile.h"
 #include "jobs/counttext.h"
 #include "jobs/playlists.h"
+#include "platform/audio/ffmpegmodule.h"
 #include "platform/errors.h"
 #include "platform/smallfile.h"
 #include "settings/settings.h"
@@ -48,11 +49,32 @@ const ListRule* RowBuilder::ruleOf(JobKind kind) const
     return nullptr;
 }
 
+bool RowBuilder::takes(const ListRule& rule, FileKind kind)
+{
+    return rule.anyAudio ? IsAudio(kind) : kind == rule.source;
+}
+
 const ListRule* RowBuilder::DispatchRule(FileKind kind) const
 {
     for (const ListRule& rule : m_rules)
-        if (rule.takesDispatched && rule.source == kind) return &rule;
+        if (rule.takesDispatched && takes(rule, kind)) return &rule;
     return nullptr;
+}
+
+void RowBuilder::setDestExt(JobKind kind, const QString& ext)
+{
+    for (ListRule& rule : m_rules)
+        if (rule.list->kind() == kind) rule.destExt = ext;
+}
+
+void RowBuilder::Retarget(JobList& list, const QString& ext)
+{
+    for (int row = 0; row < list.count(); ++row) {
+        TJobRec& rec = list.record(row);
+        if (rec.State == JobState::Converted) continue;
+        rec.Dest = replaceExtension(rec.Dest, ext);
+        list.setSubItem(row, JobList::SubDest, rec.Dest);
+    }
 }
 
 QString RowBuilder::Destination(const QString& source, const QString& ext, const Settings& settings)
@@ -66,7 +88,8 @@ QString RowBuilder::Destination(const QString& source, const QString& ext, const
 // Appends the row with the file's size as its last column. A file whose size
 // cannot be taken (it is missing, unreadable, or not a regular file) gets no
 // row; it is noted among the skipped files and the add goes on.
-AddResult RowBuilder::append(const ListRule& rule, std::unique_ptr<TJobRec> record, QStringList subItems)
+AddResult RowBuilder::append(const ListRule& rule, std::unique_ptr<TJobRec> record, QStringList subItems,
+                             int sizeAt)
 {
     QString problem;
     const int64_t size = ReadableFileSize(record->Source, problem);
@@ -74,7 +97,7 @@ AddResult RowBuilder::append(const ListRule& rule, std::unique_ptr<TJobRec> reco
         m_skipped << problem;
         return {AddResult::Unreadable, problem};
     }
-    subItems << FormatMegabytes(size);
+    subItems.insert(sizeAt < 0 ? subItems.size() : sizeAt, FormatMegabytes(size));
     rule.list->appendRow(std::move(record), subItems);
     return {};
 }
@@ -162,11 +185,46 @@ AddResult RowBuilder::addWma(const ListRule& rule, const QString& path)
     return append(rule, std::move(rec), subItems);
 }
 
+AddResult RowBuilder::addAny(const ListRule& rule, const QString& path)
+{
+    // Only a file that can be opened at all is asked what it holds.
+    QString problem;
+    if (ReadableFileSize(path, problem) < 0) {
+        m_skipped << problem;
+        return {AddResult::Unreadable, problem};
+    }
+    const audio::FfmpegModule* ffmpeg = audio::FfmpegModule::load(m_mediaFolder, &problem);
+    audio::MediaFacts facts;
+    const audio::AudioError probed = ffmpeg ? ffmpeg->probe(path, facts) : audio::AudioError::OpenFailed;
+    if (probed != audio::AudioError::None) {
+        if (ffmpeg) problem = probed == audio::AudioError::Protected
+                                  ? QStringLiteral("%1: it is protected by DRM").arg(path)
+                                  : QStringLiteral("%1: it holds no audio that can be decoded").arg(path);
+        else
+            problem = path + QStringLiteral(": ") + problem;
+        m_skipped << problem;
+        return {AddResult::NotAudio, problem};
+    }
+    auto rec = std::make_unique<TAnyRec>();
+    rec->Source = path;
+    rec->Dest = Destination(path, rule.destExt, m_settings);
+    rec->SampleRate = uint32_t(facts.sampleRate);
+    rec->Channels = uint32_t(facts.channels);
+    rec->Mode = facts.channels == 1 ? MONO : STEREO;
+    rec->BitsPerSample = uint32_t(facts.bitsPerSample);
+    rec->Seconds = wholeSeconds(double(facts.durationMs) / 1000);
+    const AudioTags tags = ReadTags(path);
+    QStringList subItems{rec->Dest, QString(), FormatSeconds(rec->Seconds), FormatText(facts), tags.Title,
+                         tags.Artist};
+    return append(rule, std::move(rec), subItems, 3);
+}
+
 AddResult RowBuilder::AddRow(JobKind kind, const QString& path)
 {
     const ListRule* rule = ruleOf(kind);
     if (!rule) return {AddResult::NotWav, {}};
     if (!rule->list->IsNewSource(path)) return {AddResult::Duplicate, {}};
+    if (rule->anyAudio) return addAny(*rule, path);
     switch (rule->source) {
     case FileKind::Mpeg:
         return addMpeg(*rule, path);
@@ -185,28 +243,33 @@ void RowBuilder::AddChosen(JobKind kind, const QStringList& files)
     if (!rule) return;
     for (const QString& file : files) {
         const FileKind fileKind = KindOf(file);
-        if (fileKind == rule->source) {
+        if (takes(*rule, fileKind)) {
             AddRow(kind, file);
         } else if (IsPlaylist(fileKind)) {
             for (const QString& entry : readPlaylist(file))
-                if (KindOf(entry) == rule->source && QFile::exists(entry)) AddRow(kind, entry);
+                if (takes(*rule, KindOf(entry)) && QFile::exists(entry)) AddRow(kind, entry);
         }
     }
 }
 
-void RowBuilder::Dispatch(const QString& path, Counts& counts)
+void RowBuilder::Dispatch(const QString& path, Counts& counts, const ListRule* target)
 {
     // Playlist entries: MPEG files only when they exist; the WAV reader refuses
     // missing files by itself, and a missing WMA file is noted as skipped.
-    auto add = [this, &counts](const QString& file, bool fromPlaylist) {
+    auto add = [this, &counts, target](const QString& file, bool fromPlaylist) {
         const FileKind kind = KindOf(file);
-        const ListRule* rule = DispatchRule(kind);
+        const ListRule* rule = target && takes(*target, kind) ? target : target ? nullptr : DispatchRule(kind);
         if (!rule) return;
         if (kind == FileKind::Mpeg && fromPlaylist && !QFile::exists(file)) return;
         if (!AddRow(rule->list->kind(), file)) return;
-        if (kind == FileKind::Mpeg) ++counts.Mpeg;
-        if (kind == FileKind::Wav) ++counts.Wav;
-        if (kind == FileKind::Wma) ++counts.Wma;
+        if (rule->anyAudio)
+            ++counts.Other;
+        else if (kind == FileKind::Mpeg)
+            ++counts.Mpeg;
+        else if (kind == FileKind::Wav)
+            ++counts.Wav;
+        else if (kind == FileKind::Wma)
+            ++counts.Wma;
     };
     if (IsPlaylist(KindOf(path))) {
         for (const QString& entry : readPlaylist(path))

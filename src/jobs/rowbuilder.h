@@ -28,6 +28,9 @@ struct ListRule
     FileKind source = FileKind::Other;
     // The extension of the destinations, ".wav".
     QString destExt;
+    // The list takes audio files of every kind, not only of its source kind;
+    // FFmpeg describes them.
+    bool anyAudio = false;
     // A WAV file that holds MPEG audio is refused (with a message).
     bool refusesMpeg = false;
     // Files of its source kind that are dropped or named by a list file go to
@@ -44,6 +47,7 @@ struct AddResult
         Duplicate,   // the list has a row for it already
         Unreadable,  // it cannot be opened; message names it
         NotWav,      // the WAV reader does not take it
+        NotAudio,    // FFmpeg finds no audio in it that it decodes; message names it
         AlreadyMpeg, // a WAV file holding MPEG audio; message is for the user
     };
     Kind kind = Added;
@@ -64,6 +68,15 @@ public:
     // that already holds MPEG audio), while an add goes on.
     std::function<void(const AddResult&)> OnRefused;
 
+    // The folder of the FFmpeg module, which describes the files of a list
+    // that takes any audio.
+    void setMediaFolder(const QString& programFolder) { m_mediaFolder = programFolder; }
+    // The extension of the destinations of the rows a list gets from now on.
+    void setDestExt(JobKind kind, const QString& ext);
+    // Gives the destinations of a list's rows that are not converted yet the
+    // extension ext, each in its own folder.
+    static void Retarget(JobList& list, const QString& ext);
+
     // The row builder of a list. A file that cannot be opened to take its
     // size gets no row and is also noted among the skipped files.
     AddResult AddRow(JobKind kind, const QString& path);
@@ -74,15 +87,19 @@ public:
 
     // Files named by a list file or dropped: each goes to the list that takes
     // its kind (MPEG files to the MP3 to WAV list, WAV files to the WAV to MP3
-    // list, WMA files to the WMA to WAV list), and playlists are expanded
-    // (their MPEG entries only when they exist). Counts are by source kind.
+    // list, WMA files to the WMA to WAV list, other audio files to the list of
+    // any audio), and playlists are expanded (their MPEG entries only when
+    // they exist). Counts are by source kind. With target, every file goes to
+    // that list, whatever its kind (files dropped on a list of any audio).
     struct Counts
     {
         int Mpeg = 0;
         int Wav = 0;
         int Wma = 0;
+        int Other = 0;
     };
-    void Dispatch(const QString& path, Counts& counts);
+    void Dispatch(const QString& path, Counts& counts, const ListRule* target = nullptr);
+    const ListRule* ruleOf(JobKind kind) const;
     // The list that dispatched files of this kind go to, or null.
     const ListRule* DispatchRule(FileKind kind) const;
 
@@ -95,16 +112,21 @@ public:
     static QString Destination(const QString& source, const QString& ext, const Settings& settings);
 
 private:
-    const ListRule* ruleOf(JobKind kind) const;
+    static bool takes(const ListRule& rule, FileKind kind);
     AddResult addMpeg(const ListRule& rule, const QString& path);
     AddResult addWav(const ListRule& rule, const QString& path);
     AddResult addWma(const ListRule& rule, const QString& path);
-    AddResult append(const ListRule& rule, std::unique_ptr<TJobRec> record, QStringList subItems);
+    AddResult addAny(const ListRule& rule, const QString& path);
+    // Appends the row with the file's size among its sub-items, at sizeAt
+    // (-1: last).
+    AddResult append(const ListRule& rule, std::unique_ptr<TJobRec> record, QStringList subItems,
+                     int sizeAt = -1);
     // The resolved entries of a playlist; one that cannot be read is noted
     // among the skipped files and has none.
     QStringList readPlaylist(const QString& path);
 
     QList<ListRule> m_rules;
+    QString m_mediaFolder;
     const Settings& m_settings;
     TMPEGAudio& m_mpeg;
     TWAVfile& m_wav;

@@ -1,11 +1,11 @@
 #pragma once
-// What "Play Wav File" and "Play WMA File" share: a list played one file after
+// What "Play Wav File", "Play WMA File" and "Play Audio File" share: a list played one file after
 // the other through the media player, which a timer polls every 100 ms for the
 // position (the seek bar runs in whole seconds) and for the end of the file.
 // A drop of the thumb while playing plays again from the second where it was
 // dropped; stopped or paused, the next Play starts there. After the last file
-// the window rewinds it and waits with Play enabled. The two windows differ
-// only in their texts, which the table of TPlayerForm holds.
+// the window rewinds it and waits with Play enabled. The windows differ only
+// in their texts, which the table of TPlayerForm holds.
 
 #include "player/playerform.h"
 

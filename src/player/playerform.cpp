@@ -37,6 +37,8 @@ const PlayerTexts kTexts[] = {
      "The wav file does not EXIST ! ", false, false},
     {"PlayWMAForm", "Play WMA File", " WMA File ", "WMA Filename:", " WMA file #",
      "The wma file does not EXIST ! ", false, false},
+    {"PlayAudioForm", "Play Audio File", " Audio File ", "Filename:", " Audio file #",
+     "The audio file does not EXIST ! ", false, false},
 };
 
 const PlayerTexts& textsOf(PlayerKind kind)

@@ -1,5 +1,5 @@
 #pragma once
-// What the three player windows share: the small fixed window with the
+// What the player windows share: the small fixed window with the
 // current file in a group box, the seek bar over its four bitmaps, the button
 // bar (Play, Pause, Stop, Prior, Next, Exit Playing), the play list with its
 // current entry, the search for the next entry whose file exists (each missing
@@ -31,7 +31,8 @@ enum class PlayerKind
 {
     Mp3,
     Wav,
-    Wma
+    Wma,
+    Audio // any audio file FFmpeg decodes
 };
 
 class TPlayerForm : public QDialog

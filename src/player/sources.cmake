@@ -5,4 +5,5 @@ list(APPEND AUDREL_UI_SOURCES
   src/player/mediaplayerform.cpp
   src/player/playwavform.cpp
   src/player/playwmaform.cpp
+  src/player/playaudioform.cpp
 )

@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
@@ -239,6 +240,43 @@ TOptionForm::TOptionForm(Settings& settings, const QString& programFolder, QWidg
     wmaLayout->addStretch();
     PageControl1->addTab(wma, QStringLiteral("Encode WMA"));
 
+    // The other formats of the Any Format list
+    auto* formats = new QWidget;
+    auto* formatsGroup = new QGroupBox(QStringLiteral(" Other Formats "), formats);
+    Track_FlacLevel = slider(formatsGroup, "Track_FlacLevel", 8);
+    Label_FlacLevel = named(new QLabel, "Label_FlacLevel");
+    Track_VorbisQuality = slider(formatsGroup, "Track_VorbisQuality", 10);
+    Track_VorbisQuality->setMinimum(-1);
+    Label_VorbisQuality = named(new QLabel, "Label_VorbisQuality");
+    const auto kbits = [](const char* name, int low, int high) {
+        auto* box = named(new QSpinBox, name);
+        box->setRange(low, high);
+        box->setSuffix(QStringLiteral(" kbit/s"));
+        return box;
+    };
+    Spin_OpusBitRate = kbits("Spin_OpusBitRate", 6, 510);
+    Spin_AacBitRate = kbits("Spin_AacBitRate", 32, 512);
+    Combo_WavFormat = named(new QComboBox, "Combo_WavFormat");
+    Combo_WavFormat->addItems({QStringLiteral("As the source"), QStringLiteral("16-bit")});
+    auto* formatsForm = new QFormLayout(formatsGroup);
+    formatsForm->addRow(QStringLiteral("FLAC compression level:"), withReadout(Track_FlacLevel, Label_FlacLevel));
+    formatsForm->addRow(QStringLiteral("Ogg Vorbis quality:"), withReadout(Track_VorbisQuality, Label_VorbisQuality));
+    formatsForm->addRow(QStringLiteral("Opus bit rate (variable):"), Spin_OpusBitRate);
+    formatsForm->addRow(QStringLiteral("AAC bit rate:"), Spin_AacBitRate);
+    formatsForm->addRow(QStringLiteral("WAV samples:"), Combo_WavFormat);
+    auto* note = new QLabel(QStringLiteral("MP3 and WMA results take the settings of their own pages. FLAC, ALAC "
+                                           "and WAV as the source keep the source's samples."));
+    note->setWordWrap(true);
+    formatsForm->addRow(note);
+    auto* formatsLayout = new QVBoxLayout(formats);
+    formatsLayout->addWidget(formatsGroup);
+    formatsLayout->addStretch();
+    PageControl1->addTab(formats, QStringLiteral("Other Formats"));
+    connect(Track_FlacLevel, &QSlider::valueChanged, this,
+            [this](int level) { Label_FlacLevel->setText(QString::number(level)); });
+    connect(Track_VorbisQuality, &QSlider::valueChanged, this,
+            [this](int quality) { Label_VorbisQuality->setText(QString::number(quality)); });
+
     Btn_ok = named(new QPushButton(QStringLiteral("OK")), "Btn_ok");
     Btn_Cancel = named(new QPushButton(QStringLiteral("Cancel")), "Btn_Cancel");
     Btn_ok->setDefault(true);
@@ -305,6 +343,13 @@ void TOptionForm::FormCreate()
     Check_remove->setChecked(s.RemoveItem);
     Check_play->setChecked(s.PlayDone);
     Check_prompt->setChecked(s.PromptCvt);
+    Track_FlacLevel->setValue(s.FlacLevel);
+    Label_FlacLevel->setText(QString::number(s.FlacLevel));
+    Track_VorbisQuality->setValue(s.VorbisQuality);
+    Label_VorbisQuality->setText(QString::number(s.VorbisQuality));
+    Spin_OpusBitRate->setValue(s.OpusBitRate);
+    Spin_AacBitRate->setValue(s.AacBitRate);
+    Combo_WavFormat->setCurrentIndex(s.WavSixteenBit ? 1 : 0);
     Combo_Jobs->setCurrentIndex(std::clamp(int(s.ConvertJobs), 0, kMaxConvertJobs));
 
     const int sampleIndex = SampleRateIndex(s.SampleRate);
@@ -509,6 +554,11 @@ void TOptionForm::Btn_okClick()
     s.WMASampleRate = leadingNumber(Combo_Sam->currentText(), QStringLiteral("Hz"));
     s.EnableDRM = Check_DRM->isChecked();
     s.WMAChannels = Radio_WMA_Stereo->isChecked() ? 2 : 1;
+    s.FlacLevel = Track_FlacLevel->value();
+    s.VorbisQuality = Track_VorbisQuality->value();
+    s.OpusBitRate = Spin_OpusBitRate->value();
+    s.AacBitRate = Spin_AacBitRate->value();
+    s.WavSixteenBit = Combo_WavFormat->currentIndex() == 1;
     accept();
 }
 

@@ -13,6 +13,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
 class QTabWidget;
 class QToolButton;
 
@@ -99,6 +100,14 @@ private:
     QComboBox* Combo_Sam;
     QRadioButton* Radio_WMA_Stereo;
     QRadioButton* Radio_WMA_Mono;
+
+    QSlider* Track_FlacLevel;
+    QLabel* Label_FlacLevel;
+    QSlider* Track_VorbisQuality;
+    QLabel* Label_VorbisQuality;
+    QSpinBox* Spin_OpusBitRate;
+    QSpinBox* Spin_AacBitRate;
+    QComboBox* Combo_WavFormat;
 
     QPushButton* Btn_ok;
     QPushButton* Btn_Cancel;

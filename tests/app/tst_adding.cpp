@@ -95,7 +95,7 @@ struct Fixture
     // The counters agree with the rows, and the lists are back to normal.
     void verifyNormal() const
     {
-        for (int k = 0; k < 4; ++k) {
+        for (int k = 0; k < kJobKindCount; ++k) {
             JobList* list = form->list(JobKind(k));
             QVERIFY(!list->Adding());
             QVERIFY(form->view(JobKind(k))->updatesEnabled());

@@ -75,11 +75,11 @@ void TestMainForm::windowAsBuilt()
 
     auto* tabs = form.findChild<QTabWidget*>("PageControl1");
     QVERIFY(tabs);
-    QCOMPARE(tabs->count(), 4);
-    const QStringList captions{" MP3 to WAV  ", " WAV to MP3  ", "WMA to WAV", "WAV to WMA"};
-    const QStringList sheets{"Tab_Mp32Wav", "Tab_Wav2Mp3", "Tab_WMA2Wav", "Tab_Wav2WMA"};
-    const QStringList views{"Mp3listview", "WavListView", "WMAListView", "Wav2WMAView"};
-    for (int i = 0; i < 4; ++i) {
+    QCOMPARE(tabs->count(), 5);
+    const QStringList captions{" MP3 to WAV  ", " WAV to MP3  ", "WMA to WAV", "WAV to WMA", "Any Format"};
+    const QStringList sheets{"Tab_Mp32Wav", "Tab_Wav2Mp3", "Tab_WMA2Wav", "Tab_Wav2WMA", "Tab_AnyFormat"};
+    const QStringList views{"Mp3listview", "WavListView", "WMAListView", "Wav2WMAView", "AnyListView"};
+    for (int i = 0; i < 5; ++i) {
         QCOMPARE(tabs->tabText(i), captions[i]);
         QCOMPARE(tabs->widget(i)->objectName(), sheets[i]);
         auto* view = form.findChild<JobListView*>(views[i]);
@@ -465,7 +465,7 @@ void TestMainForm::closeSavesSettings()
         QCOMPARE(form.Mp3Recs()->count(), 0);
     }
     const QString ini = QString::fromUtf8(test::readFile(folderOf(dir) + "Options.ini"));
-    QCOMPARE(ini.count('='), 24);
+    QCOMPARE(ini.count('='), 30);
     QVERIFY(ini.contains("[Encode]\r\nSampleRate=44100\r\nBitrate=192\r\n"));
     TMainForm again(folderOf(dir));
     QCOMPARE(again.settings().Bitrate, 192);

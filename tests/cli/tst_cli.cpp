@@ -271,7 +271,7 @@ void TestCli::convertUsageErrors()
     const QStringList wrong[] = {
         {"convert"},
         {"convert", wav},
-        {"convert", "--to", "flac", wav},
+        {"convert", "--to", "aiff", wav},
         {"convert", "--to", "mp3"},
         {"convert", "--to"},
         {"convert", "--to", "mp3", "--fast", wav},
@@ -401,11 +401,11 @@ void TestCli::convertTakesPlaylistEntries()
     for (const QString& wav : {one, two, three})
         QVERIFY(
             tool("sox", {"-n", "-r", "16000", "-c", "1", "-b", "16", wav, "synth", "0.5", "sine", "440"}));
-    audrel::test::writeFile(dir.filePath("music/skipped.mp3"), QByteArray(100, 'x'));
+    audrel::test::writeFile(dir.filePath("music/skipped.txt"), QByteArray(100, 'x'));
     // Relative entries are taken from the playlist's folder; entries of another
     // kind are left out, and a file named twice is converted once.
     const QString m3u = dir.filePath("music/list.m3u");
-    audrel::test::writeFile(m3u, "#EXTM3U\r\none.wav\r\n\r\nskipped.mp3\r\nsub/two.wav\r\n");
+    audrel::test::writeFile(m3u, "#EXTM3U\r\none.wav\r\n\r\nskipped.txt\r\nsub/two.wav\r\n");
     const QString pls = dir.filePath("list.pls");
     audrel::test::writeFile(
         pls, ("[playlist]\nNumberOfEntries=2\nFile1=" + three + "\nFile2=music/one.wav\n").toUtf8());
@@ -519,7 +519,8 @@ void TestCli::convertReportsBadFilesAndGoesOn()
     Run run = runCli({"convert", "--to", "wav", "--overwrite", "--options", options, corrupt, wav, good});
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains(corrupt + ": Cannot Open Input ("), qPrintable(run.err));
-    QVERIFY(run.err.contains(wav + ": not an MPEG audio file"));
+    // A WAV file to WAV: beside itself, that is the source again.
+    QVERIFY(run.err.contains(wav + ": Cannot convert \"" + wav + "\" into \"" + wav + "\": they are the same file."));
     QCOMPARE(run.out, QStringLiteral("1 converted, 0 skipped, 2 failed\n"));
     QCOMPARE(probe(dir.filePath("good.wav")).codec, QStringLiteral("pcm_s16le"));
     QCOMPARE(audrel::test::readFile(corruptDest), QByteArray("keep me"));
@@ -527,12 +528,13 @@ void TestCli::convertReportsBadFilesAndGoesOn()
     run = runCli({"convert", "--to", "wav", "--options", options, corrupt});
     QCOMPARE(run.status, 1);
 
-    // WAV to MP3: a WAV holding MPEG audio, a WAV without a usable header and an MP3 are refused.
+    // WAV to MP3: a WAV holding MPEG audio and a WAV without a usable header
+    // are refused; an MP3 to MP3 beside itself is its own destination, which exists.
     run = runCli({"convert", "--to", "mp3", "--options", options, mpegWav, junkWav, good, wav});
     QCOMPARE(run.status, 1);
     QVERIFY2(run.err.contains(mpegWav + " is already a MP3 file"), qPrintable(run.err));
     QVERIFY(run.err.contains(junkWav + ": not a WAV file that can be encoded"));
-    QVERIFY(run.err.contains(good + ": not a WAV file (.wav)"));
+    QVERIFY(run.err.contains(good + " exists, skipped (use --overwrite)"));
     QCOMPARE(probe(dir.filePath("plain.mp3")).codec, QStringLiteral("mp3"));
 
     // Nothing but the sources, the options and the two results: no partial file.

@@ -48,7 +48,7 @@ private slots:
         QVERIFY(!QFile::exists(folderOf(dir) + "Options.ini"));
     }
 
-    void saveWritesAllKeysInThreeSections()
+    void saveWritesAllKeysInFourSections()
     {
         QTemporaryDir dir;
         SaveSettings(Settings(), folderOf(dir));
@@ -57,12 +57,14 @@ private slots:
         QStringList sections, keys;
         for (const QString& line : lines)
             (line.startsWith('[') ? sections : keys) << line.section('=', 0, 0);
-        QCOMPARE(sections, (QStringList{"[General]", "[Encode]", "[WMAEncode]"}));
+        QCOMPARE(sections, (QStringList{"[General]", "[Encode]", "[WMAEncode]", "[AnyFormat]"}));
         QCOMPARE(keys,
                  (QStringList{"SameFolder", "DestFolder", "ViewFolder", "Overwrite",  "PLayDone", "PromptCvt",
                               "RemoveItem", "ConvertJobs", "SampleRate", "Bitrate",  "MaxBitrate", "Mode",     "Quality",
                               "VBR",        "WriteVBR",   "VBRQuality", "CopyRight",  "Original", "CRC",
-                              "Private",    "SampleRate", "BitRate",    "Channels",   "EnableDRM"}));
+                              "Private",    "SampleRate", "BitRate",    "Channels",   "EnableDRM",
+                              "Format",     "FlacLevel",  "VorbisQuality", "OpusBitRate", "AacBitRate",
+                              "WavSampleFormat"}));
         QVERIFY(text.contains("\r\nOverwrite=1\r\n"));
     }
 
@@ -88,6 +90,12 @@ private slots:
         s.WMABitRate = 32;
         s.WMAChannels = 1;
         s.EnableDRM = true;
+        s.AnyFormat = "opus";
+        s.FlacLevel = 8;
+        s.VorbisQuality = -1;
+        s.OpusBitRate = 96;
+        s.AacBitRate = 256;
+        s.WavSixteenBit = true;
         SaveSettings(s, folderOf(dir));
         QCOMPARE(LoadSettings(folderOf(dir)), s);
         // A second save over the first changes nothing.

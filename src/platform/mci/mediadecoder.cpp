@@ -11,7 +11,7 @@ std::unique_ptr<audio::AudioDecoder> NewMediaDecoder(const QString& path, const 
 {
     const FileKind kind = KindOf(path);
     if (kind == FileKind::Wav) return std::make_unique<audio::WavDecoder>();
-    if (kind == FileKind::Wma) {
+    if (IsAudio(kind)) {
         const audio::FfmpegModule* ffmpeg = audio::FfmpegModule::load(programFolder, &problem);
         return ffmpeg ? ffmpeg->newDecoder() : nullptr;
     }

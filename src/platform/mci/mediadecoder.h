@@ -1,7 +1,8 @@
 #pragma once
 // The media player's choice of decoder, by the kind of file as its extension
-// names it: WAV files through the WAV decoder, WMA files through FFmpeg, whose
-// module is loaded from the program folder the first time it is needed.
+// names it: WAV files through the WAV decoder, WMA files and every other kind
+// of audio file through FFmpeg, whose module is loaded from the program folder
+// the first time it is needed.
 
 #include "platform/audio/audiodecoder.h"
 
