@@ -6,10 +6,17 @@
 #include "jobs/rowbuilder.h"
 #include "platform/errors.h"
 #include "platform/ipc/handoverserver.h"
+#include "audiotools.h"
 #include "scriptedprompts.h"
 #include "testsupport.h"
+#include "windowbench.h"
+
+#include "info/audiotags.h"
+#include "info/form_mediaproperty.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLabel>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
@@ -19,6 +26,7 @@
 #include <QUrl>
 #include <QtEndian>
 
+#include <cmath>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -558,4 +566,92 @@ void TestAdding::duplicateIndexFollowsRemovals()
     f.form->WavRecs()->clear();
     QVERIFY(f.form->WavRecs()->IsNewSource(w.toUpper()));
     QVERIFY(f.form->builder().AddRow(JobKind::WavToMp3, w));
+}
+
+void TestAdding::anyFormatList()
+{
+    using namespace audrel::test;
+    if (!haveTool("ffmpeg") || !haveTool("sox")) QSKIP("ffmpeg or sox is not installed");
+    WindowBench b;
+    b.settings().ConvertJobs = 2;
+    b.settings().PlayDone = false;
+    b.settings().ViewFolder = false;
+    const QString wav = b.path("source.wav");
+    QVERIFY(runTool("sox", {"-q", "-n", "-r", "48000", "-c", "2", "-b", "24", wav, "synth", "1", "sine", "440"}));
+    const QString cover = b.path("cover.png");
+    QVERIFY(runTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "color=red:s=32x32", "-frames:v", "1", cover}));
+    const QString flac = b.path("song.flac");
+    QVERIFY(runTool("ffmpeg", {"-v", "error", "-i", wav, "-i", cover, "-map", "0:a", "-map", "1:v", "-c:a", "flac",
+                               "-c:v", "png", "-disposition:v", "attached_pic", "-metadata", "title=Song",
+                               "-metadata", "artist=Band", flac}));
+    const QString ogg = b.path("piece.ogg");
+    QVERIFY(runTool("ffmpeg", {"-v", "error", "-i", wav, "-c:a", "libvorbis", ogg}));
+    const QString mp3 = b.path("track.mp3");
+    QVERIFY(runTool("ffmpeg", {"-v", "error", "-i", wav, "-c:a", "libmp3lame", mp3}));
+    const QString fake = b.path("fake.flac");
+    writeFile(fake, "no audio in here");
+    JobList* any = b.form->list(JobKind::AnyFormat);
+
+    // Dropped on its own list, every audio file stays there whatever its kind;
+    // a file without audio gets no row and is named.
+    b.form->DropFilesOn(JobKind::AnyFormat, {flac, mp3, fake});
+    QCOMPARE(b.form->currentKind(), JobKind::AnyFormat);
+    QCOMPARE(any->count(), 2);
+    QCOMPARE(b.form->Mp3Recs()->count(), 0);
+    QCOMPARE(any->subItem(0, JobList::SubDest), b.path("song.mp3"));
+    QCOMPARE(any->subItem(0, JobList::SubDuration), QString("00:00:01"));
+    QCOMPARE(any->subItem(0, 4), QString("FLAC 48 kHz stereo 24-bit"));
+    QCOMPARE(any->subItem(0, 5), QString("Song"));
+    QCOMPARE(any->subItem(0, 6), QString("Band"));
+    QCOMPARE(b.prompts.messages.size(), 1);
+    QVERIFY2(b.prompts.messages[0].text.contains(fake + ": it holds no audio that can be decoded"),
+             qPrintable(b.prompts.messages[0].text));
+
+    // A list file sends the other audio file to this list and the MP3 file to
+    // its own, and the summary counts the other kind too.
+    b.prompts.messages.clear();
+    const QString list = b.path("list.txt");
+    writeFile(list, (ogg + "\n" + mp3 + "\n").toUtf8());
+    b.form->AddFromListFile(list);
+    QCOMPARE(any->count(), 3);
+    QCOMPARE(b.form->Mp3Recs()->count(), 1);
+    QCOMPARE(b.prompts.messages.size(), 1);
+    QCOMPARE(b.prompts.messages[0].text,
+             QString("1 MPEG file(s) added and 0 WAV file(s) added, 0 WMA file(s) added,  1 other audio file(s) "
+                     "added, \n\nPlease Click \"Convert Button\" to Start Converting."));
+
+    // Another format renames the destinations of the rows not converted yet.
+    any->record(1).State = JobState::Converted;
+    any->setItemChecked(1, false);
+    b.form->FormatChange("opus");
+    QCOMPARE(b.settings().AnyFormat, QString("opus"));
+    QCOMPARE(b.form->findChild<QComboBox*>("Combo_Format")->currentText(), QString("Opus"));
+    QCOMPARE(any->record(0).Dest, b.path("song.opus"));
+    QCOMPARE(any->subItem(0, JobList::SubDest), b.path("song.opus"));
+    QCOMPARE(any->record(1).Dest, b.path("track.mp3"));
+    QCOMPARE(any->record(2).Dest, b.path("piece.opus"));
+
+    // Converted two at a time, with their tags and cover.
+    b.prompts.messages.clear();
+    b.form->showTab(JobKind::AnyFormat);
+    b.form->ConvertExecute();
+    QVERIFY2(b.prompts.messages.isEmpty(), qPrintable(b.prompts.messages.value(0).text));
+    for (int row : {0, 2}) {
+        QCOMPARE(any->subItem(row, JobList::SubStatus), QString("Done"));
+        QCOMPARE(probe(any->record(row).Dest).codec, QString("opus"));
+        QVERIFY(std::abs(probe(any->record(row).Dest).seconds - 1.0) < 0.03);
+    }
+    const AudioTags carried = ReadTags(b.path("song.opus"));
+    QCOMPARE(carried.Title, QString("Song"));
+    QCOMPARE(carried.Cover, ReadTags(flac).Cover);
+    QVERIFY(!carried.Cover.isEmpty());
+
+    // Its information: what FFmpeg finds, the tags, and the cover picture.
+    TForm_MediaProperty property(flac, b.folder());
+    const QStringList lines = property.memoLines();
+    QVERIFY2(lines.contains("Codec: FLAC (flac)") && lines.contains("Bits per sample: 24") &&
+                 lines.contains("Title: Song"),
+             qPrintable(lines.join(" | ")));
+    QVERIFY(property.Image_Cover());
+    QCOMPARE(property.Image_Cover()->pixmap().width(), 160);
 }

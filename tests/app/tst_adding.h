@@ -20,4 +20,5 @@ private slots:
     void droppedFiles();
     void failuresLeaveListsNormal();
     void duplicateIndexFollowsRemovals();
+    void anyFormatList();
 };

@@ -24,7 +24,8 @@ using namespace audrel::test;
 
 namespace {
 
-const char* const kExtensions[4][2] = {{"mp3", "wav"}, {"wav", "mp3"}, {"wma", "wav"}, {"wav", "wma"}};
+const char* const kExtensions[kJobKindCount][2] = {
+    {"mp3", "wav"}, {"wav", "mp3"}, {"wma", "wav"}, {"wav", "wma"}, {"flac", "opus"}};
 
 // Rows 0 to 2 of every list, with sources /nowhere/src<row>.<kind> and
 // destinations /nowhere/dst<row>.<kind>; the MP3 list's titles are T0 to T2.
@@ -32,7 +33,7 @@ struct Bench : WindowBench
 {
     explicit Bench(const QString& library = QStringLiteral(XAUDIO_PATH)) : WindowBench(library)
     {
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < kJobKindCount; ++k)
             for (int row = 0; row < 3; ++row)
                 addRow(JobKind(k), path(k, "src", row, 0), path(k, "dst", row, 1),
                        {QString(), QString(), QStringLiteral("T%1").arg(row)});
@@ -127,6 +128,13 @@ void TestPlayCommands::eachTabOpensItsPlayer_data()
     QTest::newRow("to wma dest") << 3 << "PlayDestination"
                                  << "PlayWMAForm"
                                  << "Play WMA File" << true << wma;
+    const QString audio = "The audio file does not EXIST ! ";
+    QTest::newRow("any play") << 4 << "Play"
+                              << "PlayAudioForm"
+                              << "Play Audio File" << false << audio;
+    QTest::newRow("any dest") << 4 << "PlayDestination"
+                              << "PlayAudioForm"
+                              << "Play Audio File" << true << audio;
 }
 
 void TestPlayCommands::eachTabOpensItsPlayer()

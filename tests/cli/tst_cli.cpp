@@ -127,6 +127,7 @@ private slots:
     void tagsTravel();
     void tagText_data();
     void tagText();
+    void anyFormatToEveryFormat();
 
 private:
     QTemporaryDir m_dir;
@@ -910,6 +911,83 @@ void TestCli::tagText()
     QCOMPARE(tags.value("title"), title);
     QCOMPARE(tags.value("artist"), QStringLiteral("Other"));
     QVERIFY(audrel::test::readFile(mp3).startsWith(marker));
+}
+
+void TestCli::anyFormatToEveryFormat()
+{
+    if (!haveTools({"sox", "ffmpeg", "ffprobe"})) QSKIP("a reference tool is not installed");
+    QTemporaryDir dir;
+    const QString wav = dir.filePath("source.wav");
+    QVERIFY(tool("sox", {"-n", "-r", "48000", "-c", "2", "-b", "24", wav, "synth", "2", "sine", "440", "sine", "660"}));
+    const QString cover = dir.filePath("cover.png");
+    QVERIFY(tool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "color=blue:s=16x16", "-frames:v", "1", cover}));
+    // A tagged FLAC with a cover, an Ogg Vorbis, an AAC in M4A, an AIFF and a 5.1 FLAC.
+    const QString flac = dir.filePath("in/tagged.flac");
+    QVERIFY(QDir().mkpath(dir.filePath("in")));
+    QVERIFY(tool("ffmpeg", {"-v", "error", "-i", wav, "-i", cover, "-map", "0:a", "-map", "1:v", "-c:a", "flac",
+                            "-c:v", "png", "-disposition:v", "attached_pic", "-metadata", "title=Sång 😀",
+                            "-metadata", "track=3/12", flac}));
+    QVERIFY(tool("ffmpeg", {"-v", "error", "-i", wav, "-c:a", "libvorbis", dir.filePath("in/vorbis.ogg")}));
+    QVERIFY(tool("ffmpeg", {"-v", "error", "-i", wav, "-c:a", "aac", dir.filePath("in/aac.m4a")}));
+    QVERIFY(tool("ffmpeg", {"-v", "error", "-i", wav, dir.filePath("in/plain.aiff")}));
+    QVERIFY(tool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=f=300:d=2:r=44100", "-af",
+                            "pan=5.1|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0", "-c:a", "flac", dir.filePath("in/six.flac")}));
+    const QStringList names{"aac", "plain", "six", "tagged", "vorbis"};
+    const auto sources = snapshot({flac, dir.filePath("in/six.flac")});
+
+    // The samples of a file as ffmpeg decodes them, at 32 bits.
+    const auto samples = [](const QString& path) {
+        return audrel::test::toolOutput("ffmpeg", {"-v", "error", "-i", path, "-map", "0:a", "-f", "s32le", "-"});
+    };
+    const struct
+    {
+        const char* to;
+        const char* ext;
+        const char* codec;
+        int sixChannels; // what the 5.1 source becomes
+        bool lossless;
+    } formats[] = {
+        {"mp3", "mp3", "mp3", 2, false},      {"wav", "wav", "pcm_s24le", 6, true},
+        {"flac", "flac", "flac", 6, true},    {"ogg", "ogg", "vorbis", 6, false},
+        {"opus", "opus", "opus", 6, false},   {"m4a", "m4a", "aac", 6, false},
+        {"alac", "m4a", "alac", 6, true},     {"wma", "wma", "wmav2", 2, false},
+    };
+    for (const auto& format : formats) {
+        const QString out = dir.filePath(QStringLiteral("out-%1").arg(QLatin1String(format.to)));
+        const Run run = runCli({"convert", "--to", format.to, "--jobs", "2", "--quiet", "--dest", out,
+                                dir.filePath("in")});
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        QCOMPARE(run.out, QStringLiteral("5 converted, 0 skipped, 0 failed\n"));
+        for (const QString& name : names) {
+            const QString result = out + "/" + name + "." + format.ext;
+            const audrel::test::Probe p = probe(result);
+            // WAV as the source: 24-bit for the 24-bit FLAC, floating point for the lossy ones.
+            const bool wav = QLatin1String(format.to) == QLatin1String("wav");
+            const bool sameCodec = wav && name != "tagged" ? p.codec.startsWith("pcm_")
+                                                                                : p.codec == QLatin1String(format.codec);
+            QVERIFY2(sameCodec, qPrintable(result + ": " + p.codec));
+            // As long as its source, within one codec frame.
+            QVERIFY2(std::abs(p.seconds - 2.0) < 0.05, qPrintable(result + ": " + QString::number(p.seconds)));
+            if (name == "six") QCOMPARE(p.channels, format.sixChannels);
+        }
+        const QString tagged = out + "/tagged." + format.ext;
+        QCOMPARE(audrel::test::probeTags(tagged).value("title"), QStringLiteral("Sång 😀"));
+        QCOMPARE(audrel::test::attachedPicture(tagged), audrel::test::readFile(cover));
+        if (format.lossless) QCOMPARE(samples(tagged), samples(flac));
+    }
+    QVERIFY(unchanged(sources));
+
+    // info describes them all, in text and in JSON.
+    const Run info = runCli({"info", "--json", flac, dir.filePath("out-opus/vorbis.opus")});
+    QCOMPARE(info.status, 0);
+    const QStringList objects = info.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(objects.size(), 2);
+    const QJsonObject facts = QJsonDocument::fromJson(objects[0].toUtf8()).object();
+    QCOMPARE(facts.value("codec").toString(), QStringLiteral("flac"));
+    QCOMPARE(facts.value("bitsPerSample").toInt(), 24);
+    QCOMPARE(facts.value("format").toString(), QStringLiteral("FLAC 48 kHz stereo 24-bit"));
+    QCOMPARE(facts.value("tags").toObject().value("trackTotal").toInt(), 12);
+    QCOMPARE(QJsonDocument::fromJson(objects[1].toUtf8()).object().value("sampleRate").toInt(), 48000);
 }
 
 AUDREL_CORE_TEST_MAIN(TestCli)

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -182,6 +183,13 @@ private slots:
         child<QCheckBox>(form, "Check_copy")->setChecked(true);
         child<QCheckBox>(form, "Check_CRC")->setChecked(false);
         child<QCheckBox>(form, "Check_DRM")->setChecked(true);
+        QCOMPARE(child<QSlider>(form, "Track_FlacLevel")->value(), 5);
+        child<QSlider>(form, "Track_FlacLevel")->setValue(8);
+        QCOMPARE(child<QLabel>(form, "Label_FlacLevel")->text(), "8");
+        child<QSlider>(form, "Track_VorbisQuality")->setValue(-1);
+        child<QSpinBox>(form, "Spin_OpusBitRate")->setValue(96);
+        child<QSpinBox>(form, "Spin_AacBitRate")->setValue(1000); // beyond its range: the most it takes
+        choose(child<QComboBox>(form, "Combo_WavFormat"), 1);
         form.Btn_okClick();
         QCOMPARE(form.result(), int(QDialog::Accepted));
         QVERIFY(!s.SameFolder);
@@ -197,6 +205,11 @@ private slots:
         QCOMPARE(s.VBRQuality, 7);
         QVERIFY(s.CopyRight && !s.Original && !s.CRC && !s.Private);
         QVERIFY(s.EnableDRM);
+        QCOMPARE(s.FlacLevel, 8);
+        QCOMPARE(s.VorbisQuality, -1);
+        QCOMPARE(s.OpusBitRate, 96);
+        QCOMPARE(s.AacBitRate, 512);
+        QVERIFY(s.WavSixteenBit);
         QCOMPARE(s.WMABitRate, 128);
         QCOMPARE(s.WMASampleRate, 44100);
         QCOMPARE(s.WMAChannels, 2);

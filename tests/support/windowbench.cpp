@@ -75,6 +75,8 @@ int WindowBench::addRow(JobKind kind, const QString& source, const QString& dest
         rec = std::make_unique<TMp3Rec>();
     else if (kind == JobKind::WmaToWav)
         rec = std::make_unique<TWMARec>();
+    else if (kind == JobKind::AnyFormat)
+        rec = std::make_unique<TAnyRec>();
     else
         rec = std::make_unique<TWavRec>();
     rec->Source = source;
