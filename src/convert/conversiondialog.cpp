@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -23,14 +24,17 @@ namespace audrel {
 
 namespace {
 
-QProgressBar* gauge(const QString& name, const char* color, const QString& format, QWidget* parent)
+QProgressBar* gauge(const QString& name, Qt::GlobalColor color, const QString& format, QWidget* parent)
 {
     auto* bar = new QProgressBar(parent);
     bar->setObjectName(name);
     bar->setFormat(format);
     bar->setAlignment(Qt::AlignCenter);
-    bar->setStyleSheet(
-        QStringLiteral("QProgressBar::chunk { background-color: %1; }").arg(QLatin1String(color)));
+    // The bar in its colour; its figure in white where it lies on the bar.
+    QPalette palette = bar->palette();
+    palette.setColor(QPalette::Highlight, color);
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    bar->setPalette(palette);
     return bar;
 }
 
@@ -72,7 +76,7 @@ TConversionDialog::TConversionDialog(JobList& list, const Settings& settings, co
 
     GroupBox = new QGroupBox(QLatin1String(captions.group), this);
     GroupBox->setObjectName(QStringLiteral("GroupBox"));
-    Gauge_Total = gauge(QStringLiteral("Gauge_Total"), "purple", QStringLiteral("%v / %m"), GroupBox);
+    Gauge_Total = gauge(QStringLiteral("Gauge_Total"), Qt::darkMagenta, QStringLiteral("%v / %m"), GroupBox);
     Gauge_Total->setRange(0, int(m_runner->items().size()));
     Gauge_Total->setValue(0);
     Label_Time = new QLabel(GroupBox);
@@ -141,7 +145,7 @@ void TConversionDialog::buildSlots(int count)
     const bool one = m_runner->jobs() == 1;
     const auto newSlot = [&](int slot) {
         SlotView view{pathField(slotName("Edit_Src", slot), GroupBox), pathField(slotName("Edit_Dest", slot), GroupBox),
-                      gauge(slotName("Gauge", slot), "blue", QStringLiteral("%p%"), GroupBox)};
+                      gauge(slotName("Gauge", slot), Qt::blue, QStringLiteral("%p%"), GroupBox)};
         view.gauge->setRange(0, one ? m_gaugeMaximum : 100);
         view.gauge->setValue(0);
         m_slots.append(view);

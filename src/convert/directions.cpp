@@ -63,7 +63,7 @@ const std::array<Direction, kJobKindCount>& Directions()
         {JobKind::AnyFormat, FileKind::Other, true, "", false, true, TagContainer::None, "", "an audio file",
          columns("Source File", "Destination File",
                  {{QStringLiteral("Size"), 70, kRight},
-                  {QStringLiteral("Format"), 170, kLeft},
+                  {QStringLiteral("Format"), 190, kLeft},
                   {QStringLiteral("Title"), 100, kLeft},
                   {QStringLiteral("Artist"), 100, kLeft}}),
          &fromSettingsAndFolder<AnyFormatPath>},
