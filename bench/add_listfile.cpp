@@ -5,7 +5,7 @@
 // later batches show how the cost grows with the rows already there.
 
 #include "app/mainform.h"
-#include "platform/prompts/prompts.h"
+#include "quietprompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,20 +15,6 @@
 #include <cstdio>
 
 namespace {
-
-// Answers every message with its first button and counts them.
-class QuietPrompts final : public audrel::Prompts
-{
-public:
-    int messages = 0;
-    int message(const audrel::MessageRequest& request) override
-    {
-        ++messages;
-        return request.buttons.isEmpty() ? audrel::IdOk : request.buttons.first();
-    }
-    QStringList openFiles(const audrel::OpenFilesRequest&) override { return {}; }
-    QString browseForFolder(const QString&, const QString&) override { return {}; }
-};
 
 QByteArray le(uint32_t value, int bytes)
 {

@@ -20,21 +20,12 @@ bench_start "${1:-}" "${2:-}" 3 sox lame mpg123 xargs
 
 work=$(mktemp -d /tmp/audrel-batch.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/wav" "$work/mp3"
-for i in $(seq 1 20); do
-  name=$(printf 'track%02d' "$i")
-  sox -q -n -r 44100 -c 2 -b 16 "$work/wav/$name.wav" synth 20 sine $((200 + i * 7)) sine $((900 + i * 11)) \
-    pinknoise remix 1,2v0.5,3v0.2 2,3v0.2 gain -n -3
-  lame --quiet -b 128 --cbr -m s -p -o -t --noreplaygain "$work/wav/$name.wav" "$work/mp3/$name.mp3"
-done
-[ "$(ls "$work/wav" | wc -l)" -eq 20 ] && [ "$(ls "$work/mp3" | wc -l)" -eq 20 ] ||
-  { echo "the test files could not be made" >&2; exit 1; }
+make_batch_files "$work"
 # The program's defaults: 128 kbit/s CBR stereo, CRC on, the original bit off,
 # no Info frame; the same settings for lame.
 printf '[General]\nSameFolder=0\nDestFolder=%s/out\n' "$work" > "$work/Options.ini"
 lame_flags="-b 128 --cbr -m s -p -o -t --noreplaygain"
 
-cat "$work"/wav/* "$work"/mp3/* > /dev/null # warm the page cache
 
 run_set() { # title, then three commands as strings: reference, --jobs 2, --jobs 1
   local title=$1 ref=$2 two=$3 one=$4 best_ref= best_two= best_one=

@@ -42,3 +42,20 @@ bench_start() {
     command -v "$tool" > /dev/null || { echo "$tool is not installed" >&2; exit 2; }
   done
 }
+
+# The batches of the batch benchmarks: 20 stereo 20-second WAV files of tones
+# and noise in FOLDER/wav, and each encoded by lame (128 kbit/s, the program's
+# default settings) in FOLDER/mp3. Usage: make_batch_files FOLDER
+make_batch_files() {
+  local folder=$1 i name
+  mkdir -p "$folder/wav" "$folder/mp3"
+  for i in $(seq 1 20); do
+    name=$(printf 'track%02d' "$i")
+    sox -q -n -r 44100 -c 2 -b 16 "$folder/wav/$name.wav" synth 20 sine $((200 + i * 7)) sine $((900 + i * 11)) \
+      pinknoise remix 1,2v0.5,3v0.2 2,3v0.2 gain -n -3
+    lame --quiet -b 128 --cbr -m s -p -o -t --noreplaygain "$folder/wav/$name.wav" "$folder/mp3/$name.mp3"
+  done
+  [ "$(ls "$folder/wav" | wc -l)" -eq 20 ] && [ "$(ls "$folder/mp3" | wc -l)" -eq 20 ] ||
+    { echo "the test files could not be made" >&2; exit 1; }
+  cat "$folder"/wav/* "$folder"/mp3/* > /dev/null # warm the page cache
+}

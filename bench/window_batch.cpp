@@ -11,7 +11,7 @@
 #include "convert/conversiondialog.h"
 #include "jobs/rowbuilder.h"
 #include "platform/audio/ffmpegmodule.h"
-#include "platform/prompts/prompts.h"
+#include "quietprompts.h"
 #include "platform/xaudio/xaudioplayer.h"
 
 #include <QApplication>
@@ -23,24 +23,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-namespace {
-
-// Answers every message with its first button and counts them.
-class QuietPrompts final : public audrel::Prompts
-{
-public:
-    int messages = 0;
-    int message(const audrel::MessageRequest& request) override
-    {
-        ++messages;
-        return request.buttons.isEmpty() ? audrel::IdOk : request.buttons.first();
-    }
-    QStringList openFiles(const audrel::OpenFilesRequest&) override { return {}; }
-    QString browseForFolder(const QString&, const QString&) override { return {}; }
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {

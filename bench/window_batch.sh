@@ -25,16 +25,9 @@ cpus=$(nproc)
 
 work=$(mktemp -d /tmp/audrel-window.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/wav" "$work/mp3"
-for i in $(seq 1 20); do
-  name=$(printf 'track%02d' "$i")
-  sox -q -n -r 44100 -c 2 -b 16 "$work/wav/$name.wav" synth 20 sine $((200 + i * 7)) sine $((900 + i * 11)) \
-    pinknoise remix 1,2v0.5,3v0.2 2,3v0.2 gain -n -3
-  lame --quiet -b 128 --cbr -m s -p -o -t --noreplaygain "$work/wav/$name.wav" "$work/mp3/$name.mp3"
-done
+make_batch_files "$work"
 # The program's default MP3 settings, for lame.
 lame_flags="-b 128 --cbr -m s -p -o -t --noreplaygain"
-cat "$work"/wav/* "$work"/mp3/* > /dev/null # warm the page cache
 
 same_files() { # two folders: the same names with the same bytes
   local a=$1 b=$2 f
