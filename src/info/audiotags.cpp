@@ -16,6 +16,7 @@
 #include <taglib/attachedpictureframe.h>
 #include <taglib/flacfile.h>
 #include <taglib/flacpicture.h>
+#include <taglib/tfilestream.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
@@ -37,6 +38,8 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
+#include <type_traits>
 
 namespace audrel {
 
@@ -394,24 +397,45 @@ void toXiph(TagLib::Ogg::XiphComment& comment, const AudioTags& tags)
     writeFlacCover(comment, tags);
 }
 
+// A file opened only to be read. TagLib opens a file for writing whenever
+// it may, so a folder watcher would see every source the program reads as
+// written when it is closed; these are opened read-only.
+template <class File> struct ReadOnly
+{
+    TagLib::FileStream stream;
+    std::optional<File> file;
+
+    explicit ReadOnly(const char* name) : stream(name, true)
+    {
+        if constexpr (std::is_constructible_v<File, TagLib::IOStream*, bool>)
+            file.emplace(&stream, false);
+        else
+            file.emplace(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    }
+    File* operator->() { return &*file; }
+    File& operator*() { return *file; }
+};
+
 // An Ogg file's Xiph comment, whichever codec the stream holds. TagLib
 // writes an Ogg FLAC comment without its last-block mark, which damages the
 // stream: such files are read, never written.
 struct OggFile
 {
+    std::unique_ptr<TagLib::FileStream> stream; // read-only, unless writing; outlives file
     std::unique_ptr<TagLib::File> file;
     TagLib::Ogg::XiphComment* comment = nullptr;
 
-    OggFile(const char* name, bool writing)
+    OggFile(const char* name, bool writing) : stream(std::make_unique<TagLib::FileStream>(name, !writing))
     {
-        if (!open<TagLib::Ogg::Vorbis::File>(name) && !open<TagLib::Ogg::Opus::File>(name) &&
-            !open<TagLib::Ogg::Speex::File>(name) && !writing)
-            open<TagLib::Ogg::FLAC::File>(name);
+        if (!open<TagLib::Ogg::Vorbis::File>() && !open<TagLib::Ogg::Opus::File>() &&
+            !open<TagLib::Ogg::Speex::File>() && !writing)
+            open<TagLib::Ogg::FLAC::File>();
     }
 
-    template <class Kind> bool open(const char* name)
+    template <class Kind> bool open()
     {
-        auto kind = std::make_unique<Kind>(name, false);
+        stream->seek(0);
+        auto kind = std::make_unique<Kind>(stream.get(), false);
         if (!kind->isValid() || !kind->tag()) return false;
         comment = kind->tag();
         file = std::move(kind);
@@ -421,11 +445,11 @@ struct OggFile
 
 template <class File> AudioTags apeFileTags(const char* name)
 {
-    File file(name, false);
-    if (!file.isValid()) return {};
+    ReadOnly<File> file(name);
+    if (!file->isValid()) return {};
     AudioTags tags;
-    if (file.hasAPETag()) tags = fromApe(*file.APETag());
-    if (file.hasID3v1Tag()) takeFrom(tags, fromTagLib(file.ID3v1Tag()));
+    if (file->hasAPETag()) tags = fromApe(*file->APETag());
+    if (file->hasID3v1Tag()) takeFrom(tags, fromTagLib(file->ID3v1Tag()));
     return tags;
 }
 
@@ -529,9 +553,9 @@ Id3v2Tag ReadId3v2(const QString& path)
 {
     Id3v2Tag result;
     if (ContainerOf(path) != TagContainer::Mpeg) return result;
-    TagLib::MPEG::File file(QFile::encodeName(path).constData(), false);
-    if (!file.isValid() || !file.hasID3v2Tag()) return result;
-    TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+    ReadOnly<TagLib::MPEG::File> file(QFile::encodeName(path).constData());
+    if (!file->isValid() || !file->hasID3v2Tag()) return result;
+    TagLib::ID3v2::Tag* tag = file->ID3v2Tag();
     result.Present = true;
     result.Version = int(tag->header()->majorVersion());
     result.Tags = fromId3v2(*tag);
@@ -545,37 +569,37 @@ AudioTags ReadTags(const QString& path)
     AudioTags tags;
     switch (ContainerOf(path)) {
     case TagContainer::Mpeg: {
-        TagLib::MPEG::File file(name, false);
-        if (!file.isValid()) return {};
-        if (file.hasID3v2Tag()) tags = fromId3v2(*file.ID3v2Tag());
-        if (file.hasAPETag()) takeFrom(tags, fromApe(*file.APETag()));
+        ReadOnly<TagLib::MPEG::File> file(name);
+        if (!file->isValid()) return {};
+        if (file->hasID3v2Tag()) tags = fromId3v2(*file->ID3v2Tag());
+        if (file->hasAPETag()) takeFrom(tags, fromApe(*file->APETag()));
         // Only a file that ends in an ID3v1 tag is analysed by the program's own reader.
-        if (!hasText(tags) && file.hasID3v1Tag()) takeFrom(tags, readId3v1(path));
+        if (!hasText(tags) && file->hasID3v1Tag()) takeFrom(tags, readId3v1(path));
         return tags;
     }
     case TagContainer::Wav: {
-        TagLib::RIFF::WAV::File file(name, false);
-        if (!file.isValid()) return {};
-        if (file.hasID3v2Tag()) tags = fromId3v2(*file.ID3v2Tag());
-        if (file.hasInfoTag()) takeFrom(tags, fromInfo(*file.InfoTag()));
+        ReadOnly<TagLib::RIFF::WAV::File> file(name);
+        if (!file->isValid()) return {};
+        if (file->hasID3v2Tag()) tags = fromId3v2(*file->ID3v2Tag());
+        if (file->hasInfoTag()) takeFrom(tags, fromInfo(*file->InfoTag()));
         return tags;
     }
     case TagContainer::Wma: {
-        TagLib::ASF::File file(name, false);
-        if (!file.isValid() || !file.tag()) return {};
-        tags = fromTagLib(file.tag());
-        readCover(*file.tag(), tags);
+        ReadOnly<TagLib::ASF::File> file(name);
+        if (!file->isValid() || !file->tag()) return {};
+        tags = fromTagLib(file->tag());
+        readCover(*file->tag(), tags);
         return tags;
     }
     case TagContainer::Flac: {
-        TagLib::FLAC::File file(name, false);
-        if (!file.isValid()) return {};
-        if (file.hasXiphComment()) tags = fromXiph(*file.xiphComment());
+        ReadOnly<TagLib::FLAC::File> file(name);
+        if (!file->isValid()) return {};
+        if (file->hasXiphComment()) tags = fromXiph(*file->xiphComment());
         AudioTags pictures;
-        readCover(file.pictureList(), pictures);
+        readCover(file->pictureList(), pictures);
         takeFrom(tags, pictures);
-        if (file.hasID3v2Tag()) takeFrom(tags, fromId3v2(*file.ID3v2Tag()));
-        if (file.hasID3v1Tag()) takeFrom(tags, fromTagLib(file.ID3v1Tag()));
+        if (file->hasID3v2Tag()) takeFrom(tags, fromId3v2(*file->ID3v2Tag()));
+        if (file->hasID3v1Tag()) takeFrom(tags, fromTagLib(file->ID3v1Tag()));
         return tags;
     }
     case TagContainer::Ogg: {
@@ -583,15 +607,15 @@ AudioTags ReadTags(const QString& path)
         return file.comment ? fromXiph(*file.comment) : AudioTags();
     }
     case TagContainer::Mp4: {
-        TagLib::MP4::File file(name, false);
-        if (!file.isValid() || !file.tag()) return {};
-        tags = fromTagLib(file.tag());
-        readCover(*file.tag(), tags);
+        ReadOnly<TagLib::MP4::File> file(name);
+        if (!file->isValid() || !file->tag()) return {};
+        tags = fromTagLib(file->tag());
+        readCover(*file->tag(), tags);
         return tags;
     }
     case TagContainer::Aiff: {
-        TagLib::RIFF::AIFF::File file(name, false);
-        return file.isValid() && file.hasID3v2Tag() ? fromId3v2(*file.tag()) : AudioTags();
+        ReadOnly<TagLib::RIFF::AIFF::File> file(name);
+        return file->isValid() && file->hasID3v2Tag() ? fromId3v2(*file->tag()) : AudioTags();
     }
     case TagContainer::Ape:
         return apeFileTags<TagLib::APE::File>(name);
@@ -600,10 +624,10 @@ AudioTags ReadTags(const QString& path)
     case TagContainer::Musepack:
         return apeFileTags<TagLib::MPC::File>(name);
     case TagContainer::TrueAudio: {
-        TagLib::TrueAudio::File file(name, false);
-        if (!file.isValid()) return {};
-        if (file.hasID3v2Tag()) tags = fromId3v2(*file.ID3v2Tag());
-        if (file.hasID3v1Tag()) takeFrom(tags, fromTagLib(file.ID3v1Tag()));
+        ReadOnly<TagLib::TrueAudio::File> file(name);
+        if (!file->isValid()) return {};
+        if (file->hasID3v2Tag()) tags = fromId3v2(*file->ID3v2Tag());
+        if (file->hasID3v1Tag()) takeFrom(tags, fromTagLib(file->ID3v1Tag()));
         return tags;
     }
     case TagContainer::None:

@@ -6,7 +6,9 @@
 #include <QTest>
 
 #include <csignal>
+#include <sys/inotify.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace audrel::test {
 
@@ -72,6 +74,23 @@ bool isOpenHere(const QString& path)
     for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot))
         if (!target.isEmpty() && fd.symLinkTarget() == target) return true;
     return false;
+}
+
+WriteWatch::WriteWatch(const QString& path) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+{
+    if (m_fd < 0 || inotify_add_watch(m_fd, QFile::encodeName(path).constData(), IN_MODIFY | IN_CLOSE_WRITE) < 0)
+        QTest::qFail(qPrintable(QStringLiteral("cannot watch ") + path), __FILE__, __LINE__);
+}
+
+WriteWatch::~WriteWatch()
+{
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+bool WriteWatch::sawWrite() const
+{
+    alignas(inotify_event) char events[4096];
+    return m_fd >= 0 && ::read(m_fd, events, sizeof events) > 0;
 }
 
 RecordingShell::RecordingShell() : m_previous(Shell::install(this)) {}

@@ -26,6 +26,21 @@ QByteArray readFile(const QString& path);
 // Whether this process holds the file open.
 bool isOpenHere(const QString& path);
 
+// Whether a file is opened for writing (and closed) or written while it
+// lives, as a folder watcher would see it.
+class WriteWatch
+{
+public:
+    explicit WriteWatch(const QString& path);
+    ~WriteWatch();
+    WriteWatch(const WriteWatch&) = delete;
+    WriteWatch& operator=(const WriteWatch&) = delete;
+    bool sawWrite() const;
+
+private:
+    int m_fd;
+};
+
 // While it lives, no file of this process grows beyond bytes: writes past
 // the limit fail with EFBIG, as on a full disk.
 class FileSizeLimit
