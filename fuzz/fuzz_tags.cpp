@@ -4,6 +4,7 @@
 // ffmpeg, without tags. Seeds: the third-party samples, and the files the
 // tags' tests make (AUDREL_TAG_SEEDS=DIR build/tests/info/tst_info).
 
+#include "fuzzinput.h"
 #include "info/audiotags.h"
 
 #include <QByteArray>
@@ -61,30 +62,6 @@ QList<Result>& results()
     return made;
 }
 
-// The kind a file's first bytes suggest; a file that suggests none is taken
-// for each kind in turn by its size.
-const char* extensionOf(const uint8_t* data, size_t size)
-{
-    static const char* const all[] = {".mp3",  ".wav", ".wma", ".flac", ".ogg", ".opus", ".m4a",
-                                      ".aiff", ".ape", ".wv",  ".mpc",  ".tta", ".oga"};
-    const auto at = [&](size_t offset, const char* magic) {
-        const size_t length = std::strlen(magic);
-        return size >= offset + length && std::memcmp(data + offset, magic, length) == 0;
-    };
-    if (at(0, "ID3") || (size >= 2 && data[0] == 0xFF && (data[1] & 0xE0) == 0xE0)) return ".mp3";
-    if (at(0, "RIFF") && at(8, "WAVE")) return ".wav";
-    if (at(0, "\x30\x26\xB2\x75\x8E\x66\xCF\x11")) return ".wma";
-    if (at(0, "fLaC")) return ".flac";
-    if (at(0, "OggS")) return at(28, "OpusHead") ? ".opus" : at(29, "FLAC") ? ".oga" : ".ogg";
-    if (at(4, "ftyp")) return ".m4a";
-    if (at(0, "FORM")) return ".aiff";
-    if (at(0, "MAC ")) return ".ape";
-    if (at(0, "wvpk")) return ".wv";
-    if (at(0, "MPCK") || at(0, "MP+")) return ".mpc";
-    if (at(0, "TTA1")) return ".tta";
-    return all[size % (sizeof all / sizeof *all)];
-}
-
 void writeBytes(const QString& path, const char* data, size_t size)
 {
     QFile file(path);
@@ -99,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace audrel;
     QList<Result>& kinds = results();
-    const QString input = folder().filePath(QStringLiteral("input") + QLatin1String(extensionOf(data, size)));
+    const QString input = folder().filePath(QStringLiteral("input") + QLatin1String(fuzz::extensionOf(data, size)));
     writeBytes(input, reinterpret_cast<const char*>(data), size);
     const AudioTags tags = ReadTags(input);
     (void)ReadId3v2(input);
