@@ -3,8 +3,8 @@
 // Musepack, TTA, CAF, Matroska, AC-3, AU and the rest): probe it as the lists
 // do, open it (every other input limited to 48 kHz stereo, as for MP3), decode
 // to the end, seek back to the middle by time and decode a little more; then
-// convert it to WAV, FLAC or Opus in turn. Seeds: the third-party samples and
-// the files the conversion tests make (tests/cli, tests/convert).
+// convert it to WAV, FLAC or Opus in turn. Seeds: fuzz/make_seeds.sh DIR, and
+// the files the formats test makes (AUDREL_FFMPEG_SEEDS=DIR tst_formats).
 
 #include "fuzzdecode.h"
 #include "fuzzinput.h"
