@@ -10,7 +10,7 @@
 #   AUDREL_CLI  path of audrel-cli, or the build folder that holds it
 #               (default: build/audrel-cli beside this script)
 #   ROUNDS      timed rounds of each (default 7)
-# Target: time ratio (audrel-cli / mpg123) at most 1.2.
+# Target: time ratio (audrel-cli / mpg123) at most 1.05.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -62,7 +62,7 @@ else
 fi
 awk -v c="$best_cli" -v m="$best_mpg" -v same="$same" 'BEGIN {
   printf "best: audrel-cli %.1f ms, mpg123 -w %.1f ms\n", c / 1e6, m / 1e6
-  printf "time ratio (audrel-cli / mpg123): %.3f  (target: at most 1.2)\n", c / m
+  printf "time ratio (audrel-cli / mpg123): %.3f  (target: at most 1.05)\n", c / m
   printf "samples identical: %s\n", same
 }'
 
