@@ -260,6 +260,9 @@ AudioError FfmpegDecoder::open(const QString& path)
         return AudioError::OpenFailed;
     }
     m_codec->pkt_timebase = stream->time_base;
+    // Decoders that can (FLAC, ALAC, APE and others) decode several frames at
+    // once on the free processors, as the ffmpeg command does.
+    m_codec->thread_count = 0;
     if (avcodec_open2(m_codec, m_decoder, nullptr) < 0) {
         close();
         return AudioError::NotMpegAudio;
