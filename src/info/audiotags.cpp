@@ -16,7 +16,6 @@
 #include <taglib/attachedpictureframe.h>
 #include <taglib/flacfile.h>
 #include <taglib/flacpicture.h>
-#include <taglib/tfilestream.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
@@ -29,6 +28,7 @@
 #include <taglib/speexfile.h>
 #include <taglib/tag.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/tfilestream.h>
 #include <taglib/tpropertymap.h>
 #include <taglib/trueaudiofile.h>
 #include <taglib/vorbisfile.h>
@@ -413,7 +413,6 @@ template <class File> struct ReadOnly
             file.emplace(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
     }
     File* operator->() { return &*file; }
-    File& operator*() { return *file; }
 };
 
 // An Ogg file's Xiph comment, whichever codec the stream holds. TagLib
